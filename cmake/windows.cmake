@@ -1,13 +1,40 @@
 # Windows tree: ZViewer.exe, its resources and the test programs run under Wine.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601 WINVER=0x0601)
-add_compile_options(${ZV_WARNINGS})
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601 WINVER=0x0601
+                        _WIN32_IE=0x0600 OEMRESOURCE)
 # Everything static: the program must start on a bare Windows with no mingw DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 add_subdirectory(${ZV_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-target_compile_options(gtest PRIVATE -Wno-error)
+
+# The program's subsystems are one static library, so that the Wine test
+# programs link exactly the code that ZViewer.exe runs.
+add_library(zviewer_parts STATIC)
+target_compile_options(zviewer_parts PRIVATE ${ZV_WARNINGS})
+target_include_directories(zviewer_parts PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zviewer_parts PUBLIC zcore windowscodecs comctl32 shell32 shlwapi ole32 oleaut32
+                      uuid version gdi32 user32 advapi32 comdlg32 winspool)
+
+# zv_wine_test(<name> <sources...>): a GoogleTest program that CTest runs under
+# Wine (registered by the native tree, see cmake/wine_tests.cmake).
+function(zv_wine_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE zviewer_parts gtest_main)
+  target_compile_options(${name} PRIVATE ${ZV_WARNINGS})
+  set_property(GLOBAL APPEND PROPERTY ZV_WINE_TESTS ${name})
+endfunction()
 
 add_subdirectory(core)
-add_subdirectory(win)
-add_subdirectory(app)
+foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs)
+  add_subdirectory(${part})
+endforeach()
+
+add_executable(ZViewer WIN32 app/main.cpp res/ZViewer.rc)
+target_compile_options(ZViewer PRIVATE ${ZV_WARNINGS})
+target_link_libraries(ZViewer PRIVATE zviewer_parts)
+
 add_subdirectory(tests/wine)
+
+# The list of Wine test programs, for the native tree's CTest.
+get_property(wine_tests GLOBAL PROPERTY ZV_WINE_TESTS)
+list(JOIN wine_tests "\n" wine_test_lines)
+file(WRITE ${CMAKE_BINARY_DIR}/wine_tests.txt "${wine_test_lines}\n")

@@ -14,6 +14,7 @@ struct MessageArg {
   // Implicit on purpose, so that callers write FillMessageText(f, {label, 1, 12}).
   MessageArg(std::string_view value) : isText(true), text(value) {}
   MessageArg(const char* value) : isText(true), text(value) {}
+  MessageArg(const std::string& value) : isText(true), text(value) {}
   MessageArg(int64_t value) : isText(false), number(value) {}
   MessageArg(int value) : isText(false), number(value) {}
   MessageArg(unsigned value) : isText(false), number(value) {}

@@ -1,0 +1,79 @@
+#include "win/dialog.h"
+
+#include "win/window.h"
+
+namespace zv::win {
+
+Dialog::~Dialog() {
+  if (hwnd_ != nullptr && !modal_) {
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+INT_PTR Dialog::RunModal(HWND parent) {
+  modal_ = true;
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent, &Dialog::StaticProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::CreateModeless(HWND parent) {
+  modal_ = false;
+  return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+                            &Dialog::StaticProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::Destroy() {
+  if (hwnd_ == nullptr) return;
+  if (modal_)
+    EndDialog(hwnd_, IDCANCEL);
+  else
+    DestroyWindow(hwnd_);
+}
+
+void Dialog::End(INT_PTR result) {
+  if (modal_)
+    EndDialog(hwnd_, result);
+  else
+    DestroyWindow(hwnd_);
+}
+
+bool Dialog::OnCommand(int id, int, HWND) {
+  if (id == IDOK || id == IDCANCEL) {
+    End(id);
+    return true;
+  }
+  return false;
+}
+
+void Dialog::ApplyProgramLook(HFONT font, int iconId) {
+  SetFontOnTree(hwnd_, font);
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    return self->OnInitDialog() ? TRUE : FALSE;
+  }
+  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+    return FALSE;
+  }
+  if (message == WM_COMMAND) return self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+  INT_PTR result = 0;
+  if (self->OnMessage(message, wParam, lParam, result)) {
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace zv::win

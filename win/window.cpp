@@ -1,0 +1,103 @@
+#include "win/window.h"
+
+#include <vector>
+
+namespace zv::win {
+
+Window::~Window() {
+  if (hwnd_ != nullptr) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+bool Window::RegisterClass(const char* className, HICON icon, HBRUSH background, UINT style) {
+  WNDCLASSEXA existing{sizeof existing};
+  if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &existing)) return true;
+  WNDCLASSEXA wc{sizeof wc};
+  wc.style = style;
+  wc.lpfnWndProc = &Window::StaticProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hIcon = icon;
+  wc.hIconSm = icon;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
+  return RegisterClassExA(&wc) != 0;
+}
+
+bool Window::Create(const CreateArgs& a) {
+  HWND created = CreateWindowExA(a.exStyle, a.className, a.title, a.style, a.rect.left, a.rect.top, a.rect.right,
+                                 a.rect.bottom, a.parent, a.menuOrId, GetModuleHandleA(nullptr), this);
+  return created != nullptr;
+}
+
+void Window::Destroy() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+LRESULT Window::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+      if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
+      break;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    default:
+      break;
+  }
+  return DefaultProc(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  Window* self = FromHandle(hwnd);
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    LRESULT result = self->OnMessage(message, wParam, lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->OnFinalDestroy();
+    return result;
+  }
+  return self->OnMessage(message, wParam, lParam);
+}
+
+void SetFontOnTree(HWND window, HFONT font) {
+  if (font == nullptr) return;
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM f) -> BOOL {
+        SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(f), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font));
+}
+
+std::string GetWindowTextString(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+  return text.data();
+}
+
+}  // namespace zv::win
