@@ -20,7 +20,7 @@ function(zv_wine_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE zviewer_parts gtest_main)
   target_compile_options(${name} PRIVATE ${ZV_WARNINGS})
-  set_property(GLOBAL APPEND PROPERTY ZV_WINE_TESTS ${name})
+  set_property(GLOBAL APPEND PROPERTY ZV_WINE_TESTS "${name}=${CMAKE_CURRENT_BINARY_DIR}/${name}.exe")
 endfunction()
 
 add_subdirectory(core)

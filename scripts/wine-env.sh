@@ -8,6 +8,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 state=$ZV_BUILD/wine
 mkdir -p "$state" "$XDG_DATA_HOME"
+readonly_dir=/tmp/zv-readonly-$(id -u)
 
 locale_env() {  # code page 932 by default, 1252 on request
   if [ "${1:-932}" = 1252 ]; then echo "LANG=C.UTF-8 LC_ALL=C.UTF-8"; else echo "LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8"; fi
@@ -45,9 +46,13 @@ start() {
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
   "${ZV_WINE%/*}/wineserver" -p
+  # A folder that even root cannot write into, for the "folder writable"
+  # tests (chmod does not stop root; the immutable attribute does).
+  mkdir -p "$readonly_dir" && chattr +i "$readonly_dir" 2>/dev/null || true
 }
 
 stop() {
+  chattr -i "$readonly_dir" 2>/dev/null || true
   "${ZV_WINE%/*}/wineserver" -k 2>/dev/null || true
   if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; rm -f "$state/xvfb.pid" "$state/display"; fi
 }
@@ -57,7 +62,8 @@ run_exe() {
   if [ "${1:-}" = --cp1252 ]; then cp=1252; shift; fi
   local display=${DISPLAY:-}
   [ -f "$state/display" ] && display=$(cat "$state/display")
-  env $(locale_env $cp) DISPLAY="$display" ZV_SOURCE_DIR="$(winepath_of "$ZV_ROOT")" "$ZV_WINE" "$@"
+  env $(locale_env $cp) DISPLAY="$display" ZV_SOURCE_DIR="$(winepath_of "$ZV_ROOT")" \
+    ZV_READONLY_DIR="$(winepath_of "$readonly_dir")" "$ZV_WINE" "$@"
 }
 
 case "${1:-}" in

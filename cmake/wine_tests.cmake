@@ -1,0 +1,38 @@
+# Registers the Windows-side test programs of ${ZV_WINE_TREE} in this tree's
+# CTest. Each program runs in one Wine process, once under code page 932 and
+# once under 1252; all share one wineserver and one Xvfb display (fixture
+# "wine"), and run one at a time because they share the registry.
+set(wine_list ${ZV_WINE_TREE}/wine_tests.txt)
+if(NOT EXISTS ${wine_list})
+  message(FATAL_ERROR "${wine_list} is missing: configure the windows tree first")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${wine_list})
+set(wine_env ${PROJECT_SOURCE_DIR}/scripts/wine-env.sh)
+
+add_test(NAME wine.setup COMMAND bash ${wine_env} start)
+add_test(NAME wine.cleanup COMMAND bash ${wine_env} stop)
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine LABELS wine)
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+
+function(zv_windows_path out unix_path)
+  string(REPLACE "/" "\\" p "${unix_path}")
+  set(${out} "Z:${p}" PARENT_SCOPE)
+endfunction()
+zv_windows_path(zviewer_exe ${ZV_WINE_TREE}/ZViewer.exe)
+
+file(STRINGS ${wine_list} wine_tests)
+foreach(entry ${wine_tests})
+  string(REPLACE "=" ";" parts "${entry}")
+  list(GET parts 0 name)
+  list(GET parts 1 exe)
+  foreach(cp 932 1252)
+    set(test wine.cp${cp}.${name})
+    if(cp EQUAL 932)
+      add_test(NAME ${test} COMMAND bash ${wine_env} exec ${exe})
+    else()
+      add_test(NAME ${test} COMMAND bash ${wine_env} exec --cp1252 ${exe})
+    endif()
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS wine
+                         TIMEOUT 600 ENVIRONMENT "ZV_EXE=${zviewer_exe}")
+  endforeach()
+endforeach()

@@ -1,0 +1,186 @@
+#include "core/imagelib/pixels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace zv {
+namespace {
+
+// One output pixel's source pixels along an axis: `count` taps from `first`,
+// weights at `weights[offset..]`, summing to 1.
+struct Taps {
+  int32_t first;
+  int32_t count;
+  size_t offset;
+};
+
+struct AxisFilter {
+  std::vector<Taps> taps;
+  std::vector<float> weights;
+};
+
+void BuildAxisFilter(int32_t sourceSize, int32_t outSize, AxisFilter* filter) {
+  filter->taps.resize(static_cast<size_t>(outSize));
+  filter->weights.clear();
+  const double scale = static_cast<double>(sourceSize) / outSize;
+  for (int32_t i = 0; i < outSize; ++i) {
+    Taps& t = filter->taps[static_cast<size_t>(i)];
+    t.offset = filter->weights.size();
+    if (outSize < sourceSize) {
+      // Footprint [lo, hi) in source pixels; exact ends from integers.
+      const double lo = static_cast<double>(i) * sourceSize / outSize;
+      const double hi = static_cast<double>(i + 1) * sourceSize / outSize;
+      int32_t first = static_cast<int32_t>(std::floor(lo));
+      int32_t last = static_cast<int32_t>(std::ceil(hi)) - 1;
+      if (last > sourceSize - 1) last = sourceSize - 1;
+      if (first > last) first = last;
+      t.first = first;
+      t.count = last - first + 1;
+      double sum = 0;
+      for (int32_t j = first; j <= last; ++j) {
+        const double a = j > lo ? j : lo;
+        const double b = j + 1 < hi ? j + 1 : hi;
+        const double w = b > a ? b - a : 0.0;
+        filter->weights.push_back(static_cast<float>(w));
+        sum += w;
+      }
+      for (size_t k = t.offset; k < filter->weights.size(); ++k) filter->weights[k] = static_cast<float>(filter->weights[k] / sum);
+    } else if (outSize == sourceSize) {
+      t.first = i;
+      t.count = 1;
+      filter->weights.push_back(1.0f);
+    } else {
+      double x = (i + 0.5) * scale - 0.5;
+      if (x < 0) x = 0;
+      if (x > sourceSize - 1) x = sourceSize - 1;
+      const int32_t j0 = static_cast<int32_t>(std::floor(x));
+      const double f = x - j0;
+      if (j0 + 1 < sourceSize && f > 0) {
+        t.first = j0;
+        t.count = 2;
+        filter->weights.push_back(static_cast<float>(1.0 - f));
+        filter->weights.push_back(static_cast<float>(f));
+      } else {
+        t.first = j0;
+        t.count = 1;
+        filter->weights.push_back(1.0f);
+      }
+    }
+  }
+}
+
+uint8_t ToByte(float v) {
+  if (v <= 0.0f) return 0;
+  if (v >= 255.0f) return 255;
+  return static_cast<uint8_t>(v + 0.5f);
+}
+
+}  // namespace
+
+bool PixelSizeIsAllowed(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxPixelSide && height <= kMaxPixelSide &&
+         width * height <= kMaxPixelCount;
+}
+
+PixelView ViewOf(const PixelImage& image) {
+  PixelView v;
+  v.data = reinterpret_cast<const uint8_t*>(image.pixels.data());
+  v.width = image.width;
+  v.height = image.height;
+  v.stride = static_cast<size_t>(image.width) * 4;
+  return v;
+}
+
+bool AllocatePixels(PixelImage* image, int32_t width, int32_t height) {
+  image->width = image->height = 0;
+  image->pixels.clear();
+  if (!PixelSizeIsAllowed(width, height)) return false;
+  try {
+    image->pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  } catch (const std::bad_alloc&) {
+    image->pixels = {};
+    return false;
+  }
+  image->width = width;
+  image->height = height;
+  return true;
+}
+
+bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, bool mirrorTopBottom, PixelImage* out) {
+  if (angle % 9000 != 0 || source.data == nullptr || !PixelSizeIsAllowed(source.width, source.height)) return false;
+  const int quarter = ((angle / 9000) % 4 + 4) % 4;  // turns to the left
+  const int32_t w = source.width, h = source.height;
+  const bool sideways = quarter == 1 || quarter == 3;
+  PixelImage result;
+  if (!AllocatePixels(&result, sideways ? h : w, sideways ? w : h)) return false;
+  const int32_t ow = result.width, oh = result.height;
+  for (int32_t y = 0; y < oh; ++y) {
+    const int32_t ty = mirrorTopBottom ? oh - 1 - y : y;  // position in the turned picture
+    uint32_t* row = result.pixels.data() + static_cast<size_t>(y) * ow;
+    for (int32_t x = 0; x < ow; ++x) {
+      const int32_t tx = mirrorLeftRight ? ow - 1 - x : x;
+      int32_t sx, sy;
+      switch (quarter) {
+        case 0: sx = tx; sy = ty; break;
+        case 1: sx = w - 1 - ty; sy = tx; break;          // left: the top row becomes the left column
+        case 2: sx = w - 1 - tx; sy = h - 1 - ty; break;
+        default: sx = ty; sy = h - 1 - tx; break;         // right: the top row becomes the right column
+      }
+      row[x] = source.Row(sy)[sx];
+    }
+  }
+  *out = std::move(result);
+  return true;
+}
+
+bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out) {
+  if (source.data == nullptr || !PixelSizeIsAllowed(source.width, source.height)) return false;
+  if (!PixelSizeIsAllowed(newWidth, newHeight)) return false;
+  PixelImage result;
+  if (!AllocatePixels(&result, newWidth, newHeight)) return false;
+  try {
+    AxisFilter across, down;
+    BuildAxisFilter(source.width, newWidth, &across);
+    BuildAxisFilter(source.height, newHeight, &down);
+    // Rows first: each output row is a weighted sum of whole source rows,
+    // a straight pass over memory; then across the one summed row.
+    const size_t rowValues = static_cast<size_t>(source.width) * 4;
+    std::vector<float> sum(rowValues);
+    for (int32_t y = 0; y < newHeight; ++y) {
+      const Taps& ty = down.taps[static_cast<size_t>(y)];
+      std::fill(sum.begin(), sum.end(), 0.0f);
+      for (int32_t k = 0; k < ty.count; ++k) {
+        const float w = down.weights[ty.offset + static_cast<size_t>(k)];
+        const uint8_t* src = reinterpret_cast<const uint8_t*>(source.Row(ty.first + k));
+        float* acc = sum.data();
+        for (size_t i = 0; i < rowValues; ++i) acc[i] += w * static_cast<float>(src[i]);
+      }
+      uint8_t* dst = reinterpret_cast<uint8_t*>(result.pixels.data() + static_cast<size_t>(y) * newWidth);
+      for (int32_t x = 0; x < newWidth; ++x) {
+        const Taps& tx = across.taps[static_cast<size_t>(x)];
+        float c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+        const float* s = sum.data() + static_cast<size_t>(tx.first) * 4;
+        const float* wts = across.weights.data() + tx.offset;
+        for (int32_t k = 0; k < tx.count; ++k, s += 4) {
+          c0 += wts[k] * s[0];
+          c1 += wts[k] * s[1];
+          c2 += wts[k] * s[2];
+          c3 += wts[k] * s[3];
+        }
+        dst[4 * x + 0] = ToByte(c0);
+        dst[4 * x + 1] = ToByte(c1);
+        dst[4 * x + 2] = ToByte(c2);
+        dst[4 * x + 3] = ToByte(c3);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  *out = std::move(result);
+  return true;
+}
+
+}  // namespace zv

@@ -1,0 +1,56 @@
+#pragma once
+// 32-bit pixel pictures (B, G, R, A bytes, rows top to bottom) and the
+// transforms the library does itself: quarter turns, mirroring, and
+// resampling (area averaging to shrink, bilinear to enlarge).
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zv {
+
+// The largest picture the library makes: 2^26 pixels (256 MiB at 32 bits),
+// which a 32-bit process can still hold next to its source.
+constexpr int64_t kMaxPixelCount = int64_t{1} << 26;
+constexpr int32_t kMaxPixelSide = 65535;
+
+// True when a picture of this size may be allocated.
+bool PixelSizeIsAllowed(int64_t width, int64_t height);
+
+struct PixelImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> pixels;  // width * height, no row padding
+
+  uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Pixels owned elsewhere (a locked WIC bitmap): `stride` bytes per row.
+struct PixelView {
+  const uint8_t* data = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  size_t stride = 0;
+
+  const uint32_t* Row(int32_t y) const { return reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride); }
+};
+
+PixelView ViewOf(const PixelImage& image);
+
+// Makes `image` width x height (contents unspecified); false, with the image
+// left empty, when the size is not allowed or memory runs out.
+bool AllocatePixels(PixelImage* image, int32_t width, int32_t height);
+
+// Turns by `angle` hundredths of a degree (0, 9000 = a quarter turn to the
+// left, 18000, 27000 = a quarter turn to the right; other multiples of 9000
+// are taken modulo a full turn), then mirrors the turned picture left-right
+// and/or top-bottom. False for any other angle or when memory runs out.
+bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, bool mirrorTopBottom, PixelImage* out);
+
+// Resamples to newWidth x newHeight. Along an axis that shrinks, each output
+// pixel is the average of its exact footprint in the source (partial source
+// pixels weighted by their covered fraction); along an axis that grows, it is
+// interpolated bilinearly between the two nearest source pixels (centres
+// aligned, edges clamped). The four bytes of a pixel are filtered alike.
+bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out);
+
+}  // namespace zv

@@ -1,0 +1,37 @@
+#pragma once
+// Validation of a whole PNG file before the file list accepts it: the
+// signature, then every chunk's length and CRC-32, and the presence of IHDR,
+// IDAT and IEND. The CRC is computed by slicing by 8 bytes, because the check
+// reads every byte of every PNG in a folder listing.
+#include <cstddef>
+#include <cstdint>
+
+namespace zv {
+
+// CRC-32 of the PNG specification (reflected polynomial 0xEDB88320).
+// Crc32Update continues a running value (start with 0xFFFFFFFF, complement
+// at the end); Crc32 does both ends.
+uint32_t Crc32Update(uint32_t crc, const void* data, size_t size);
+uint32_t Crc32(const void* data, size_t size);
+// The same with one table look-up per byte; kept as the reference for tests
+// and the benchmark.
+uint32_t Crc32UpdateBytewise(uint32_t crc, const void* data, size_t size);
+
+// Sequential reading for the chunk walk; returns the bytes read (0 at end).
+class SequentialReader {
+ public:
+  virtual ~SequentialReader() = default;
+  virtual size_t Read(void* out, size_t count) = 0;
+};
+
+class PngCheck {
+ public:
+  // A chunk's length + 8 (type, data, CRC) may not pass this.
+  static constexpr uint64_t kMaxChunkSpan = 0x100000;
+
+  bool IsValid(const char* path) const;                // path bytes as given
+  bool IsValidData(const void* data, size_t size) const;
+  bool IsValidStream(SequentialReader& reader) const;
+};
+
+}  // namespace zv

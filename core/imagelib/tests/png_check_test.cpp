@@ -1,0 +1,178 @@
+#include "core/imagelib/png_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zv {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void PutBe32(Bytes& b, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(uint8_t(v >> s));
+}
+
+void PutChunk(Bytes& b, const char* type, const Bytes& data) {
+  PutBe32(b, uint32_t(data.size()));
+  const size_t typeAt = b.size();
+  b.insert(b.end(), type, type + 4);
+  b.insert(b.end(), data.begin(), data.end());
+  PutBe32(b, Crc32(b.data() + typeAt, 4 + data.size()));
+}
+
+Bytes Signature() { return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}; }
+
+Bytes Ihdr() { return {0, 0, 0, 1, 0, 0, 0, 1, 8, 0, 0, 0, 0}; }
+
+Bytes MinimalPng() {
+  Bytes b = Signature();
+  PutChunk(b, "IHDR", Ihdr());
+  PutChunk(b, "IDAT", {0x78, 0x9C, 0x63, 0x60, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01});
+  PutChunk(b, "IEND", {});
+  return b;
+}
+
+TEST(Crc32, MatchesTheKnownCheckValueAndTheBytewiseLoopAtEveryLengthAndAlignment) {
+  const char* check = "123456789";
+  EXPECT_EQ(Crc32(check, 9), 0xCBF43926u) << "the CRC-32 check value";
+  EXPECT_EQ(Crc32(nullptr, 0), 0u);
+  const uint8_t iend[4] = {'I', 'E', 'N', 'D'};
+  EXPECT_EQ(Crc32(iend, 4), 0xAE426082u) << "the CRC every PNG ends with";
+  std::mt19937 random(7);
+  Bytes data(300);
+  for (auto& v : data) v = uint8_t(random());
+  for (size_t start = 0; start < 8; ++start) {
+    for (size_t n = 0; start + n <= data.size(); n += 7) {
+      EXPECT_EQ(Crc32Update(0xFFFFFFFFu, data.data() + start, n),
+                Crc32UpdateBytewise(0xFFFFFFFFu, data.data() + start, n))
+          << "start " << start << " length " << n;
+    }
+  }
+  // Continuing a running value in pieces gives the same as one pass.
+  uint32_t crc = 0xFFFFFFFFu;
+  crc = Crc32Update(crc, data.data(), 13);
+  crc = Crc32Update(crc, data.data() + 13, data.size() - 13);
+  EXPECT_EQ(~crc, Crc32(data.data(), data.size()));
+}
+
+TEST(PngCheck, AcceptsAWellFormedFileAndChunksInAnyOrder) {
+  PngCheck check;
+  const Bytes good = MinimalPng();
+  EXPECT_TRUE(check.IsValidData(good.data(), good.size()));
+  Bytes reordered = Signature();  // IEND first: the order is not judged
+  PutChunk(reordered, "IEND", {});
+  PutChunk(reordered, "IDAT", {1, 2, 3});
+  PutChunk(reordered, "IHDR", Ihdr());
+  EXPECT_TRUE(check.IsValidData(reordered.data(), reordered.size()));
+  Bytes afterEnd = good;  // a further well-formed chunk after IEND
+  PutChunk(afterEnd, "tEXt", {'a', 0, 'b'});
+  EXPECT_TRUE(check.IsValidData(afterEnd.data(), afterEnd.size()));
+}
+
+TEST(PngCheck, RefusesADamagedCrcInAnyChunk) {
+  PngCheck check;
+  const Bytes good = MinimalPng();
+  // Flip one bit in each byte after the signature in turn: type, data or CRC.
+  size_t refused = 0;
+  for (size_t i = 8; i < good.size(); ++i) {
+    if ((i - 8) % 1 == 0) {
+      Bytes bad = good;
+      bad[i] ^= 0x10;
+      const bool lengthByte = (i == 8 || i == 8 + 25 || i == 8 + 25 + 22) ||
+                              (i > 8 && i < 12) || (i >= 33 && i < 37) || (i >= 55 && i < 59);
+      if (lengthByte) continue;  // a changed length is a framing error, tested below
+      EXPECT_FALSE(check.IsValidData(bad.data(), bad.size())) << "bit flipped at byte " << i;
+      ++refused;
+    }
+  }
+  EXPECT_EQ(refused, good.size() - 8 - 12);
+}
+
+TEST(PngCheck, RefusesMissingKindsBadSignatureAndTrailingBytes) {
+  PngCheck check;
+  Bytes noIdat = Signature();
+  PutChunk(noIdat, "IHDR", Ihdr());
+  PutChunk(noIdat, "IEND", {});
+  EXPECT_FALSE(check.IsValidData(noIdat.data(), noIdat.size())) << "no IDAT";
+  Bytes noIend = Signature();
+  PutChunk(noIend, "IHDR", Ihdr());
+  PutChunk(noIend, "IDAT", {0});
+  EXPECT_FALSE(check.IsValidData(noIend.data(), noIend.size())) << "no IEND";
+  Bytes lowerCase = Signature();
+  PutChunk(lowerCase, "IHDR", Ihdr());
+  PutChunk(lowerCase, "idat", {0});
+  PutChunk(lowerCase, "IEND", {});
+  EXPECT_FALSE(check.IsValidData(lowerCase.data(), lowerCase.size())) << "kinds are exact bytes";
+  const Bytes good = MinimalPng();
+  for (size_t extra = 1; extra <= 3; ++extra) {
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), extra, 0);
+    EXPECT_FALSE(check.IsValidData(trailing.data(), trailing.size())) << extra << " trailing bytes";
+  }
+  Bytes fourZeros = good;  // a length of 0 and then nothing: a cut chunk
+  fourZeros.insert(fourZeros.end(), 4, 0);
+  EXPECT_FALSE(check.IsValidData(fourZeros.data(), fourZeros.size()));
+  for (size_t n = 0; n < good.size(); ++n) {
+    EXPECT_FALSE(check.IsValidData(good.data(), n)) << "cut to " << n;
+  }
+  Bytes badSignature = good;
+  badSignature[4] = 0x0A;
+  EXPECT_FALSE(check.IsValidData(badSignature.data(), badSignature.size()));
+}
+
+TEST(PngCheck, ChunkSpanLimitIsOneMebibyteWithoutWrapAround) {
+  PngCheck check;
+  // Exactly 0x100000 - 8 data bytes: length + 8 is the limit itself.
+  Bytes atLimit = Signature();
+  PutChunk(atLimit, "IHDR", Ihdr());
+  PutChunk(atLimit, "IDAT", Bytes(0x100000 - 8, 0x5A));
+  PutChunk(atLimit, "IEND", {});
+  EXPECT_TRUE(check.IsValidData(atLimit.data(), atLimit.size()));
+  Bytes overLimit = Signature();
+  PutChunk(overLimit, "IHDR", Ihdr());
+  PutChunk(overLimit, "IDAT", Bytes(0x100000 - 7, 0x5A));
+  PutChunk(overLimit, "IEND", {});
+  EXPECT_FALSE(check.IsValidData(overLimit.data(), overLimit.size()));
+  // Lengths whose 32-bit sum with 8 wraps to a small number.
+  for (uint32_t length : {0xFFFFFFF8u, 0xFFFFFFFBu, 0xFFFFFFFFu}) {
+    Bytes wrap = Signature();
+    PutChunk(wrap, "IHDR", Ihdr());
+    PutBe32(wrap, length);
+    wrap.insert(wrap.end(), {'I', 'D', 'A', 'T'});
+    PutBe32(wrap, 0);
+    PutChunk(wrap, "IEND", {});
+    EXPECT_FALSE(check.IsValidData(wrap.data(), wrap.size())) << std::hex << length;
+  }
+}
+
+TEST(PngCheck, ReadsRealFiles) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("zv_pngcheck_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  std::filesystem::create_directories(dir);
+  Bytes big = Signature();  // several chunks larger than the read buffer
+  PutChunk(big, "IHDR", Ihdr());
+  for (int i = 0; i < 5; ++i) PutChunk(big, "IDAT", Bytes(300000, uint8_t(i)));
+  PutChunk(big, "IEND", {});
+  auto write = [&](const char* name, const Bytes& b) {
+    const std::string p = (dir / name).string();
+    std::FILE* f = std::fopen(p.c_str(), "wb");
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return p;
+  };
+  PngCheck check;
+  EXPECT_TRUE(check.IsValid(write("big.png", big).c_str()));
+  big[big.size() - 20 - 12] ^= 1;  // inside the last IDAT's data
+  EXPECT_FALSE(check.IsValid(write("damaged.png", big).c_str()));
+  EXPECT_FALSE(check.IsValid((dir / "missing.png").string().c_str()));
+  EXPECT_FALSE(check.IsValid(nullptr));
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zv

@@ -1,0 +1,145 @@
+#include "tests/wine/wine_test_support.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/registry_profile.h"
+#include "win/registry.h"
+
+namespace zv::test {
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  static int counter = 0;
+  for (;;) {
+    path_ = std::string(base) + "zvtest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::string from = path_ + '\0';  // SHFileOperation wants a double-terminated list
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&op);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+}
+
+std::string EnvironmentValue(const char* name) {
+  char value[1024] = "";
+  DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+ProgramCopy::ProgramCopy() : exe_(folder_.File("ZViewer.exe")) {
+  CopyFileA(EnvironmentValue("ZV_EXE").c_str(), exe_.c_str(), FALSE);
+}
+
+ProgramCopy::~ProgramCopy() {
+  for (PROCESS_INFORMATION& p : started_) {
+    if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(p.hProcess, 1);
+      WaitForSingleObject(p.hProcess, 5000);
+    }
+    CloseHandle(p.hProcess);
+    CloseHandle(p.hThread);
+  }
+}
+
+PROCESS_INFORMATION ProgramCopy::Launch(const std::string& arguments) {
+  std::string commandLine = "\"" + exe_ + "\"" + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder().c_str(), &startup,
+                     &process))
+    started_.push_back(process);
+  return process;
+}
+
+HWND WaitForWindow(const std::function<HWND()>& found, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND w = found()) return w;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+HWND TopWindowOf(DWORD pid, const char* prop, const char* className) {
+  for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner != pid) continue;
+    if (prop != nullptr && GetPropA(w, prop) == nullptr) continue;
+    if (prop == nullptr && !IsWindowVisible(w)) continue;
+    char name[64] = "";
+    GetClassNameA(w, name, sizeof name);
+    if (className != nullptr && std::string(name) != className) continue;
+    return w;
+  }
+  return nullptr;
+}
+
+bool WaitForExit(const PROCESS_INFORMATION& process, DWORD timeoutMs) {
+  return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+MessageBoxWatcher::MessageBoxWatcher() {
+  InitializeCriticalSection(&lock_);
+  thread_ = std::thread([this] { Watch(); });
+}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+  stop_ = true;
+  thread_.join();
+  DeleteCriticalSection(&lock_);
+}
+
+std::vector<std::string> MessageBoxWatcher::Texts() {
+  EnterCriticalSection(&lock_);
+  std::vector<std::string> copy = texts_;
+  LeaveCriticalSection(&lock_);
+  return copy;
+}
+
+void MessageBoxWatcher::Watch() {
+  while (!stop_) {
+    HWND box = TopWindowOf(GetCurrentProcessId(), nullptr, "#32770");
+    if (box != nullptr) {
+      char text[2048] = "";
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message static of a message box
+      EnterCriticalSection(&lock_);
+      texts_.push_back(text);
+      LeaveCriticalSection(&lock_);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      while (!stop_ && IsWindow(box)) Sleep(10);
+    }
+    Sleep(20);
+  }
+}
+
+void DeleteProgramSettings() { win::DeleteTree(HKEY_CURRENT_USER, "Software\\ZAMO Kivon software"); }
+
+}  // namespace zv::test

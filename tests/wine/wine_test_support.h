@@ -1,0 +1,73 @@
+#pragma once
+// Helpers of the Wine tests: temporary folders, copies of ZViewer.exe in
+// their own program folders, windows of other processes, message boxes.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zv::test {
+
+// A fresh folder under %TEMP%, removed with everything in it at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string EnvironmentValue(const char* name);
+
+// A copy of ZViewer.exe (from %ZV_EXE%) in its own program folder.
+class ProgramCopy {
+ public:
+  ProgramCopy();
+  ~ProgramCopy();  // ends every process it started that still runs
+  const std::string& folder() const { return folder_.path(); }
+  const std::string& exe() const { return exe_; }
+  // Starts the program with `arguments` after the quoted program path.
+  PROCESS_INFORMATION Launch(const std::string& arguments);
+
+ private:
+  TempFolder folder_;
+  std::string exe_;
+  std::vector<PROCESS_INFORMATION> started_;
+};
+
+// Polls `found` every 50 ms until it gives a window or `timeoutMs` passes.
+HWND WaitForWindow(const std::function<HWND()>& found, DWORD timeoutMs = 10000);
+// The first top-level window of process `pid` with property `prop` (null: any visible).
+HWND TopWindowOf(DWORD pid, const char* prop = nullptr, const char* className = nullptr);
+// Waits for the process to end; false on timeout.
+bool WaitForExit(const PROCESS_INFORMATION& process, DWORD timeoutMs = 10000);
+
+// Answers every message box of this process that appears while it lives:
+// records its text and presses OK.
+class MessageBoxWatcher {
+ public:
+  MessageBoxWatcher();
+  ~MessageBoxWatcher();
+  std::vector<std::string> Texts();
+
+ private:
+  void Watch();
+  CRITICAL_SECTION lock_;
+  std::vector<std::string> texts_;
+  volatile bool stop_ = false;
+  std::thread thread_;
+};
+
+// The profile key of the program under HKCU, removed for a clean start.
+void DeleteProgramSettings();
+
+}  // namespace zv::test
