@@ -3,9 +3,13 @@
 
 #include "app/viewer_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+#include "core/app/startup_rules.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // WinMain's own argument pointer has its leading blanks skipped; the kind
+  // of copy is decided on the arguments exactly as given.
   zv::CViewerApp app;
-  if (!app.InitInstance(arguments)) {
+  if (!app.InitInstance(zv::ArgumentsAfterProgramName(GetCommandLineA()))) {
     app.ExitInstance();
     return 0;
   }

@@ -15,6 +15,7 @@
 #include "app/ui_text_table.h"
 #include "core/app/startup_rules.h"
 #include "dialogs/splash_dlg.h"
+#include "imagelib/image_library.h"
 #include "mainwnd/main_frame.h"
 #include "res/app_identity.h"
 #include "win/message_loop.h"
@@ -68,7 +69,7 @@ bool CViewerApp::InitInstance(const char* arguments) {
     return false;
   }
   oleInitialised_ = true;
-  // The image library is bound here, after OLE and before any window.
+  imagelib::Bind();  // its result is not needed here: unbound operations just fail
 
   LoadEnvSet(settings_);
   settingsLoaded_ = true;
@@ -144,10 +145,10 @@ int CViewerApp::ExitInstance() {
     settings_.dwdExcCnt += 1;
     SaveEnvSet(settings_);
   }
-  // The image library is released here.
   mainFrame_.reset();
   trayFrame_.reset();
   font_.reset();
+  imagelib::Unbind();
   if (oleInitialised_) OleUninitialize();
   return 0;
 }

@@ -10,3 +10,12 @@
 
 #define IDS_APP_TITLE 57344    // application title (registry key, message box captions)
 #define IDS_IDLE_TITLE 61336
+
+#define IDB_TOOLBAR IDR_MAINFRAME  // toolbar 128: 27 images of 16 x 15 pixels
+#define IDB_INFO_PICTURE 162
+#define IDC_LINK_HAND 163          // hand cursor over the information dialog's links
+#define IDC_INFO_VERSION 1053
+#define IDC_INFO_PRODUCT_LINK 1054
+#define IDC_INFO_COMPANY_LINK 1055
+#define IDC_INFO_TEXT 1068
+#define IDC_INFO_PICTURE 1069

@@ -45,7 +45,7 @@ start() {
     echo ":$n" > "$state/display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
-  "${ZV_WINE%/*}/wineserver" -p
+  "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1
   # A folder that even root cannot write into, for the "folder writable"
   # tests (chmod does not stop root; the immutable attribute does).
   mkdir -p "$readonly_dir" && chattr +i "$readonly_dir" 2>/dev/null || true

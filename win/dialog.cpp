@@ -70,6 +70,8 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_COMMAND) return self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
   INT_PTR result = 0;
   if (self->OnMessage(message, wParam, lParam, result)) {
+    // The colour messages answer with the brush itself, not through DWLP_MSGRESULT.
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return result;
     SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
     return TRUE;
   }

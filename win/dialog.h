@@ -26,7 +26,8 @@ class Dialog {
   virtual bool OnInitDialog() { return true; }
   // Return true when handled. The default ends a modal dialog on OK / Cancel.
   virtual bool OnCommand(int id, int code, HWND from);
-  // Any other message; return true when handled (result in `result`).
+  // Any other message; return true when handled (result in `result`; for the
+  // WM_CTLCOLOR messages the brush).
   virtual bool OnMessage(UINT /*message*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
   void End(INT_PTR result);
 

@@ -81,16 +81,18 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return self->OnMessage(message, wParam, lParam);
 }
 
+namespace {
+// A named CALLBACK function: a lambda does not convert to the stdcall WNDENUMPROC of 32-bit Windows.
+BOOL CALLBACK SetFontOnChild(HWND child, LPARAM font) {
+  SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+  return TRUE;
+}
+}  // namespace
+
 void SetFontOnTree(HWND window, HFONT font) {
   if (font == nullptr) return;
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM f) -> BOOL {
-        SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(f), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(font));
+  EnumChildWindows(window, &SetFontOnChild, reinterpret_cast<LPARAM>(font));
 }
 
 std::string GetWindowTextString(HWND window) {

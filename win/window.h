@@ -32,6 +32,9 @@ class Window {
   void Destroy();
 
   HWND hwnd() const { return hwnd_; }
+  // Timers of this window; they arrive at OnTimer.
+  bool StartTimer(UINT_PTR id, UINT milliseconds) { return SetTimer(hwnd_, id, milliseconds, nullptr) != 0; }
+  void StopTimer(UINT_PTR id) { KillTimer(hwnd_, id); }
   // The object bound to a window of ours, or null.
   static Window* FromHandle(HWND hwnd);
 

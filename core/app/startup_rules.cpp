@@ -4,6 +4,20 @@
 
 namespace zv {
 
+const char* ArgumentsAfterProgramName(const char* commandLine) {
+  if (commandLine == nullptr) return "";
+  const char* at = commandLine;
+  if (*at == '"') {
+    ++at;
+    while (*at != '\0' && *at != '"') ++at;
+    if (*at == '"') ++at;
+  } else {
+    while (*at != '\0' && *at != ' ' && *at != '\t') ++at;
+  }
+  if (*at == ' ' || *at == '\t') ++at;
+  return at;
+}
+
 bool IsResidentCommandLine(const char* arguments) {
   return arguments != nullptr && arguments[0] == 'i';
 }

@@ -6,6 +6,11 @@
 
 namespace zv {
 
+// The argument string of a command line: what follows the program name (in
+// quotes or up to the first blank) and the one blank that separates them.
+// Further blanks belong to the arguments, so "\"ZViewer.exe\"  i" has " i".
+const char* ArgumentsAfterProgramName(const char* commandLine);
+
 // A run is a resident (task-tray) copy exactly when the argument string after
 // the program name begins with a lower-case 'i'.
 bool IsResidentCommandLine(const char* arguments);

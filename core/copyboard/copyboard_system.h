@@ -44,7 +44,7 @@ class CopyboardSystem {
   virtual std::string CurrentDirectory() const = 0;
   // SetCurrentDirectoryA: true when the folder could be made current, which
   // is also how the finder tells that a drive holds a readable medium.
-  virtual bool SetCurrentDirectory(const std::string& path) = 0;
+  virtual bool TrySetCurrentDirectory(const std::string& path) = 0;
 
   // The drive roots ("A:\", "C:\", ...) in the order the system lists them.
   virtual std::vector<std::string> LogicalDriveRoots() const = 0;

@@ -40,7 +40,7 @@ class CurrentDirectoryGuard {
  public:
   explicit CurrentDirectoryGuard(CopyboardSystem& system) : system_(system), saved_(system.CurrentDirectory()) {}
   ~CurrentDirectoryGuard() {
-    if (!saved_.empty()) system_.SetCurrentDirectory(saved_);
+    if (!saved_.empty()) system_.TrySetCurrentDirectory(saved_);
   }
   CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
   CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
@@ -113,7 +113,7 @@ Unit0Readiness DriveFinder::Unit0Ready() const {
   result.letters = FindLetters();
   if (!result.letters.unit0.empty()) {
     CurrentDirectoryGuard guard(system_);
-    result.ready = system_.SetCurrentDirectory(result.letters.unit0 + ":");
+    result.ready = system_.TrySetCurrentDirectory(result.letters.unit0 + ":");
   }
   return result;
 }
@@ -124,7 +124,7 @@ std::string DriveFinder::StartFolder(std::string_view lastFolder) const {
   for (const std::string* letter : {&letters.unit1, &letters.unit0}) {
     if (letter->empty()) continue;
     std::string folder = DeviceFolderOf(*letter);
-    if (system_.SetCurrentDirectory(folder)) return folder;
+    if (system_.TrySetCurrentDirectory(folder)) return folder;
   }
   for (const std::string& root : system_.LogicalDriveRoots()) {
     if (root.empty()) continue;
@@ -132,9 +132,9 @@ std::string DriveFinder::StartFolder(std::string_view lastFolder) const {
     if (first >= 'a' && first <= 'z') first = static_cast<unsigned char>(first - 'a' + 'A');
     if (first < 'D') continue;  // floppies and the system drive never hold the fallback folder
     std::string folder = root + kFallbackFolderName;
-    if (system_.SetCurrentDirectory(folder)) return folder;
+    if (system_.TrySetCurrentDirectory(folder)) return folder;
   }
-  if (!lastFolder.empty() && system_.SetCurrentDirectory(std::string(lastFolder))) return std::string(lastFolder);
+  if (!lastFolder.empty() && system_.TrySetCurrentDirectory(std::string(lastFolder))) return std::string(lastFolder);
   return {};
 }
 

@@ -13,6 +13,16 @@ TEST(CommandLine, OnlyALeadingLowerCaseIMakesAResidentCopy) {
   EXPECT_FALSE(IsResidentCommandLine(nullptr));
 }
 
+TEST(CommandLine, ArgumentsFollowTheProgramNameAndOneBlank) {
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\Program Files\\ZViewer.exe\" i"), "i");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\a b\\ZViewer.exe\"  i"), " i");
+  EXPECT_STREQ(ArgumentsAfterProgramName("C:\\ZViewer.exe ifoo"), "ifoo");
+  EXPECT_STREQ(ArgumentsAfterProgramName("C:\\ZViewer.exe"), "");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\unterminated"), "");
+  EXPECT_STREQ(ArgumentsAfterProgramName("\"C:\\ZViewer.exe\"i"), "i") << "no blank after a quoted name";
+  EXPECT_STREQ(ArgumentsAfterProgramName(nullptr), "");
+}
+
 TEST(FontSize, DigitRuleWithoutValidation) {
   EXPECT_EQ(FontTenthsFromText("10"), 100);
   EXPECT_EQ(FontTenthsFromText("12"), 120);

@@ -495,7 +495,7 @@ class TempFolder {
   std::string Write(const std::string& name, const Bytes& b) const {
     const std::string p = (path_ / name).string();
     std::FILE* f = std::fopen(p.c_str(), "wb");
-    std::fwrite(b.data(), 1, b.size(), f);
+    if (!b.empty()) std::fwrite(b.data(), 1, b.size(), f);
     std::fclose(f);
     return p;
   }

@@ -1,0 +1,61 @@
+#include "mainwnd/drop_target.h"
+
+namespace zv {
+
+DWORD DropEffectFor(bool accepted, DWORD keyState) {
+  if (!accepted) return DROPEFFECT_NONE;
+  return (keyState & MK_SHIFT) != 0 ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+}
+
+bool OffersFileList(IDataObject* data) {
+  if (data == nullptr) return false;
+  FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  return data->QueryGetData(&format) == S_OK;
+}
+
+HRESULT CFrameDropTarget::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+    *object = static_cast<IDropTarget*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+// The frame owns the object; counting only keeps OLE's calls balanced.
+ULONG CFrameDropTarget::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+ULONG CFrameDropTarget::Release() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
+
+HRESULT CFrameDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
+  fileList_ = OffersFileList(data);
+  return DragOver(keyState, point, effect);
+}
+
+HRESULT CFrameDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
+  if (effect == nullptr) return E_INVALIDARG;
+  std::string folder;
+  *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState);
+  return S_OK;
+}
+
+HRESULT CFrameDropTarget::DragLeave() {
+  fileList_ = false;
+  host_.EndDragFeedback();
+  return S_OK;
+}
+
+HRESULT CFrameDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
+  if (effect == nullptr) return E_INVALIDARG;
+  std::string folder;
+  const bool accepted = OffersFileList(data) && host_.DropFolderAt({point.x, point.y}, folder);
+  *effect = DropEffectFor(accepted, keyState);
+  HRESULT result = accepted ? host_.PerformDrop(data, *effect, folder) : S_OK;
+  if (!accepted || FAILED(result)) *effect = DROPEFFECT_NONE;
+  host_.EndDragFeedback();
+  fileList_ = false;
+  return result;
+}
+
+}  // namespace zv

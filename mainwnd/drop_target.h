@@ -1,0 +1,46 @@
+#pragma once
+// The OLE drop target of the main frame. It considers only data that offers
+// the CF_HDROP file list and asks its host where a drop at a point would go.
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <string>
+
+namespace zv {
+
+class DropHost {
+ public:
+  virtual ~DropHost() = default;
+  // The folder a drop at `screen` lands in; false when nothing there takes files.
+  virtual bool DropFolderAt(POINT screen, std::string& folder) = 0;
+  // Performs the drop; the result of the transfer is the result of the drop.
+  virtual HRESULT PerformDrop(IDataObject* data, DWORD effect, const std::string& folder) = 0;
+  // Ends any drag feedback (the folder tree's).
+  virtual void EndDragFeedback() = 0;
+};
+
+// MOVE with Shift held in the drag's key state, COPY otherwise; NONE when refused.
+DWORD DropEffectFor(bool accepted, DWORD keyState);
+bool OffersFileList(IDataObject* data);
+
+class CFrameDropTarget : public IDropTarget {
+ public:
+  explicit CFrameDropTarget(DropHost& host) : host_(host) {}
+  virtual ~CFrameDropTarget() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+
+ private:
+  DropHost& host_;
+  LONG references_ = 1;
+  bool fileList_ = false;  // the data being dragged offers CF_HDROP
+};
+
+}  // namespace zv

@@ -1,0 +1,89 @@
+#pragma once
+// Stand-ins for the panes and the scanner connection, so that the frame's
+// tests can see what reaches them.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mainwnd/main_frame.h"
+
+namespace zv::test {
+
+struct FrameRecord {
+  std::vector<int> offered;  // commands offered to the list pane, in order
+  std::vector<int> ran;      // commands the list pane ran
+  std::vector<std::pair<DWORD, std::string>> drops;
+  int treeDragLeaves = 0;
+  std::string selectedPath;
+  std::string currentFolder = "C:\\pictures";
+  std::string treeFolder = "C:\\tree-folder";
+  bool twainLoaded = true;
+  int sourceSelections = 0;
+  int acquisitions = 0;
+};
+
+class FakeFileList : public CFileListPane {
+ public:
+  explicit FakeFileList(FrameRecord& record) : r_(record) {}
+  bool CreatePane(HWND parent, int childId) override;
+  HWND DropWindow() const override { return list_; }
+  std::string CurrentFolder() const override { return r_.currentFolder; }
+  HRESULT DropFiles(IDataObject*, DWORD effect, const std::string& folder) override {
+    r_.drops.emplace_back(effect, folder);
+    return S_OK;
+  }
+  void StoreScannedImage(void*) override {}
+  // Handles only the edit commands 32886 to 32889; offers are recorded.
+  bool ExecuteCommand(int id) override;
+  bool UpdateCommand(win::CommandUpdate& update) override;
+
+ private:
+  FrameRecord& r_;
+  HWND list_ = nullptr;
+};
+
+class FakeFolderTree : public CFolderTreePane {
+ public:
+  explicit FakeFolderTree(FrameRecord& record) : r_(record) {}
+  HWND GetTreeCtrl() const override { return tree_; }
+  bool DragOver(POINT, std::string& folder) override {
+    folder = r_.treeFolder;
+    return !folder.empty();
+  }
+  void DragLeave() override { ++r_.treeDragLeaves; }
+  void SelectPath(const std::string& folder) override { r_.selectedPath = folder; }
+  void Refresh() override {}
+
+ protected:
+  bool CreateContent() override;
+  void LayoutContent(const RECT& content) override;
+
+ private:
+  FrameRecord& r_;
+  HWND tree_ = nullptr;
+};
+
+class FakeScanner : public ScannerConnection {
+ public:
+  explicit FakeScanner(FrameRecord& record) : r_(record) {}
+  void Start(HWND, int) override {}
+  void Shutdown() override {}
+  bool PreTranslate(MSG&) override { return false; }
+  bool TwainLoaded() const override { return r_.twainLoaded; }
+  void SelectSource() override { ++r_.sourceSelections; }
+  void Acquire(HWND) override { ++r_.acquisitions; }
+
+ private:
+  FrameRecord& r_;
+};
+
+FrameParts FakeParts(FrameRecord& record);
+
+// The text of a menu item by position.
+std::string MenuItemText(HMENU menu, int position);
+// Sends what a tool tip sends to learn its text, and returns the answer.
+std::string ToolTipOf(HWND frame, int commandId);
+// Pumps the messages of this thread.
+void Pump();
+
+}  // namespace zv::test

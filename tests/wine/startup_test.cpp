@@ -1,0 +1,191 @@
+// The real ZViewer.exe started under Wine: kinds of copy, the single-copy
+// rule, the settings written at a normal exit, String.ini, the splash.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/registry_profile.h"
+#include "app/single_instance.h"
+#include "core/app/envset.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/registry.h"
+#include "win/text_convert.h"
+
+namespace zv {
+namespace {
+
+using test::ProgramCopy;
+
+// Time a copy gets to show its window: Wine start, one second of splash.
+constexpr DWORD kStartTimeout = 15000;
+
+HWND WaitForBrowser(const PROCESS_INFORMATION& p) {
+  return test::WaitForWindow([&] { return test::TopWindowOf(p.dwProcessId, kBrowserCopyName); }, kStartTimeout);
+}
+HWND WaitForResident(const PROCESS_INFORMATION& p) {
+  return test::WaitForWindow([&] { return test::TopWindowOf(p.dwProcessId, kResidentCopyName); }, kStartTimeout);
+}
+
+bool CloseNormally(HWND window, const PROCESS_INFORMATION& p) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  return test::WaitForExit(p);
+}
+
+win::UniqueKey SettingsKey() { return win::OpenKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings"); }
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::DeleteProgramSettings(); }
+  void TearDown() override { test::DeleteProgramSettings(); }
+};
+
+TEST_F(StartupTest, CommandLineChoosesTheKindOfCopy) {
+  for (const char* arguments : {"i", "ifoo"}) {
+    ProgramCopy program;
+    PROCESS_INFORMATION p = program.Launch(arguments);
+    HWND tray = WaitForResident(p);
+    ASSERT_NE(tray, nullptr) << "'" << arguments << "' starts a resident copy";
+    EXPECT_FALSE(IsWindowVisible(tray)) << "the tray frame is invisible";
+    EXPECT_EQ(test::TopWindowOf(p.dwProcessId, kBrowserCopyName), nullptr);
+    EXPECT_TRUE(CloseNormally(tray, p)) << "WM_CLOSE ends the resident copy";
+  }
+  for (const char* arguments : {"I", " i", "\"i", "/i", ""}) {
+    ProgramCopy program;
+    PROCESS_INFORMATION p = program.Launch(arguments);
+    HWND frame = WaitForBrowser(p);
+    ASSERT_NE(frame, nullptr) << "'" << arguments << "' starts a browser copy";
+    EXPECT_TRUE(IsWindowVisible(frame));
+    EXPECT_TRUE(CloseNormally(frame, p));
+  }
+}
+
+TEST_F(StartupTest, SecondCopiesActivateTheFirstOrEndAtOnce) {
+  ProgramCopy program;
+  PROCESS_INFORMATION first = program.Launch("");
+  HWND frame = WaitForBrowser(first);
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(frame, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(frame));
+
+  PROCESS_INFORMATION second = program.Launch("");
+  ASSERT_TRUE(test::WaitForExit(second, kStartTimeout)) << "a second browser copy ends";
+  EXPECT_FALSE(IsIconic(frame)) << "and restores the first";
+  EXPECT_EQ(test::TopWindowOf(second.dwProcessId), nullptr);
+
+  PROCESS_INFORMATION resident = program.Launch("i");
+  ASSERT_NE(WaitForResident(resident), nullptr);
+  PROCESS_INFORMATION secondResident = program.Launch("i");
+  EXPECT_TRUE(test::WaitForExit(secondResident, kStartTimeout)) << "a second resident copy ends at once";
+  EXPECT_EQ(WaitForSingleObject(resident.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first stays";
+
+  EXPECT_TRUE(CloseNormally(frame, first));
+  EXPECT_EQ(win::ReadDword(SettingsKey().get(), "m_tagEnvSet.dwdExcCnt").value_or(99), 1u)
+      << "the copies that stopped at start-up did not save defaults over the first copy's settings";
+}
+
+TEST_F(StartupTest, NormalExitSavesEveryValueAndAKilledCopySavesNothing) {
+  ProgramCopy program;
+  PROCESS_INFORMATION run1 = program.Launch("");
+  HWND frame = WaitForBrowser(run1);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(CloseNormally(frame, run1));
+  {
+    win::UniqueKey key = win::OpenKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings", KEY_READ | KEY_WRITE);
+    ASSERT_TRUE(key);
+    for (const std::string& name : EnvSetValueNames())
+      EXPECT_TRUE(win::ReadDword(key.get(), name) || win::ReadString(key.get(), name)) << name;
+    EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 1u);
+    EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.intSotDir").value_or(0), 0xFFFFFFFFu);
+    win::WriteString(key.get(), "m_tagEnvSet.chaSavFol", "C:\\kept");
+  }
+  PROCESS_INFORMATION run2 = program.Launch("");
+  frame = WaitForBrowser(run2);
+  ASSERT_NE(frame, nullptr);
+  win::WriteDword(win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings").get(), "intTstTry", 0);
+  TerminateProcess(run2.hProcess, 1);
+  test::WaitForExit(run2);
+  win::UniqueKey key = SettingsKey();
+  EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 1u) << "a killed copy saves nothing";
+  EXPECT_EQ(win::ReadString(key.get(), "m_tagEnvSet.chaSavFol").value_or(""), "C:\\kept");
+  EXPECT_TRUE(win::ReadDword(key.get(), "intTstTry")) << "intTstTry written during the run survives";
+
+  PROCESS_INFORMATION run3 = program.Launch("");
+  frame = WaitForBrowser(run3);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(CloseNormally(frame, run3));
+  EXPECT_EQ(win::ReadDword(SettingsKey().get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 2u);
+}
+
+TEST_F(StartupTest, TrayStartWritesTheRunValueAndStartsAResidentCopy) {
+  ProgramCopy program;
+  win::WriteDword(win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings").get(), "intTstTry", 1);
+  PROCESS_INFORMATION browser = program.Launch("");
+  HWND frame = WaitForBrowser(browser);
+  ASSERT_NE(frame, nullptr);
+  HWND tray = test::WaitForWindow([] { return FindWindowWithProperty(kResidentCopyName); }, kStartTimeout);
+  EXPECT_NE(tray, nullptr) << "a resident copy was started beside the browser";
+  win::UniqueKey run = win::OpenKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(win::ReadString(run.get(), "ZViewer").value_or(""), "\"" + program.exe() + "\" i");
+  if (tray != nullptr) PostMessageA(tray, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(CloseNormally(frame, browser));
+  win::DeleteValue(win::OpenKey(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                KEY_SET_VALUE).get(), "ZViewer");
+}
+
+TEST_F(StartupTest, StringIniIsWrittenAndKeptOnlyWithTheRightVersion) {
+  ProgramCopy program;
+  const std::string ini = program.folder() + "\\String.ini";
+  auto runOnce = [&] {
+    PROCESS_INFORMATION p = program.Launch("");
+    HWND frame = WaitForBrowser(p);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(CloseNormally(frame, p));
+  };
+  runOnce();
+  std::string file = test::ReadFileBytes(ini);
+  EXPECT_NE(file.find("DefaultFontSize_____=10"), std::string::npos) << file;
+  if (GetACP() == 932) {
+    EXPECT_NE(file.find("DefaultFontName_____=\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E"),
+              std::string::npos)
+        << "Shift-JIS bytes of the default";
+  }
+  for (const char* folder : {"Q7IF", "Q7CF", "Thumbs"})
+    EXPECT_NE(GetFileAttributesA((program.folder() + "\\" + folder).c_str()), INVALID_FILE_ATTRIBUTES) << folder;
+
+  test::WriteFileBytes(ini, "[Main]\r\nDefaultFontSize_____=12\r\n");
+  runOnce();
+  EXPECT_NE(test::ReadFileBytes(ini).find("DefaultFontSize_____=10"), std::string::npos)
+      << "without a version entry the edit is lost";
+
+  test::WriteFileBytes(ini, "[version]\r\nversion_____________=2.1.1.0\r\n[Main]\r\nDefaultFontSize_____=12\r\n");
+  runOnce();
+  EXPECT_NE(test::ReadFileBytes(ini).find("DefaultFontSize_____=12"), std::string::npos)
+      << "with this version the edit is kept";
+}
+
+TEST_F(StartupTest, SplashIsCentredTopmostAndOnlyInABrowserCopy) {
+  ProgramCopy program;
+  PROCESS_INFORMATION p = program.Launch("");
+  HWND splash =
+      test::WaitForWindow([&] { return test::TopWindowOf(p.dwProcessId, nullptr, "#32770"); }, kStartTimeout);
+  ASSERT_NE(splash, nullptr);
+  RECT r{};
+  GetWindowRect(splash, &r);
+  EXPECT_EQ(r.right - r.left, 400) << "as wide as the start picture";
+  EXPECT_EQ(r.bottom - r.top, 240);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 240) / 2);
+  EXPECT_TRUE(GetWindowLongA(splash, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  HWND frame = WaitForBrowser(p);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_FALSE(IsWindow(splash)) << "destroyed once the main window is up";
+  EXPECT_TRUE(CloseNormally(frame, p));
+
+  PROCESS_INFORMATION resident = program.Launch("i");
+  HWND tray = WaitForResident(resident);
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(test::TopWindowOf(resident.dwProcessId, nullptr, "#32770"), nullptr) << "no splash in a resident copy";
+  EXPECT_TRUE(CloseNormally(tray, resident));
+}
+
+}  // namespace
+}  // namespace zv
