@@ -173,6 +173,11 @@ void SetTrayStart(int value) { RegistryProfileSection(kSettingsSection).WriteInt
 EnvSet& GetEnvSet() { return TheApp().GetEnvSet(); }
 HFONT GetAppFont() { return g_app ? g_app->GetAppFont() : nullptr; }
 
+win::Window* GetPane(int index) {
+  CMainFrame* frame = g_app != nullptr ? g_app->MainFrame() : nullptr;
+  return frame != nullptr ? frame->GetPane(index) : nullptr;
+}
+
 FontSetting GetFontSetting() {
   CUiTextTable texts;
   FontSetting setting;

@@ -10,6 +10,7 @@
 
 #include "core/app/envset.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace zv {
 
@@ -37,6 +38,7 @@ class CViewerApp {
   HFONT GetAppFont() const { return font_.get(); }
   LPMAPISENDMAIL GetMapiSendMail() const { return mapiSendMail_; }
   HWND MainWindow() const;
+  CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
  private:
   bool InitBrowserCopy(CSplashDlg& splash);
@@ -68,6 +70,9 @@ std::string GetVersionString();
 void SetCursorById(int cursorId);
 // -1 closes the resident copy, 0 starts a browser copy, 1 a resident copy.
 void LaunchInstance(int mode);
+// 0 the file list view, 1 the folder tree pane, 2 the preview pane; null in
+// a resident copy or for any other index.
+win::Window* GetPane(int index);
 int GetTrayStart();
 void SetTrayStart(int value);
 
