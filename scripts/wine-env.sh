@@ -46,6 +46,11 @@ start() {
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
   "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1
+  # The first program of a wineserver session starts Wine's services
+  # (services.exe, winedevice, rpcss...), which inherit its output and live as
+  # long as the wineserver. Start them here, detached, or CTest would wait for
+  # the output of the first test to end until the wineserver does.
+  "$ZV_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   # A folder that even root cannot write into, for the "folder writable"
   # tests (chmod does not stop root; the immutable attribute does).
   mkdir -p "$readonly_dir" && chattr +i "$readonly_dir" 2>/dev/null || true
