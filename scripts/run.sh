@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(dirname "$0")
 bash "$here/deps.sh"
-bash "$here/build.sh"
+bash "$here/build.sh" >/dev/null
 source "$here/common.sh"
 bash "$here/wine-env.sh" prefix
 

@@ -45,7 +45,8 @@ start() {
     echo ":$n" > "$state/display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
-  "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1
+  # (an already running persistent server, e.g. from copyboard.sh plug, is fine)
+  "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1 || true
   # The first program of a wineserver session starts Wine's services
   # (services.exe, winedevice, rpcss...), which inherit its output and live as
   # long as the wineserver. Start them here, detached, or CTest would wait for
