@@ -437,20 +437,30 @@ ImageHandle IKConvertColor(ImageHandle image, int bits, int, int, int, int, int,
   });
 }
 
-ImageHandle IKRotation(ImageHandle* image, int angle, int mirrorLeftRight, int mirrorTopBottom, int, int, int, int,
-                       int, int, int, int, int) {
-  if (Factory() == nullptr || image == nullptr || *image == nullptr) return nullptr;
-  const ImageObject& source = **image;
+// Runs a pixel transform on the 32-bit pixels of `source` and wraps the
+// result as a new image with the given resolution.
+template <class Transform>
+ImageHandle TransformPixels(const ImageObject& source, double dpiX, double dpiY, Transform&& transform) {
   return Guarded<ImageHandle>(nullptr, [&]() -> ImageHandle {
     ComPtr<IWICBitmap> bgra = As32Bit(source);
     if (bgra == nullptr) return nullptr;
     PixelLock lock(bgra.Get());
     if (!lock.ok()) return nullptr;
     PixelImage out;
-    if (!TurnAndMirror(lock.view(), angle, mirrorLeftRight != 0, mirrorTopBottom != 0, &out)) return nullptr;
-    const bool sideways = (angle / 9000) % 2 != 0;
-    return FromPixels(out, sideways ? source.dpiY : source.dpiX, sideways ? source.dpiX : source.dpiY);
+    if (!transform(lock.view(), &out)) return nullptr;
+    return FromPixels(out, dpiX, dpiY);
   });
+}
+
+ImageHandle IKRotation(ImageHandle* image, int angle, int mirrorLeftRight, int mirrorTopBottom, int, int, int, int,
+                       int, int, int, int, int) {
+  if (Factory() == nullptr || image == nullptr || *image == nullptr) return nullptr;
+  const ImageObject& source = **image;
+  const bool sideways = (angle / 9000) % 2 != 0;
+  return TransformPixels(source, sideways ? source.dpiY : source.dpiX, sideways ? source.dpiX : source.dpiY,
+                         [&](const auto& pixels, PixelImage* out) {
+                           return TurnAndMirror(pixels, angle, mirrorLeftRight != 0, mirrorTopBottom != 0, out);
+                         });
 }
 
 int IKRotationEx(ImageHandle* image, ImageHandle* result, int angle, int mirrorLeftRight, int mirrorTopBottom) {
@@ -464,15 +474,8 @@ int IKRotationEx(ImageHandle* image, ImageHandle* result, int angle, int mirrorL
 ImageHandle IKResize(ImageHandle* image, int width, int height, int, int, int, int, int) {
   if (Factory() == nullptr || image == nullptr || *image == nullptr) return nullptr;
   const ImageObject& source = **image;
-  return Guarded<ImageHandle>(nullptr, [&]() -> ImageHandle {
-    ComPtr<IWICBitmap> bgra = As32Bit(source);
-    if (bgra == nullptr) return nullptr;
-    PixelLock lock(bgra.Get());
-    if (!lock.ok()) return nullptr;
-    PixelImage out;
-    if (!ResizePixels(lock.view(), width, height, &out)) return nullptr;
-    return FromPixels(out, source.dpiX * width / source.width, source.dpiY * height / source.height);
-  });
+  return TransformPixels(source, source.dpiX * width / source.width, source.dpiY * height / source.height,
+                         [&](const auto& pixels, PixelImage* out) { return ResizePixels(pixels, width, height, out); });
 }
 
 HBITMAP IKBitmapFromDib(ImageHandle image) {
