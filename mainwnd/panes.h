@@ -18,6 +18,9 @@ namespace zv {
 class CFileListPane : public win::Window, public win::CommandTarget {
  public:
   virtual bool CreatePane(HWND parent, int childId) = 0;
+  // Lists `folder`; null clears the view (the folder tree selected a folder
+  // without a file-system path).
+  virtual void SetFolder(const char* folder) = 0;
   // The window that files are dropped on: the list control in list mode,
   // otherwise the thumbnail grid.
   virtual HWND DropWindow() const = 0;

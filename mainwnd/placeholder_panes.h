@@ -14,6 +14,7 @@ namespace zv {
 class CEmptyFileList : public CFileListPane {
  public:
   bool CreatePane(HWND parent, int childId) override;
+  void SetFolder(const char*) override {}
   HWND DropWindow() const override { return hwnd(); }
   std::string CurrentFolder() const override { return {}; }
   HRESULT DropFiles(IDataObject*, DWORD, const std::string&) override { return S_OK; }

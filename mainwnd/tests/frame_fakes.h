@@ -26,6 +26,7 @@ class FakeFileList : public CFileListPane {
  public:
   explicit FakeFileList(FrameRecord& record) : r_(record) {}
   bool CreatePane(HWND parent, int childId) override;
+  void SetFolder(const char* folder) override { r_.currentFolder = folder ? folder : ""; }
   HWND DropWindow() const override { return list_; }
   std::string CurrentFolder() const override { return r_.currentFolder; }
   HRESULT DropFiles(IDataObject*, DWORD effect, const std::string& folder) override {
