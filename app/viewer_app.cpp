@@ -13,7 +13,9 @@
 #include "app/single_instance.h"
 #include "app/tray_frame.h"
 #include "app/ui_text_table.h"
+#include "copyboard/win_copyboard_system.h"
 #include "core/app/startup_rules.h"
+#include "core/copyboard/drive_finder.h"
 #include "dialogs/splash_dlg.h"
 #include "imagelib/image_library.h"
 #include "mainwnd/main_frame.h"
@@ -101,7 +103,7 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
   UpdateWindow(mainFrame_->hwnd());
   splash.Destroy();
   UpdateWindow(mainFrame_->hwnd());
-  // The start folder of the copyboard finder is selected in the folder tree here.
+  SelectStartFolder();
   if (GetTrayStart() == 1) {
     SetAutoStart(1, ProgramPath());
     LaunchInstance(1);
@@ -110,6 +112,14 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
   // While the program has never ended normally (dwdExcCnt 0), the first-run
   // setup dialog is shown here.
   return true;
+}
+
+// The copyboard's folder when the board is connected, else the last folder;
+// the tree's selection then lists it.
+void CViewerApp::SelectStartFolder() {
+  Win32CopyboardSystem system;
+  const std::string folder = DriveFinder(system).StartFolder(settings_);
+  if (CFolderTreePane* tree = mainFrame_->FolderTreeBar()) tree->SelectPath(folder);
 }
 
 void CViewerApp::CreateProgramFolders() {

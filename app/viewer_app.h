@@ -43,6 +43,7 @@ class CViewerApp {
  private:
   bool InitBrowserCopy(CSplashDlg& splash);
   bool InitResidentCopy();
+  void SelectStartFolder();
   void CreateProgramFolders();
   void LoadMapi();
   bool PreTranslateMessage(MSG& msg);

@@ -8,11 +8,17 @@ if(NOT EXISTS ${wine_list})
 endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${wine_list})
 set(wine_env ${PROJECT_SOURCE_DIR}/scripts/wine-env.sh)
+# The build root of these trees (ZV_BUILD of the scripts) owns the Wine
+# prefix, display and wineserver the tests use, so two build roots never
+# share a rig (their single-copy tests would see each other's mutexes).
+get_filename_component(zv_build_root ${ZV_WINE_TREE} DIRECTORY)
+set(rig_env "ZV_BUILD=${zv_build_root}" "WINEPREFIX=${zv_build_root}/wine/prefix"
+    "XDG_DATA_HOME=${zv_build_root}/wine/xdg")
 
 add_test(NAME wine.setup COMMAND bash ${wine_env} start)
 add_test(NAME wine.cleanup COMMAND bash ${wine_env} stop)
-set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine LABELS wine)
-set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine LABELS wine ENVIRONMENT "${rig_env}")
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine LABELS wine ENVIRONMENT "${rig_env}")
 
 function(zv_windows_path out unix_path)
   string(REPLACE "/" "\\" p "${unix_path}")
@@ -33,6 +39,6 @@ foreach(entry ${wine_tests})
       add_test(NAME ${test} COMMAND bash ${wine_env} exec --cp1252 ${exe})
     endif()
     set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS wine
-                         TIMEOUT 600 ENVIRONMENT "ZV_EXE=${zviewer_exe}")
+                         TIMEOUT 600 ENVIRONMENT "ZV_EXE=${zviewer_exe};${rig_env}")
   endforeach()
 endforeach()

@@ -1,7 +1,8 @@
 #pragma once
-// Clear mirror and Fill mirror on the file system: the folder listings and
-// the deletes and copies that the mirror plans call for. Every failure is
-// ignored: a file that cannot be read is simply missing from the mirror.
+// Clear mirror, Fill mirror and Stamp copies on the file system: the folder
+// listings, deletes, copies and time stamps that the mirror rules call for.
+// Every failure is ignored: a file that cannot be read is simply missing
+// from the mirror.
 #include <string>
 #include <vector>
 
@@ -16,5 +17,12 @@ std::vector<FolderEntry> ListFolderEntries(const std::string& folder);
 void ClearMirror(const std::string& mirrorFolder);
 // Copies every plain file of the device folder into the mirror, overwriting.
 void FillMirror(const std::string& deviceFolder, const std::string& mirrorFolder);
+
+// Stamp copies: after a copy or move out of the board, the copies of
+// `sources` in `destinationFolder` get the current time as their last-write
+// time (creation and access times stay), when StampApplies says so. A copy
+// that cannot be opened for writing is skipped.
+void StampCopies(const MirrorState& state, const std::vector<std::string>& sources,
+                 const std::string& destinationFolder, int intSysDte);
 
 }  // namespace zv

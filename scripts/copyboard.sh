@@ -10,6 +10,9 @@
 #                        are no longer ready; the letters stay registered, as on
 #                        Windows
 #   status               what is connected and what the registry says
+#   links                only make the board's drive letters (board not plugged
+#                        in); run before a wineserver starts, so that plug and
+#                        unplug never have to restart it
 #
 # ZV_BOARD_LETTERS="e f" chooses the drive letters of unit 0 and unit 1.
 #
@@ -226,9 +229,16 @@ status() {
   done
 }
 
+links() {
+  need_prefix
+  mkdir -p "$board"
+  ensure_links
+}
+
 case "${1:-}" in
   plug) shift; plug "$@" ;;
+  links) links ;;
   unplug) unplug ;;
   status) status ;;
-  *) echo "usage: $0 plug [image-folder] | unplug | status" >&2; exit 2 ;;
+  *) echo "usage: $0 plug [image-folder] | unplug | status | links" >&2; exit 2 ;;
 esac

@@ -30,3 +30,20 @@ convert -size 400x240 gradient:'#f4f7fc'-'#c9d6ee' \
   -pointsize 11 -fill '#606060' -annotate +190+215 'ZAMO Kivon software' \
   -stroke '#1f4e9c' -strokewidth 2 -fill none -draw 'rectangle 1,1 398,238' \
   -type TrueColor BMP3:splash.bmp
+
+# Tray icons: the board greyed out while it is not connected (176), and the
+# board with a green plug badge while it is connected (177).
+tray() {  # tray <size> <out.png> <on|off>
+  local s=$1 r=$(( $1 * 5 / 16 ))
+  board "$s" "$2"
+  if [ "$3" = off ]; then
+    convert "$2" -colorspace Gray -channel A -evaluate multiply 0.8 +channel "$2"
+  else
+    convert "$2" -stroke white -strokewidth 1 -fill '#1fa83a' \
+      -draw "circle $((s - r)),$((s - r)) $((s - r)),$((s - 1))" "$2"
+  fi
+}
+for state in off on; do
+  for s in 16 32; do tray "$s" "$tmp/tray-$state$s.png" "$state"; done
+  convert "$tmp/tray-${state}16.png" "$tmp/tray-${state}32.png" "tray_$state.ico"
+done

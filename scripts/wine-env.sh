@@ -45,6 +45,9 @@ start() {
     echo ":$n" > "$state/display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
+  # The simulated board's drive letters exist before the wineserver starts,
+  # so tests can plug and unplug it while the server runs.
+  bash "$(dirname "$0")/copyboard.sh" links >/dev/null
   # (an already running persistent server, e.g. from copyboard.sh plug, is fine)
   "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1 || true
   # The first program of a wineserver session starts Wine's services

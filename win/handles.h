@@ -66,6 +66,11 @@ struct IconTraits {
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { DestroyIcon(h); }
 };
+struct MenuTraits {
+  using Type = HMENU;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { DestroyMenu(h); }
+};
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -74,5 +79,6 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 
 }  // namespace zv::win

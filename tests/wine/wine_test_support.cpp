@@ -140,6 +140,47 @@ void MessageBoxWatcher::Watch() {
   }
 }
 
+bool RunBoardScript(const std::string& verb) {
+  // The sources are seen as Z:\...; the script runs with their Linux path.
+  std::string script = EnvironmentValue("ZV_SOURCE_DIR");
+  if (script.size() < 3 || script.compare(0, 2, "Z:") != 0) return false;
+  script = script.substr(2) + "\\scripts\\copyboard.sh";
+  for (char& c : script)
+    if (c == '\\') c = '/';
+  char system[MAX_PATH] = "";
+  GetSystemDirectoryA(system, sizeof system);
+  std::string commandLine = std::string("\"") + system + "\\start.exe\" /wait /unix /bin/bash " + script + " " + verb;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
+namespace {
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+BOOL CALLBACK MatchChildId(HWND child, LPARAM search) {
+  auto* s = reinterpret_cast<ChildSearch*>(search);
+  if (GetDlgCtrlID(child) != s->id) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+}  // namespace
+
+HWND FindChildById(HWND parent, int id) {
+  ChildSearch search{id, nullptr};
+  EnumChildWindows(parent, &MatchChildId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void DeleteProgramSettings() { win::DeleteTree(HKEY_CURRENT_USER, "Software\\ZAMO Kivon software"); }
 
 }  // namespace zv::test

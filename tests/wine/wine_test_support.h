@@ -67,6 +67,13 @@ class MessageBoxWatcher {
   std::thread thread_;
 };
 
+// Runs scripts/copyboard.sh <verb> (plug, unplug) on the Linux side through
+// Wine's "start /unix" and waits until it ends; false when it could not run.
+bool RunBoardScript(const std::string& verb);
+
+// The first child (at any depth) of `parent` with control id `id`.
+HWND FindChildById(HWND parent, int id);
+
 // The profile key of the program under HKCU, removed for a clean start.
 void DeleteProgramSettings();
 
