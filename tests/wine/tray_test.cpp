@@ -151,6 +151,16 @@ TEST_F(TrayTest, DoubleClickStartsTheBrowserAndExitLeavesResidentMode) {
   EXPECT_NE(test::WaitForWindow(Browser, kStartTimeout), nullptr) << "a double click starts the browser";
   CloseBrowsers();
 
+  for (UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+    PostMessageA(tray, kTrayCallbackMessage, 1, press);
+    HWND menu = test::WaitForWindow([&] { return test::TopWindowOf(resident_.dwProcessId, nullptr, "#32768"); },
+                                    5000);
+    ASSERT_NE(menu, nullptr) << "a button press on the icon shows the tray menu";
+    // (Wine keeps menus inside their process, so the items are not read from here.)
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "Escape closes the menu";
+  }
+
   PostMessageA(tray, WM_COMMAND, ID_TRAY_START_BROWSER, 0);
   EXPECT_NE(test::WaitForWindow(Browser, kStartTimeout), nullptr) << "the menu's first item starts the browser";
   CloseBrowsers();
