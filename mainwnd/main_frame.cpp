@@ -7,11 +7,12 @@
 #include "app/registry_profile.h"
 #include "app/ui_text_table.h"
 #include "app/viewer_app.h"
+#include "browser/file_list_view.h"
 #include "core/mainwnd/scan_folder.h"
 #include "fileops/file_checks.h"
+#include "foldertree/folder_tree_bar.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/frame_bars.h"
-#include "mainwnd/placeholder_panes.h"
 #include "res/app_identity.h"
 #include "res/resource.h"
 #include "win/registry.h"
@@ -44,8 +45,8 @@ std::string LayoutSection() { return "BCGSettings" + GetVersionString() + "\\Mai
 }  // namespace
 
 FrameParts DefaultFrameParts() {
-  return {[] { return std::make_unique<CEmptyFileList>(); },
-          [] { return std::make_unique<CEmptyFolderTreeBar>(); },
+  return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
+          [] { return std::make_unique<FolderTreeBar>(); },
           [] { return std::make_unique<CSizingBar>(); },
           [] { return std::unique_ptr<ScannerConnection>(); }};
 }

@@ -6,6 +6,9 @@
 #define IDD_INFORMATION 100
 #define IDD_SPLASH 173
 #define IDB_SPLASH 174
+#define IDI_FOLDER_FALLBACK 154  // folder tree: folder icon when shell32's cannot be extracted
+#define IDI_TRAY_DISCONNECTED 176  // tray icon while the copyboard is not connected
+#define IDI_TRAY_CONNECTED 177     // tray icon while it is connected
 #define IDC_SPLASH_PICTURE 1084
 
 #define IDS_APP_TITLE 57344    // application title (registry key, message box captions)

@@ -8,7 +8,8 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 state=$ZV_BUILD/wine
 mkdir -p "$state" "$XDG_DATA_HOME"
-readonly_dir=/tmp/zv-readonly-$(id -u)
+# One per build root, so that one rig's cleanup never unlocks another's.
+readonly_dir=/tmp/zv-readonly-$(id -u)-$(printf '%s' "$ZV_BUILD" | md5sum | cut -c1-8)
 
 locale_env() {  # code page 932 by default, 1252 on request
   if [ "${1:-932}" = 1252 ]; then echo "LANG=C.UTF-8 LC_ALL=C.UTF-8"; else echo "LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8"; fi

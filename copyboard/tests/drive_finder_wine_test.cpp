@@ -8,32 +8,21 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
+#include "tests/wine/board_entries.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace zv {
 namespace {
 
-const char kMountedDevices[] = "SYSTEM\\MountedDevices";
-
-std::vector<uint8_t> Utf16Bytes(const std::wstring& text) {
-  std::vector<uint8_t> bytes;
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<uint8_t>((unit >> 8) & 0xFF));
-  }
-  return bytes;
-}
-
-std::wstring Win7DevicePath(int unit) {
-  return std::wstring(L"_??_USBSTOR#Disk&Ven_ZAMO&Prod_Q-7&Rev_1.00#000000000000&") + (unit == 0 ? L"0" : L"1") +
-         L"#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
-}
+using test::kMountedDevices;
+using test::MountedDevicesSnapshot;
+using test::Utf16Bytes;
+using test::Win7DevicePath;
 
 bool SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type, const void* data, DWORD size) {
   HKEY key = nullptr;
@@ -63,51 +52,6 @@ class ScratchKey {
  private:
   std::string path_;
   HKEY key_ = nullptr;
-};
-
-// The "\DosDevices\X:" values of the machine as they were, put back at the
-// end; while the test runs every board entry already there is taken out, so
-// that only the test's own entries are found.
-class MountedDevicesSnapshot {
- public:
-  MountedDevicesSnapshot() {
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMountedDevices, 0, KEY_READ | KEY_WRITE, &key_);
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-      std::string name = Name(letter);
-      DWORD type = 0, size = 0;
-      if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) continue;
-      Saved saved{type, std::vector<uint8_t>(size)};
-      RegQueryValueExA(key_, name.c_str(), nullptr, &type, saved.data.data(), &size);
-      saved_[letter] = saved;
-      std::vector<uint8_t> ours = Utf16Bytes(L"_??_USBSTOR#Disk&Ven_ZAMO&Prod_Q-7");
-      if (size >= ours.size() && std::equal(ours.begin(), ours.end(), saved.data.begin()))
-        RegDeleteValueA(key_, name.c_str());
-    }
-  }
-  ~MountedDevicesSnapshot() {
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-      auto it = saved_.find(letter);
-      if (it == saved_.end())
-        RegDeleteValueA(key_, Name(letter).c_str());
-      else
-        RegSetValueExA(key_, Name(letter).c_str(), 0, it->second.type, it->second.data.data(),
-                       static_cast<DWORD>(it->second.data.size()));
-    }
-    RegCloseKey(key_);
-  }
-  bool ok() const { return key_ != nullptr; }
-  void Mount(char letter, const std::vector<uint8_t>& data) {
-    RegSetValueExA(key_, Name(letter).c_str(), 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
-  }
-
- private:
-  struct Saved {
-    DWORD type;
-    std::vector<uint8_t> data;
-  };
-  static std::string Name(char letter) { return std::string("\\DosDevices\\") + letter + ":"; }
-  HKEY key_ = nullptr;
-  std::map<char, Saved> saved_;
 };
 
 // The Win32 system on another Windows family, for the families whose

@@ -1,0 +1,85 @@
+#pragma once
+// Reading a folder for the file list view: the names a listing considers,
+// one record per recognised image (type, size and colours from the headers,
+// size and time from the file), the files' own small shell icons, and the
+// local time a record's date column shows.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "browser/image_probe.h"
+#include "core/browser/cell_texts.h"
+#include "core/browser/file_list_item.h"
+
+namespace zv {
+
+// Where the time of a full listing went (seconds), for the listing benchmark.
+struct ListingTimes {
+  double enumerate = 0;  // FindFirstFile / FindNextFile
+  double probe = 0;      // ImageProbe::GetImageInfo (the headers; whole PNG files for their check)
+  double fileInfo = 0;   // GetFileSizeAndTime
+  double icons = 0;      // SHGetFileInfo and the image list
+  double sort = 0;
+  double rows = 0;       // the list control's rows
+  double total = 0;
+  int namesSeen = 0;     // plain files the folder held
+  int listed = 0;
+};
+
+// Accumulates the time of one phase into a ListingTimes field.
+class PhaseTimer {
+ public:
+  explicit PhaseTimer(double& into);
+  ~PhaseTimer();
+  PhaseTimer(const PhaseTimer&) = delete;
+  PhaseTimer& operator=(const PhaseTimer&) = delete;
+
+ private:
+  double& into_;
+  LARGE_INTEGER start_{};
+};
+
+// The names "*.*" lists in `folder` that the view considers (plain files not
+// beginning with '.'), in the order the file system gives them. A folder that
+// cannot be enumerated gives none.
+std::vector<std::string> ListedNames(const std::string& folder);
+
+// A record for folder\name when the probe recognises the file and its size
+// and time can be read; false (nothing listed) otherwise, also when the path
+// does not fit the record.
+bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
+                     ListingTimes& times);
+
+// Whether a listed file is still there. Files that another program holds
+// open count as present (the check does not open the file).
+bool StillExists(const std::string& path);
+
+LocalDateTime LocalTimeOf(const FileTime& utc);
+
+// The view's small-icon image list: 16 x 16, 8-bit colour, white background.
+// It holds each file's associated shell icon; files whose icon is the same
+// (the same entry of the system image list) share one entry.
+class SmallIconList {
+ public:
+  SmallIconList() = default;
+  ~SmallIconList();
+  SmallIconList(const SmallIconList&) = delete;
+  SmallIconList& operator=(const SmallIconList&) = delete;
+
+  bool Create();
+  HIMAGELIST get() const { return list_; }
+  // The index of the file's associated icon, or I_IMAGENONE when the shell gives none.
+  int AddIconOf(const std::string& path);
+  void RemoveAll();
+  int Count() const;
+
+ private:
+  HIMAGELIST list_ = nullptr;
+  std::unordered_map<int, int> bySystemIndex_;  // system image list index -> ours
+};
+
+}  // namespace zv

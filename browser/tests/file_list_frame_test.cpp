@@ -1,0 +1,127 @@
+// The file list view as pane 0 of a real main frame: the status bar text of
+// the current item after the deferred update, and the context menu at the
+// point of a right click.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <memory>
+#include <string>
+
+#include "app/viewer_app.h"
+#include "browser/file_list_view.h"
+#include "browser/tests/list_fixture.h"
+#include "core/browser/cell_texts.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/main_frame.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/text_convert.h"
+
+namespace zv {
+namespace {
+
+// The folder tree is not under test here.
+class NoFolderTree : public CFolderTreePane {
+ public:
+  HWND GetTreeCtrl() const override { return nullptr; }
+  bool DragOver(POINT, std::string&) override { return false; }
+  void DragLeave() override {}
+  void SelectPath(const std::string&) override {}
+  void Refresh() override {}
+};
+
+class FileListInFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::RemoveStringIni();
+    test::DeleteProgramSettings();
+    settings_.dwdLstMod = kListMode;
+    FrameParts parts{[this] {
+                       auto view = std::make_unique<CFileListView>(settings_);
+                       view_ = view.get();
+                       return view;
+                     },
+                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CSizingBar>(); },
+                     [] { return std::unique_ptr<ScannerConnection>(); }};
+    frame_ = std::make_unique<CMainFrame>(std::move(parts));
+    ASSERT_TRUE(frame_->CreateFrame());
+    SetWindowPos(frame_->hwnd(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    test::Pump();
+    for (const char* name : {"a.png", "b.png", "c.png"})
+      ASSERT_TRUE(test::CopyZooFile(name[0] == 'c' ? "png_grey4.png" : "png_grey8.png", folder_.File(name)));
+    view_->SetFolder(folder_.path().c_str());
+  }
+  void TearDown() override {
+    frame_.reset();
+    test::Pump();
+    test::RemoveStringIni();
+    test::DeleteProgramSettings();
+  }
+  std::string StatusText() {
+    char text[1024] = "";
+    SendMessageA(frame_->statusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  void SelectByUser(int row) {
+    ListView_SetItemState(view_->listControl(), -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(view_->listControl(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+
+  CViewerApp app_;
+  EnvSet settings_;
+  test::TempFolder folder_;
+  std::unique_ptr<CMainFrame> frame_;
+  CFileListView* view_ = nullptr;
+};
+
+std::string Caption(int column) { return win::Utf8ToAnsi(ColumnCaptions()[static_cast<size_t>(column)].defaultUtf8); }
+
+TEST_F(FileListInFrameTest, StatusTextFollowsTheCurrentItemAfterThePause) {
+  EXPECT_EQ(StatusText(), "ZAMO Image Viewer") << "no current item: the idle text";
+  SelectByUser(0);
+  test::PumpFor(250);
+  SelectByUser(2);  // before the first update was due: the pause starts again
+  test::PumpFor(300);
+  EXPECT_EQ(StatusText(), "ZAMO Image Viewer") << "550 ms after the first change, 300 ms after the second";
+  test::PumpFor(400);
+  EXPECT_EQ(StatusText(), "c.png, " + Caption(kPictSizeColumn) + " 97/61,  " + Caption(kColorsColumn) + " 16");
+
+  // The view's own selection writes are not the user's.
+  frame_->ExecuteCommand(ID_EDIT_SELECTALL);
+  EXPECT_EQ(view_->GetSelectedCount(), 3);
+  view_->SetFolder(folder_.path().c_str());
+  EXPECT_EQ(StatusText(), "ZAMO Image Viewer") << "a new listing has no current item";
+  test::PumpFor(700);
+  EXPECT_EQ(StatusText(), "ZAMO Image Viewer");
+}
+
+// Finds the popup menu while it is tracked, records where it is, and ends it.
+RECT g_menuRect;
+bool g_menuSeen = false;
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menu = FindWindowA("#32768", nullptr);
+  if (menu == nullptr || !IsWindowVisible(menu)) return;
+  GetWindowRect(menu, &g_menuRect);
+  g_menuSeen = true;
+  EndMenu();
+}
+
+TEST_F(FileListInFrameTest, RightClickOpensTheContextMenuAtTheScreenPoint) {
+  NMITEMACTIVATE click{};
+  click.hdr = {view_->listControl(), kListControlId, static_cast<UINT>(NM_RCLICK)};
+  click.iItem = 1;
+  click.ptAction = {40, 30};  // in the list's client area
+  POINT screen = click.ptAction;
+  ClientToScreen(view_->listControl(), &screen);
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, &CloseMenu);
+  SendMessageA(view_->hwnd(), WM_NOTIFY, kListControlId, reinterpret_cast<LPARAM>(&click));
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(g_menuSeen) << "the frame's context menu was shown";
+  EXPECT_NEAR(g_menuRect.left, screen.x, 2);
+  EXPECT_NEAR(g_menuRect.top, screen.y, 2);
+}
+
+}  // namespace
+}  // namespace zv

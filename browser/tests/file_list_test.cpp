@@ -1,0 +1,354 @@
+// The file list view on real folders in a real window: what is listed, the
+// rows read back from the list control, columns across a restart, refresh,
+// sorting, long paths, selection and the picture state.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/viewer_app.h"
+#include "browser/tests/list_fixture.h"
+#include "core/browser/cell_texts.h"
+#include "core/browser/sort_rules.h"
+#include "imagelib/tests/zoo.h"
+#include "mainwnd/command_ids.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/text_convert.h"
+
+namespace zv {
+namespace {
+
+using Names = std::vector<std::string>;
+using test::ColumnTexts;
+using test::CopyZooFile;
+using test::RowNames;
+
+class FileListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { test::RemoveStringIni(); }
+  void TearDown() override {
+    view_.Close();
+    test::RemoveStringIni();
+  }
+  CFileListView& Open() {
+    EXPECT_TRUE(view_.Open());
+    return view_.view();
+  }
+  // Zoo files copied under the given names into the folder.
+  void Copy(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [zoo, name] : files) ASSERT_TRUE(CopyZooFile(zoo, folder_.File(name))) << name;
+  }
+  bool Enabled(int id) { return win::QueryCommand(view_.view(), id).enabled(); }
+
+  EnvSet settings_;
+  test::TempFolder folder_;
+  test::ViewUnderTest view_{settings_};
+};
+
+TEST_F(FileListTest, ListsOnlyRecognisedImagesWithTheirCellTexts) {
+  Copy({{"png_rgb24.png", "a.png"}, {"jpeg_grey.jpg", "b.JPG"}, {"bmp_8.bmp", "c.bmp"}, {"tiff_lzw.tif", "d.tif"},
+        {"png_rgb24.png", ".hidden.png"}, {"png_badcrc.png", "broken.png"}, {"tiff_float.tif", "float.tif"},
+        {"png_rgb24.png", "backup.png.bak"}, {"png_rgb24.png", "noextension"}});
+  test::WriteFileBytes(folder_.File("notes.txt"), "not a picture");
+  test::WriteFileBytes(folder_.File("fake.jpg"), "not a picture either");
+  ASSERT_TRUE(CreateDirectoryA(folder_.File("folder.png").c_str(), nullptr));
+  const FILETIME written = test::FileTimeOf(2021, 6, 30, 23, 59, 58);
+  ASSERT_TRUE(test::SetWriteTime(folder_.File("c.bmp"), written));
+
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(view.CurrentFolder(), folder_.path());
+  ASSERT_EQ(RowNames(view_.list()), (Names{"a.png", "b.JPG", "c.bmp", "d.tif"}))
+      << "no subfolder, dot name, broken or unreadable picture, other extension or non-image";
+  EXPECT_EQ(ColumnTexts(view_.list(), 1), (Names{"PNG", "JPEG", "BMP", "TIFF"}));
+  EXPECT_EQ(test::CellText(view_.list(), 2, 2), test::LocalDateText(written));
+  EXPECT_EQ(test::CellText(view_.list(), 1, 3), std::to_string(test::FileSizeOf(folder_.File("b.JPG"))));
+  EXPECT_EQ(ColumnTexts(view_.list(), 4), (Names{"97 * 61", "97 * 61", "97 * 61", "97 * 61"}));
+  EXPECT_EQ(ColumnTexts(view_.list(), 5), (Names{"16777216", "256", "256", "16777216"}));
+
+  ASSERT_EQ(view.ItemCount(), 4u);
+  for (size_t i = 0; i < view.ItemCount(); ++i) {
+    const FileListItem* item = view.Item(i);
+    EXPECT_EQ(std::string(item->path), folder_.File(item->name));
+    EXPECT_EQ(static_cast<const void*>(item), static_cast<const void*>(item->path)) << "a record is its path";
+  }
+  EXPECT_EQ(view.Item(2)->lastWrite.low, written.dwLowDateTime);
+  EXPECT_EQ(view.Item(2)->lastWrite.high, written.dwHighDateTime);
+  // Every row shows its file's shell icon from the view's list; files with the same icon share it.
+  const int icons = ImageList_GetImageCount(
+      reinterpret_cast<HIMAGELIST>(SendMessageA(view_.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
+  EXPECT_GE(icons, 1);
+  EXPECT_LE(icons, 4);
+  for (int row = 0; row < 4; ++row) {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    ASSERT_TRUE(SendMessageA(view_.list(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_GE(item.iImage, 0) << row;
+    EXPECT_LT(item.iImage, icons) << row;
+  }
+  EXPECT_STREQ(settings_.chaLstFld, folder_.path().c_str()) << "an ordinary folder is remembered";
+
+  view.SetFolder(nullptr);
+  EXPECT_EQ(test::RowNames(view_.list()).size(), 0u);
+  EXPECT_EQ(view.ItemCount(), 0u);
+  EXPECT_EQ(view.CurrentFolder(), "");
+  EXPECT_STREQ(settings_.chaLstFld, folder_.path().c_str()) << "no folder is not remembered";
+
+  view.SetFolder(folder_.File("no such folder").c_str());
+  EXPECT_EQ(view.ItemCount(), 0u) << "a folder that cannot be enumerated lists nothing";
+}
+
+TEST_F(FileListTest, ColumnsAndModesSurviveARestartThroughTheRegistry) {
+  test::DeleteProgramSettings();
+  settings_.intSotMod = 3;
+  settings_.intSotDir = 1;
+  settings_.dwdLstMod = kListMode;
+  settings_.dwdDspMod = 7;
+  settings_.intThmSiz = 2;
+  HWND list = Open().listControl();
+  for (int k = 0; k < kColumnCount; ++k)
+    EXPECT_EQ(test::ColumnCaption(list, k), win::Utf8ToAnsi(ColumnCaptions()[static_cast<size_t>(k)].defaultUtf8)) << k;
+  EXPECT_EQ(test::ColumnOrder(list), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 3, 0), 200);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_FALSE(IsWindowVisible(view_.view().grid())) << "list mode shows the list only";
+
+  // What a user does with the header: the first column dragged to the third place, widths changed.
+  std::vector<int> moved = {1, 2, 0, 5, 3, 4};
+  ASSERT_TRUE(SendMessageA(list, LVM_SETCOLUMNORDERARRAY, moved.size(), reinterpret_cast<LPARAM>(moved.data())));
+  for (int k = 0; k < kColumnCount; ++k) SendMessageA(list, LVM_SETCOLUMNWIDTH, k, 50 + 10 * k);
+  view_.Close();
+  EXPECT_EQ(std::vector<int>(settings_.intClmOdr, settings_.intClmOdr + 6), moved);
+  EXPECT_EQ(settings_.intClmWid[0], 50);
+  EXPECT_EQ(settings_.intClmWid[5], 100);
+  EXPECT_EQ(settings_.dwdLstMod, kListMode);
+  EXPECT_EQ(settings_.dwdDspMod, 0);
+  EXPECT_EQ(settings_.intThmSiz, 2);
+  EXPECT_EQ(settings_.intSotMod, 3);
+  EXPECT_EQ(settings_.intSotDir, 1);
+
+  SaveEnvSet(settings_);
+  EnvSet restarted;
+  LoadEnvSet(restarted);
+  settings_ = restarted;
+  list = Open().listControl();
+  EXPECT_EQ(test::ColumnOrder(list), moved);
+  for (int k = 0; k < kColumnCount; ++k) EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, k, 0), 50 + 10 * k) << k;
+  EXPECT_EQ(view_.view().sortKey(), 3);
+  EXPECT_EQ(view_.view().sortDir(), 1);
+  view_.Close();
+
+  // Odd registry data: an order that is no permutation, a sort key out of range.
+  std::fill(std::begin(settings_.intClmOdr), std::end(settings_.intClmOdr), 9);
+  settings_.intSotMod = 77;
+  settings_.intClmWid[0] = -300;
+  list = Open().listControl();
+  EXPECT_EQ(test::ColumnOrder(list), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(view_.view().sortKey(), 0);
+  EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 0);
+  test::DeleteProgramSettings();
+}
+
+TEST_F(FileListTest, RefreshDropsVanishedFilesAndAppendsNewOnesAtTheEnd) {
+  Copy({{"png_rgb24.png", "a.png"}, {"png_grey8.png", "c.png"}, {"bmp_24.bmp", "e.bmp"}, {"jpeg_baseline.jpg", "g.jpg"}});
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(RowNames(view_.list()), (Names{"a.png", "c.png", "e.bmp", "g.jpg"}));
+  // The user selects e.bmp; it becomes the current item at once (the status follows later).
+  ListView_SetItemState(view_.list(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ASSERT_EQ(view.currentItem(), 2);
+
+  ASSERT_TRUE(DeleteFileA(folder_.File("c.png").c_str()));
+  Copy({{"png_rgb24.png", "b.png"}, {"fit_100x50.png", "a.png"}});  // b is new; a is rewritten in place
+  test::WriteFileBytes(folder_.File("d.txt"), "text");
+  // Another program holds g.jpg open without sharing: it is still there.
+  HANDLE held = CreateFileA(folder_.File("g.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  view.RefreshList();
+  CloseHandle(held);
+
+  EXPECT_EQ(RowNames(view_.list()), (Names{"a.png", "e.bmp", "g.jpg", "b.png"}))
+      << "c is gone; b is added at the end although the list is sorted by name";
+  EXPECT_EQ(test::CellText(view_.list(), 0, 4), "97 * 61") << "a file rewritten in place keeps its row";
+  EXPECT_EQ(view.Item(0)->width, 97);
+  ASSERT_EQ(view.ItemCount(), 4u);
+  EXPECT_STREQ(view.Item(3)->name, "b.png");
+  EXPECT_EQ(view.currentItem(), 1) << "the current item follows its record when a row above it goes";
+  EXPECT_STREQ(view.Item(static_cast<size_t>(view.currentItem()))->name, "e.bmp");
+
+  ASSERT_TRUE(DeleteFileA(folder_.File("e.bmp").c_str()));
+  view.RefreshList();
+  EXPECT_EQ(view.currentItem(), -1) << "a vanished current item leaves none";
+  EXPECT_EQ(RowNames(view_.list()), (Names{"a.png", "g.jpg", "b.png"}));
+  view.RefreshList();
+  EXPECT_EQ(RowNames(view_.list()), (Names{"a.png", "g.jpg", "b.png"})) << "nothing new: nothing changes";
+
+  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_REFRESH));
+  EXPECT_TRUE(Enabled(ID_VIEW_REFRESH));
+}
+
+TEST_F(FileListTest, SortingByTypeAndPictureSizeIsStableInBothDirections) {
+  Copy({{"jpeg_baseline.jpg", "a.jpg"}, {"png_rgb24.png", "b.png"}, {"bmp_24.bmp", "c.BMP"}, {"tiff_lzw.tif", "d.tif"},
+        {"png_grey8.png", "e.PNG"}, {"jpeg_grey.jpg", "f.jpeg"}, {"tiff_none.tif", "g.tiff"}, {"bmp_8.bmp", "h.bmp"},
+        {"fit_100x50.png", "i.png"}, {"fit_1600x1200.png", "j.png"}});
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  view.SortAndApply(1, kAscending);
+  EXPECT_EQ(RowNames(view_.list()),
+            (Names{"b.png", "e.PNG", "i.png", "j.png", "d.tif", "g.tiff", "c.BMP", "h.bmp", "a.jpg", "f.jpeg"}));
+  view.SortAndApply(1, kDescending);
+  EXPECT_EQ(RowNames(view_.list()),
+            (Names{"a.jpg", "f.jpeg", "c.BMP", "h.bmp", "d.tif", "g.tiff", "b.png", "e.PNG", "i.png", "j.png"}))
+      << "each type keeps its previous order: descending is not the ascending order mirrored";
+  ASSERT_EQ(view.ItemCount(), 10u);
+  for (size_t i = 0; i < view.ItemCount(); ++i)
+    EXPECT_EQ(test::CellText(view_.list(), static_cast<int>(i), 0), view.Item(i)->name) << "row i is record i";
+
+  view.SortAndApply(0, kAscending);
+  view.SortAndApply(4, kAscending);  // 97 x 61 everywhere but i (100 x 50) and j (1600 x 1200)
+  EXPECT_EQ(RowNames(view_.list()),
+            (Names{"i.png", "a.jpg", "b.png", "c.BMP", "d.tif", "e.PNG", "f.jpeg", "g.tiff", "h.bmp", "j.png"}));
+  view.SortAndApply(4, kDescending);
+  EXPECT_EQ(RowNames(view_.list()),
+            (Names{"j.png", "a.jpg", "b.png", "c.BMP", "d.tif", "e.PNG", "f.jpeg", "g.tiff", "h.bmp", "i.png"}));
+}
+
+TEST_F(FileListTest, TheFirstHeaderClickAfterStartUpSortsByNameDescending) {
+  Copy({{"png_rgb24.png", "b.png"}, {"jpeg_baseline.jpg", "a.jpg"}, {"bmp_24.bmp", "C.bmp"}});
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(RowNames(view_.list()), (Names{"a.jpg", "b.png", "C.bmp"})) << "defaults: name, ascending";
+
+  // A real click on the header: button down and up at the middle of a column's header item.
+  auto clickHeader = [&](int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(view_.list(), LVM_GETHEADER, 0, 0));
+    RECT r{};
+    ASSERT_TRUE(SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r)));
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(header, WM_LBUTTONUP, 0, at);
+    test::Pump();
+  };
+  ListView_SetItemState(view_.list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ASSERT_EQ(view.currentItem(), 0);
+  clickHeader(0);
+  EXPECT_EQ(view.currentItem(), 2) << "the current item is still a.jpg, now in the last row";
+  EXPECT_EQ(view.sortKey(), 0);
+  EXPECT_EQ(view.sortDir(), kDescending);
+  EXPECT_EQ(RowNames(view_.list()), (Names{"C.bmp", "b.png", "a.jpg"}));
+  clickHeader(1);
+  EXPECT_EQ(view.sortKey(), 1);
+  EXPECT_EQ(view.sortDir(), kAscending) << "the direction flips with every click, on any column";
+  EXPECT_EQ(RowNames(view_.list()), (Names{"b.png", "C.bmp", "a.jpg"}));
+}
+
+TEST_F(FileListTest, PathsLongerThan259BytesAreSkipped) {
+  // folder + "\" + name: the name that makes 259 bytes is listed, one more byte is not.
+  const size_t subLength = 259 - folder_.path().size() - 1 - 1 - 10;  // folder\sub\ + a 10-byte name
+  const std::string sub = folder_.File(std::string(subLength, 's'));
+  ASSERT_TRUE(CreateDirectoryW(win::ToWide(sub, CP_ACP).c_str(), nullptr));
+  const std::string fits = "f12345.png";   // 10 bytes: 259 in all
+  const std::string over = "o123456.png";  // 11 bytes: 260
+  for (const std::string& name : {fits, over}) {
+    const std::wstring target = win::ToWide(sub + "\\" + name, CP_ACP);
+    ASSERT_TRUE(CopyFileW(win::ToWide(test::ZooPath("png_rgb24.png"), CP_ACP).c_str(), target.c_str(), FALSE))
+        << name;
+  }
+  CFileListView& view = Open();
+  view.SetFolder(sub.c_str());
+  ASSERT_EQ(RowNames(view_.list()), (Names{fits}));
+  EXPECT_EQ(std::string(view.Item(0)->path).size(), 259u);
+}
+
+TEST_F(FileListTest, FoldersWithTwoByteNamesUnderCodePage932) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string hyo = "\x95\x5C";  // "表": its trail byte is the backslash byte
+  const std::string sub = folder_.File(hyo);
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  ASSERT_TRUE(CopyZooFile("png_rgb24.png", sub + "\\" + hyo + ".png"));
+  ASSERT_TRUE(CopyZooFile("bmp_24.bmp", sub + "\\a.bmp"));
+  CFileListView& view = Open();
+  view.SetFolder(sub.c_str());
+  ASSERT_EQ(RowNames(view_.list()), (Names{"a.bmp", hyo + ".png"}));
+  EXPECT_EQ(std::string(view.Item(1)->path), sub + "\\" + hyo + ".png");
+  EXPECT_EQ(CFileListView::PathName(view.Item(1)->path), hyo + ".png");
+  std::string folder = "unchanged";
+  CFileListView::PathFolder(view.Item(1)->path, folder);
+  EXPECT_EQ(folder, sub);
+  CFileListView::PathFolder("no-backslash.png", folder);
+  EXPECT_EQ(folder, sub) << "no backslash leaves the folder as it was";
+  EXPECT_EQ(CFileListView::PathExtension(view.Item(1)->path), "png");
+}
+
+TEST_F(FileListTest, SelectionPictureStateAndCommands) {
+  Copy({{"png_rgb24.png", "a.png"}, {"bmp_24.bmp", "b.bmp"}, {"jpeg_baseline.jpg", "c.jpg"}});
+  settings_.dwdLstMod = 0;  // light thumbnails at start-up
+  CFileListView& view = Open();
+  EXPECT_FALSE(IsWindowVisible(view.listControl()));
+  EXPECT_TRUE(IsWindowVisible(view.grid()));
+  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_EQ(view.DropWindow(), view.grid());
+  EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL)) << "nothing listed";
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(RowNames(view.listControl()).size(), 3u) << "the rows exist in every mode";
+
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIST));
+  EXPECT_EQ(view.viewMode(), kListMode);
+  EXPECT_TRUE(IsWindowVisible(view.listControl()));
+  EXPECT_FALSE(IsWindowVisible(view.grid()));
+  EXPECT_EQ(view.DropWindow(), view.listControl());
+  EXPECT_TRUE(win::QueryCommand(view, ID_VIEW_LIST).checked());
+  EXPECT_FALSE(win::QueryCommand(view, ID_VIEW_LIGHTTHUMB).checked());
+
+  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE)) << "nothing selected";
+  ASSERT_TRUE(Enabled(ID_EDIT_SELECTALL));
+  view.ExecuteCommand(ID_EDIT_SELECTALL);
+  EXPECT_EQ(view.GetSelectedCount(), 3);
+  EXPECT_EQ(view.GetSelectedIndices(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(view.GetSelectedPaths(), (Names{folder_.File("a.png"), folder_.File("b.bmp"), folder_.File("c.jpg")}));
+  EXPECT_EQ(view.currentItem(), 2) << "select all makes the last item current";
+  EXPECT_TRUE(Enabled(ID_VIEW_SHOWPICTURE));
+
+  // A double click on the list opens the current item in the picture view.
+  NMITEMACTIVATE click{};
+  click.hdr = {view.listControl(), kListControlId, static_cast<UINT>(NM_DBLCLK)};
+  click.iItem = 2;
+  SendMessageA(view.hwnd(), WM_NOTIFY, kListControlId, reinterpret_cast<LPARAM>(&click));
+  EXPECT_TRUE(view.pictureShown());
+  EXPECT_TRUE(IsWindowVisible(view.pictureView()));
+  EXPECT_FALSE(IsWindowVisible(view.listControl()));
+  EXPECT_EQ(view.GetSelectedIndices(), (std::vector<int>{2})) << "the opened item is the only one selected";
+  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE));
+  ASSERT_TRUE(Enabled(ID_VIEW_RETURNLIST));
+  view.ExecuteCommand(ID_VIEW_RETURNLIST);
+  EXPECT_FALSE(view.pictureShown());
+  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_TRUE(IsWindowVisible(view.listControl()));
+  EXPECT_FALSE(Enabled(ID_VIEW_RETURNLIST));
+
+  view.OpenCurrent();
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_FALSE(view.pictureShown()) << "listing a folder returns to the list";
+  EXPECT_EQ(view.currentItem(), -1);
+  view.OpenCurrent();
+  EXPECT_FALSE(view.pictureShown()) << "no current item: nothing to open";
+
+  // Commands whose work is not part of the program yet stay disabled; the
+  // frame's always-enabled ones stay enabled.
+  for (int id : {ID_FILE_PRINT, ID_VIEW_LIGHTTHUMB, ID_VIEW_NEXTPICTURE, ID_VIEW_THUMBSMALL, ID_EDIT_COPY,
+                 ID_EDIT_DELETEALL})
+    EXPECT_FALSE(Enabled(id)) << id;
+  for (int id : {ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_HELP_INDEX, ID_HELP_INFORMATION, ID_INDICATOR_IDLE})
+    EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_FALSE(view.ExecuteCommand(ID_TWAIN_INPUT)) << "the frame's commands are not the view's";
+  EXPECT_EQ(view.DropFiles(nullptr, DROPEFFECT_COPY, folder_.path()), E_NOTIMPL)
+      << "a drop that does nothing does not report success";
+}
+
+}  // namespace
+}  // namespace zv

@@ -1,0 +1,65 @@
+#pragma once
+// The file list view in a real window on real folders, for the Wine tests:
+// a host window of ours, the view with its own settings record, the rows read
+// back from the list control, and image files copied from the image zoo.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/file_list_view.h"
+#include "core/app/envset.h"
+#include "win/window.h"
+
+namespace zv::test {
+
+// A plain top-level window that hosts the view (not a main frame: the view
+// then has no status bar or context menu to use). It is shown without being
+// activated: under Wine without a window manager, hiding or destroying the
+// active window waits 2 s for the X server.
+class HostWindow : public win::Window {
+ public:
+  bool Open();
+};
+
+class ViewUnderTest {
+ public:
+  explicit ViewUnderTest(EnvSet& settings) : settings_(settings) {}
+  ~ViewUnderTest() { Close(); }
+  // Creates the view in a host window and gives it a size (which makes its children).
+  bool Open();
+  // Destroys the view (it writes its settings back) and the host.
+  void Close();
+  CFileListView& view() { return *view_; }
+  HWND list() const { return view_->listControl(); }
+
+ private:
+  EnvSet& settings_;
+  HostWindow host_;
+  std::unique_ptr<CFileListView> view_;
+};
+
+void Pump();
+// Pumps messages for `milliseconds` (timers fire meanwhile).
+void PumpFor(DWORD milliseconds);
+
+std::string CellText(HWND list, int row, int column);
+std::vector<std::string> ColumnTexts(HWND list, int column);
+inline std::vector<std::string> RowNames(HWND list) { return ColumnTexts(list, 0); }
+std::string ColumnCaption(HWND list, int column);
+std::vector<int> ColumnOrder(HWND list);
+
+// Copies zoo file `zooName` to `path`; false when the copy failed.
+bool CopyZooFile(const std::string& zooName, const std::string& path);
+bool SetWriteTime(const std::string& path, const FILETIME& time);
+FILETIME FileTimeOf(int year, int month, int day, int hour, int minute, int second);  // UTC
+// The date column's text for a UTC time, converted with the time zone API.
+std::string LocalDateText(const FILETIME& utc);
+uint64_t FileSizeOf(const std::string& path);
+
+// The UI text table beside the test program starts and ends absent, so the
+// built-in captions are shown.
+void RemoveStringIni();
+
+}  // namespace zv::test

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Listing benchmark: the file list view in list mode lists a folder of
+# mixed images (PNG, JPEG, BMP, LZW TIFF of 1 to 12 megapixels) under Wine,
+# and reports where the time went (enumeration, header probing, file size
+# and time, shell icons, sorting, rows). A second, traced run counts the
+# file opens per listed file and the WIC decoders created (there must be
+# none: list mode never decodes a picture). Figures for docs/performance.md;
+# not a test, CTest does not run it.
+#   bench-listing.sh [files (1000)] [runs (5)]
+# Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+count=${1:-1000}
+runs=${2:-5}
+cmake --build "$ZV_WINE_TREE" --target listing_bench >/dev/null
+bench=$ZV_WINE_TREE/browser/listing_bench.exe
+data=$ZV_BUILD/bench-listing
+src=$data/src
+folder=$data/files-$count
+
+# 40 distinct pictures, 10 per format, 1.0 to 12.0 megapixels: a grey
+# gradient with mild noise (photo-like, so PNG and LZW do not shrink it to
+# nothing). Made once; takes a minute or two.
+sizes="1152x864 1600x1200 2048x1536 2560x1920 2816x2112 3072x2304 3264x2448 3456x2592 3648x2736 4000x3000"
+if [ ! -f "$src/.done" ]; then
+  rm -rf "$src" && mkdir -p "$src"
+  i=0
+  for s in $sizes; do
+    convert -size "$s" gradient:white-gray60 -attenuate 0.15 +noise Gaussian -depth 8 "$src/p$i.png"
+    convert "$src/p$i.png" -quality 85 "$src/p$i.jpg"
+    convert "$src/p$i.png" -compress lzw "$src/p$i.tif"
+    convert "$src/p$i.png" bmp3:"$src/p$i.bmp"
+    i=$((i + 1))
+  done
+  touch "$src/.done"
+fi
+# The folder: `count` names, hard links to the 40 pictures in turn (each
+# name is its own directory entry; the page cache holds each picture once).
+if [ ! -d "$folder" ]; then
+  mkdir -p "$folder.tmp"
+  mapfile -t pictures < <(ls "$src"/p*.*)
+  for n in $(seq 0 $((count - 1))); do
+    p=${pictures[$((n % ${#pictures[@]}))]}
+    ln "$p" "$folder.tmp/IMG_$(printf '%05d' "$n").${p##*.}"
+  done
+  mv "$folder.tmp" "$folder"
+fi
+bytes=$(du -sbL --apparent-size "$src" | cut -f1)
+echo "== $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(wine --version 2>/dev/null || true)"
+echo "== $count files in $folder (40 distinct pictures, $((bytes / 1048576)) MiB)"
+for s in $sizes; do echo -n "$s "; done; echo
+
+bash "$ZV_ROOT/scripts/wine-env.sh" start
+winfolder="Z:${folder//\//\\}"
+echo "== $runs listings in one process, milliseconds"
+bash "$ZV_ROOT/scripts/wine-env.sh" exec "$bench" "$winfolder" "$runs" </dev/null 2>/dev/null
+
+echo "== by format: the same files, one format per folder (3 listings each)"
+for ext in png jpg tif bmp; do
+  part=$folder-$ext
+  if [ ! -d "$part" ]; then
+    mkdir -p "$part.tmp"
+    for f in "$folder"/*."$ext"; do ln "$f" "$part.tmp/"; done
+    mv "$part.tmp" "$part"
+  fi
+  echo "-- $ext: $(ls "$part" | wc -l) files, $(( $(du -sb --apparent-size "$src"/p*."$ext" | awk '{s += $1} END {print s}') / 1048576 )) MiB distinct"
+  bash "$ZV_ROOT/scripts/wine-env.sh" exec "$bench" "Z:${part//\//\\}" 3 </dev/null 2>/dev/null | tail -n +2
+done
+
+echo "== traced listing: file opens per listed file, WIC decoders created"
+trace=$data/trace.txt
+WINEDEBUG=+file,+wincodecs bash "$ZV_ROOT/scripts/wine-env.sh" exec "$bench" "$winfolder" 1 </dev/null >/dev/null 2>"$trace"
+base=${folder##*/}
+for ext in png jpg tif bmp; do
+  opens=$(grep 'trace:file:NtCreateFile' "$trace" | grep -c "$base\\\\\\\\IMG_[0-9]*\\.$ext\"" || true)
+  files=$(ls "$folder" | grep -c "\\.$ext\$" || true)
+  echo "$ext: $files files, $opens opens ($(echo "scale=2; $opens / $files" | bc) per file)"
+done
+echo "decoders created: $(grep -c 'ImagingFactory_CreateDecoder' "$trace" || true)"
