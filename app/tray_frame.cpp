@@ -5,11 +5,10 @@
 #include "app/app_paths.h"
 #include "app/auto_start.h"
 #include "app/ui_text_table.h"
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
 #include "core/text/ansi_text.h"
-#include "mainwnd/command_ids.h"
 #include "res/resource.h"
 #include "win/text_convert.h"
 
@@ -45,12 +44,12 @@ bool CTrayFrame::OnCreate() {
   BuildMenu();
   // Explorer sends this after it restarts; the icon is then added again.
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-  StartTimer(kTrayPollTimer, kTrayPollMilliseconds);
+  StartTimer(IDT_TRAY_POLL, kTrayPollMilliseconds);
   return true;
 }
 
 void CTrayFrame::OnDestroy() {
-  StopTimer(kTrayPollTimer);
+  StopTimer(IDT_TRAY_POLL);
   Shell_NotifyIconA(NIM_DELETE, &icon_);
   PostQuitMessage(0);
 }
@@ -68,7 +67,7 @@ void CTrayFrame::FillIconRecord() {
   icon_.hWnd = hwnd();
   icon_.uID = kTrayIconId;
   icon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  icon_.uCallbackMessage = kTrayCallbackMessage;
+  icon_.uCallbackMessage = WM_ZV_TRAY_NOTIFY;
   icon_.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY_DISCONNECTED));
   // The application title; a longer one is cut to 63 bytes at a character boundary.
   char title[256] = "";
@@ -106,7 +105,7 @@ void CTrayFrame::PollConnection() {
 }
 
 void CTrayFrame::OnTimer(UINT_PTR id) {
-  if (id == kTrayPollTimer) PollConnection();
+  if (id == IDT_TRAY_POLL) PollConnection();
 }
 
 void CTrayFrame::OnTrayMouse(UINT mouseMessage) {
@@ -151,8 +150,12 @@ bool CTrayFrame::OnCommand(int id, int /*code*/, HWND /*from*/) {
 }
 
 LRESULT CTrayFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kTrayCallbackMessage) {
+  if (message == WM_ZV_TRAY_NOTIFY) {
     OnTrayMouse(static_cast<UINT>(lParam));
+    return 0;
+  }
+  if (message == WM_ENDSESSION && wParam) {
+    SaveSettingsAtExit();  // the process may end as soon as this returns
     return 0;
   }
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {

@@ -10,13 +10,12 @@
 
 #include <string>
 
+#include "res/resource.h"
 #include "win/handles.h"
 #include "win/window.h"
 
 namespace zv {
 
-inline constexpr UINT kTrayCallbackMessage = 0x800;
-inline constexpr UINT_PTR kTrayPollTimer = 1;
 inline constexpr UINT kTrayPollMilliseconds = 2000;
 
 class CTrayFrame : public win::Window {

@@ -10,6 +10,9 @@ namespace zv {
 class CBlankPane : public win::Window {
  public:
   bool CreatePane(HWND parent, int id, bool visible);
+  void Show(bool shown) {
+    if (hwnd() != nullptr) ShowWindow(hwnd(), shown ? SW_SHOW : SW_HIDE);
+  }
 };
 
 }  // namespace zv

@@ -2,17 +2,9 @@
 
 #include <commctrl.h>
 
-#include <unordered_set>
-
-#include "app/app_paths.h"
+#include "app/app_services.h"
 #include "app/ui_text_table.h"
-#include "app/viewer_app.h"
-#include "copyboard/mirror_files.h"
-#include "copyboard/win_copyboard_system.h"
-#include "core/browser/path_utils.h"
 #include "core/browser/sort_rules.h"
-#include "core/copyboard/drive_finder.h"
-#include "mainwnd/main_frame.h"
 #include "res/resource.h"
 #include "win/text_convert.h"
 
@@ -30,12 +22,14 @@ std::string IdleText() {
 
 }  // namespace
 
-CFileListView::CFileListView(EnvSet& settings) : settings_(settings) {}
+CFileListView::CFileListView(EnvSet& settings)
+    : settings_(settings), model_(settings), list_(model_.items(), *this), fileCommands_(*this) {}
 
 // Destroyed here, while OnDestroy can still write the settings back.
 CFileListView::~CFileListView() { Destroy(); }
 
-bool CFileListView::CreatePane(HWND parent, int childId) {
+bool CFileListView::CreatePane(HWND parent, int childId, FileListHost& host) {
+  host_ = &host;
   if (!RegisterClass(kViewClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
                      CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW))
     return false;
@@ -53,94 +47,77 @@ bool CFileListView::CreateChildren() {
   sortKey_ = NormalSortKey(settings_.intSotMod);
   sortDir_ = NormalSortDir(settings_.intSotDir);
   thumbSize_ = settings_.intThmSiz;
-  LoadTexts();
-  if (!icons_.Create() || !list_.Create(hwnd(), kListControlId, viewMode_ == kListMode, icons_.get())) return false;
-  list_.InsertColumns(captions_, ColumnLayoutOf(settings_));
+  captions_ = LoadCaptions();
+  if (!list_.Create(hwnd(), viewMode_ == kListMode, captions_, ColumnLayoutOf(settings_))) return false;
   // The grid's cell mode and box size are set here once the thumbnail grid exists.
-  if (!grid_.CreatePane(hwnd(), kThumbnailGridId, viewMode_ != kListMode)) return false;
-  if (!pictureView_.CreatePane(hwnd(), kPictureViewId, false)) return false;
+  if (!grid_.CreatePane(hwnd(), IDW_THUMB_GRID, viewMode_ != kListMode)) return false;
+  if (!pictureView_.CreatePane(hwnd(), IDW_PICTURE_VIEW, false)) return false;
   win::SetFontOnTree(hwnd(), GetAppFont());
   return true;
 }
 
-void CFileListView::LoadTexts() {
+ColumnCaptionTexts CFileListView::LoadCaptions() const {
   CUiTextTable table;
-  for (size_t k = 0; k < captions_.size(); ++k)
-    captions_[k] = table.GetText(kMainWindowSection, ColumnCaptions()[k].key, ColumnCaptions()[k].defaultUtf8);
+  ColumnCaptionTexts captions;
+  for (size_t k = 0; k < captions.size(); ++k)
+    captions[k] = table.GetText(kMainWindowSection, ColumnCaptions()[k].key, ColumnCaptions()[k].defaultUtf8);
+  return captions;
 }
 
-void CFileListView::LayoutChildren() {
-  RECT client{};
-  GetClientRect(hwnd(), &client);
-  for (HWND child : {list_.hwnd(), grid_.hwnd(), pictureView_.hwnd()})
-    if (child != nullptr)
-      SetWindowPos(child, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+void CFileListView::OnSize(int width, int height) {
+  if (!created_) created_ = CreateChildren();
+  for (HWND child : {list_.window(), grid_.hwnd(), pictureView_.hwnd()})
+    if (child != nullptr) SetWindowPos(child, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SIZE:
-      if (!created_) created_ = CreateChildren();
-      LayoutChildren();
-      return 0;
-    case WM_SETFOCUS:
-      if (viewMode_ == kListMode && !pictureShown_ && list_.hwnd() != nullptr) SetFocus(list_.hwnd());
-      return 0;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header != nullptr && header->hwndFrom == list_.hwnd() && header->hwndFrom != nullptr)
-        return OnListNotify(header);
-      break;
-    }
-    default:
-      break;
+  if (message == WM_SETFOCUS) {
+    if (viewMode_ == kListMode && list_.window() != nullptr) SetFocus(list_.window());
+    return 0;
   }
   return Window::OnMessage(message, wParam, lParam);
 }
 
-LRESULT CFileListView::OnListNotify(NMHDR* header) {
-  switch (header->code) {
-    case LVN_ITEMCHANGED: OnItemChanged(*reinterpret_cast<NMLISTVIEW*>(header)); return 0;
-    case LVN_COLUMNCLICK: OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem); return 0;
-    case LVN_BEGINDRAG:
-      // Dragging the selected files out is the transfer formats' work (CF_HDROP data object).
-      return 0;
-    case NM_RCLICK: OnRightClick(reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction); return 0;
-    case NM_DBLCLK: OpenCurrent(); return 0;
-    default: return 0;
-  }
+bool CFileListView::OnNotify(NMHDR& header, LRESULT& result) { return list_.OnNotify(header, result); }
+
+FileListPresenter* CFileListView::Visible() { return viewMode_ == kListMode ? &list_ : nullptr; }
+
+void CFileListView::OnCurrentChanged(int index) {
+  model_.items().SetCurrent(index);
+  StartTimer(IDT_STATUS_UPDATE, kStatusDelayMs);  // (re)started: arrow keys through the list update once
 }
 
-void CFileListView::OnItemChanged(const NMLISTVIEW& change) {
-  if (!userChange_ || change.iItem < 0 || (change.uChanged & LVIF_STATE) == 0 ||
-      (change.uNewState & LVIS_SELECTED) == 0 || change.iItem == currentItem_)
-    return;
-  currentItem_ = change.iItem;
-  StartTimer(kStatusTimer, kStatusDelayMs);  // (re)started: arrow keys through the list update once
+void CFileListView::OnSelect(int index, bool selected) {
+  if (index < 0)
+    model_.items().SelectAll(selected);
+  else
+    model_.items().Select(static_cast<size_t>(index), selected);
 }
 
 void CFileListView::OnTimer(UINT_PTR id) {
-  if (id != kStatusTimer) return;
-  StopTimer(kStatusTimer);
+  if (id != IDT_STATUS_UPDATE) return;
+  StopTimer(IDT_STATUS_UPDATE);
   UpdateStatus();
 }
 
-void CFileListView::OnColumnClick(int column) {
+void CFileListView::OnSortColumn(int column) {
   sortDir_ = FlippedSortDir(sortDir_);
   sortKey_ = NormalSortKey(column);
   SortAndApply(sortKey_, sortDir_);
 }
 
-void CFileListView::OnRightClick(POINT point) {
-  ClientToScreen(list_.hwnd(), &point);
-  if (CMainFrame* frame = Frame()) frame->ShowContextMenu(point.x, point.y);
+void CFileListView::OnContextMenu(POINT screen) {
+  if (host_ != nullptr) host_->ShowContextMenu(screen);
+}
+
+void CFileListView::RefreshFolders() {
+  if (host_ != nullptr) host_->RefreshFolders();
 }
 
 void CFileListView::OnDestroy() {
-  StopTimer(kStatusTimer);
+  StopTimer(IDT_STATUS_UPDATE);
   if (created_) WriteBackSettings();
   // The listed folder's thumbnails go into the thumbnail cache here once the grid makes them.
-  Clear();
   created_ = false;
 }
 
@@ -158,177 +135,44 @@ void CFileListView::WriteBackSettings() {
 }
 
 void CFileListView::SetFolder(const char* folder) {
-  // The thumbnails of the folder being left go into the thumbnail cache here once the grid makes them.
   win::WaitCursor wait;
-  const std::string path = folder != nullptr ? folder : "";
-  Unit0Readiness readiness;
-  if (!path.empty()) {
-    Win32CopyboardSystem system;
-    readiness = DriveFinder(system).Unit0Ready();
-  }
-  const FolderOpening opening = OpenFolder(mirror_, path, readiness, ProgramFolder(), win::IsAnsiLeadByte);
-  if (opening.refillMirror) {
-    // Start-up makes the mirror folders; one removed since is made again.
-    CreateDirectoryA(mirror_.mirrorFolder.c_str(), nullptr);
-    ClearMirror(mirror_.mirrorFolder);
-    FillMirror(mirror_.deviceFolder, mirror_.mirrorFolder);
-  }
-  if (opening.rememberAsLastFolder) StoreLastFolder(opening.shownFolder);
-  listFolder_ = opening.shownFolder;
-  ListFolder();
-}
-
-void CFileListView::StoreLastFolder(const std::string& folder) {
-  // A folder too long for the record is not stored cut (it would name another folder).
-  if (folder.size() < sizeof settings_.chaLstFld)
-    CopyToField(settings_.chaLstFld, folder, win::IsAnsiLeadByte);
-}
-
-void CFileListView::ListFolder() {
-  win::WaitCursor wait;
-  times_ = {};
-  PhaseTimer total(times_.total);
-  Clear();
+  model_.OpenFolder(folder, sortKey_, sortDir_);
+  times_ = model_.lastListingTimes();
   UpdateStatus();
-  if (pictureShown_) ReturnToList();
-  if (!listFolder_.empty()) {
-    std::vector<std::string> names;
-    {
-      PhaseTimer timer(times_.enumerate);
-      names = ListedNames(listFolder_);
-    }
-    times_.namesSeen = static_cast<int>(names.size());
-    const ImageProbe probe;
-    for (const std::string& name : names) AppendFile(probe, name);
-    times_.listed = static_cast<int>(entries_.size());
-  }
-  {
-    PhaseTimer timer(times_.sort);
-    SortItems(sortKey_, sortDir_, nullptr);
-  }
-  PhaseTimer timer(times_.rows);
-  Rebuild();
+  PhaseTimer rows(times_.rows);
+  RebuildPresenters();
 }
 
-bool CFileListView::AppendFile(const ImageProbe& probe, const std::string& name) {
-  Entry entry{std::make_unique<FileListItem>(), -1};
-  if (!ReadImageRecord(listFolder_, name, probe, *entry.record, times_)) return false;
-  {
-    PhaseTimer timer(times_.icons);
-    entry.icon = icons_.AddIconOf(entry.record->path);
-  }
-  entries_.push_back(std::move(entry));
-  return true;
-}
-
-void CFileListView::Clear() {
-  if (list_.hwnd() != nullptr) {
-    OwnSelectionWrite own(userChange_);
-    list_.DeleteAllRows();
-  }
-  currentItem_ = -1;
-  icons_.RemoveAll();
-  entries_.clear();
-  // The grid's cells are cleared here once the thumbnail grid exists.
-}
-
-void CFileListView::Rebuild() {
-  RebuildRows();
-  // In view modes 0 and 1 the grid is filled from the records through the
-  // thumbnail cache here once the thumbnail grid exists; until then it holds no cells.
-}
-
-void CFileListView::RebuildRows() {
-  if (list_.hwnd() == nullptr) return;
-  OwnSelectionWrite own(userChange_);
-  list_.SetRedraw(false);
-  list_.DeleteAllRows();
-  SendMessageA(list_.hwnd(), LVM_SETITEMCOUNT, entries_.size(), 0);
-  for (size_t i = 0; i < entries_.size(); ++i) list_.InsertRow(static_cast<int>(i), *entries_[i].record, entries_[i].icon);
-  list_.SetRedraw(true);
-}
-
-void CFileListView::SortItems(int key, int dir, std::vector<size_t>* permutation) {
-  std::vector<const FileListItem*> records;
-  records.reserve(entries_.size());
-  for (const Entry& entry : entries_) records.push_back(entry.record.get());
-  std::vector<size_t> order = SortPermutation(records, key, dir, win::IsAnsiLeadByte);
-  ApplyPermutation(entries_, order);
-  if (permutation != nullptr) *permutation = std::move(order);
+void CFileListView::RebuildPresenters() {
+  if (list_.window() != nullptr) list_.Rebuild();
+  // The grid is filled from the records through the thumbnail cache here once it exists.
 }
 
 void CFileListView::SortAndApply(int key, int dir) {
-  std::vector<size_t> permutation;
-  SortItems(key, dir, &permutation);
-  // The current item stays the same record (its status text and what opens stay right).
-  for (size_t i = 0; i < permutation.size(); ++i)
-    if (static_cast<int>(permutation[i]) == currentItem_) {
-      currentItem_ = static_cast<int>(i);
-      break;
-    }
-  RebuildRows();
-  // The grid's cells are reordered with `permutation` here (keeping their
-  // thumbnails) once the thumbnail grid exists.
+  const std::vector<size_t> permutation = model_.items().Sort(key, dir, win::IsAnsiLeadByte);
+  if (permutation.empty()) return;
+  if (list_.window() != nullptr) list_.Reorder(permutation);
 }
 
 void CFileListView::RefreshList() {
-  if (listFolder_.empty()) return;
+  if (model_.folder().empty()) return;
   win::WaitCursor wait;
-  const int previousCurrent = currentItem_;
-  for (size_t i = entries_.size(); i-- > 0;) {
-    if (StillExists(entries_[i].record->path)) continue;
-    const int row = static_cast<int>(i);
-    if (list_.hwnd() != nullptr) {
-      OwnSelectionWrite own(userChange_);
-      list_.DeleteRow(row);
-    }
-    // The record's grid cell is deleted here once the thumbnail grid exists.
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
-    // The current item follows its record; a removed one leaves none.
-    if (currentItem_ == row) currentItem_ = -1;
-    else if (currentItem_ > row) --currentItem_;
+  const int previousCurrent = model_.items().current();
+  const FileListModel::RefreshChanges changes = model_.Refresh();
+  if (list_.window() != nullptr) {
+    for (size_t index : changes.removed) list_.Removed(index);
+    list_.Appended(changes.firstAdded);
   }
-  std::unordered_set<std::string> known;
-  for (const Entry& entry : entries_) known.insert(FoldedName(entry.record->name, win::IsAnsiLeadByte));
-
-  // In mirror mode the board's device folder is what may have new files.
-  const std::string& source = mirror_.active ? mirror_.deviceFolder : listFolder_;
-  bool added = false;
-  const ImageProbe probe;
-  for (const std::string& name : ListedNames(source)) {
-    if (!known.insert(FoldedName(name, win::IsAnsiLeadByte)).second) continue;
-    if (mirror_.active)
-      CopyFileA(JoinPath(source, name, win::IsAnsiLeadByte).c_str(),
-                JoinPath(listFolder_, name, win::IsAnsiLeadByte).c_str(), FALSE);
-    if (!AppendFile(probe, name)) continue;
-    if (list_.hwnd() != nullptr) {
-      OwnSelectionWrite own(userChange_);
-      list_.InsertRow(static_cast<int>(entries_.size() - 1), *entries_.back().record, entries_.back().icon);
-    }
-    // A grid cell without cached data is appended here once the thumbnail grid exists.
-    added = true;
-  }
-  if (added && list_.hwnd() != nullptr) list_.EnsureVisible(static_cast<int>(entries_.size() - 1));
-  if (currentItem_ != previousCurrent) UpdateStatus();
-}
-
-const FileListItem* CFileListView::Item(size_t index) const {
-  return index < entries_.size() ? entries_[index].record.get() : nullptr;
-}
-
-CMainFrame* CFileListView::Frame() const {
-  // The view's parent is always a window of ours (the main frame, or a test's host).
-  return dynamic_cast<CMainFrame*>(win::Window::FromHandle(GetParent(hwnd())));
+  if (model_.items().current() != previousCurrent) UpdateStatus();
 }
 
 void CFileListView::UpdateStatus() {
-  const FileListItem* item = currentItem_ >= 0 ? Item(static_cast<size_t>(currentItem_)) : nullptr;
+  const FileListItem* item = model_.items().At(model_.items().current());
   // The preview pane is told the record's path (or nothing) here once it exists.
-  CMainFrame* frame = Frame();
-  if (frame == nullptr) return;
-  frame->SetStatusText(item != nullptr
-                           ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
-                           : IdleText());
+  if (host_ == nullptr) return;
+  host_->ShowStatusText(item != nullptr
+                            ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
+                            : IdleText());
 }
 
 }  // namespace zv

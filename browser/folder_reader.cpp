@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/browser/path_utils.h"
+#include "core/text/ansi_path.h"
 #include "fileops/file_checks.h"
 #include "win/text_convert.h"
 
@@ -23,19 +23,6 @@ double SecondsSince(const LARGE_INTEGER& start) {
 
 PhaseTimer::PhaseTimer(double& into) : into_(into) { QueryPerformanceCounter(&start_); }
 PhaseTimer::~PhaseTimer() { into_ += SecondsSince(start_); }
-
-std::vector<std::string> ListedNames(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(JoinPath(folder, "*.*", win::IsAnsiLeadByte).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name(found.cFileName, strnlen(found.cFileName, sizeof found.cFileName));
-    if (IsListedEntry(name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) names.push_back(std::move(name));
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
                      ListingTimes& times) {

@@ -43,11 +43,6 @@ class PhaseTimer {
   LARGE_INTEGER start_{};
 };
 
-// The names "*.*" lists in `folder` that the view considers (plain files not
-// beginning with '.'), in the order the file system gives them. A folder that
-// cannot be enumerated gives none.
-std::vector<std::string> ListedNames(const std::string& folder);
-
 // A record for folder\name when the probe recognises the file and its size
 // and time can be read; false (nothing listed) otherwise, also when the path
 // does not fit the record.

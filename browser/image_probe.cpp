@@ -5,6 +5,7 @@
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/probe_rules.h"
 #include "imagelib/image_library.h"
+#include "win/gdi.h"
 
 namespace zv {
 
@@ -65,10 +66,8 @@ DisplayFacts DisplayFacts::FromSystem() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (GetVersionExA(&version)) facts.windows95Family = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 #pragma GCC diagnostic pop
-  if (HDC screen = GetDC(nullptr)) {
-    facts.bitsPerPixel = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-  }
+  win::WindowDC screen(nullptr);
+  if (screen.get() != nullptr) facts.bitsPerPixel = GetDeviceCaps(screen.get(), BITSPIXEL);
   return facts;
 }
 

@@ -24,11 +24,11 @@ function(zv_wine_test name)
 endfunction()
 
 add_subdirectory(core)
-foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs)
+foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs program)
   add_subdirectory(${part})
 endforeach()
 
-add_executable(ZViewer WIN32 app/main.cpp res/ZViewer.rc)
+add_executable(ZViewer WIN32 program/main.cpp res/ZViewer.rc)
 target_compile_options(ZViewer PRIVATE ${ZV_WARNINGS})
 target_link_libraries(ZViewer PRIVATE zviewer_parts)
 

@@ -2,36 +2,24 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
+#include "win/folder_listing.h"
 #include "win/handles.h"
 #include "win/text_convert.h"
 
 namespace zv {
 
-std::vector<FolderEntry> ListFolderEntries(const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    size_t length = strnlen(found.cFileName, sizeof found.cFileName);
-    entries.push_back({std::string(found.cFileName, length), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return entries;
-}
-
 void ClearMirror(const std::string& mirrorFolder) {
   // Collected first, deleted afterwards, so the listing never sees its own deletes.
-  for (const std::string& path : PlanClearMirror(mirrorFolder, ListFolderEntries(mirrorFolder)))
+  const auto entries = win::ListFolderEntries(mirrorFolder);
+  for (const std::string& path : PlanClearMirror(mirrorFolder, entries, win::IsAnsiLeadByte))
     DeleteFileA(path.c_str());
 }
 
 void FillMirror(const std::string& deviceFolder, const std::string& mirrorFolder) {
-  for (const FileCopy& copy : PlanFillMirror(deviceFolder, mirrorFolder, ListFolderEntries(deviceFolder)))
+  const auto entries = win::ListFolderEntries(deviceFolder);
+  for (const FileCopy& copy : PlanFillMirror(deviceFolder, mirrorFolder, entries, win::IsAnsiLeadByte))
     CopyFileA(copy.from.c_str(), copy.to.c_str(), FALSE);
 }
 

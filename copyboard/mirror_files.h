@@ -10,9 +10,6 @@
 
 namespace zv {
 
-// The entries of `folder` as "*.*" lists them (with "." and "..").
-std::vector<FolderEntry> ListFolderEntries(const std::string& folder);
-
 // Deletes every plain file of the mirror folder (not those beginning with '.').
 void ClearMirror(const std::string& mirrorFolder);
 // Copies every plain file of the device folder into the mirror, overwriting.

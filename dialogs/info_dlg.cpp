@@ -4,8 +4,9 @@
 
 #include "app/app_paths.h"
 #include "app/ui_text_table.h"
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "res/resource.h"
+#include "win/gdi.h"
 #include "win/window.h"
 
 namespace zv {
@@ -83,12 +84,12 @@ void CInfoDlg::LayOut() {
   for (int id : {IDC_INFO_COMPANY_LINK, IDC_INFO_PRODUCT_LINK}) {
     HWND link = Item(id);
     const std::string text = win::GetWindowTextString(link) + "  ";
-    HDC dc = GetDC(link);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(link, WM_GETFONT, 0, 0)));
     SIZE extent{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, old);
-    ReleaseDC(link, dc);
+    {
+      win::WindowDC dc(link);
+      win::SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(link, WM_GETFONT, 0, 0)));
+      GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
     RECT r = ChildRect(hwnd(), link);
     centre(link, extent.cx, r.bottom - r.top + 1);
   }

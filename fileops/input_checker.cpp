@@ -4,6 +4,7 @@
 #include "core/fileops/input_rules.h"
 #include "core/text/message_text.h"
 #include "res/app_identity.h"
+#include "win/error_report.h"
 #include "win/text_convert.h"
 #include "win/window.h"
 
@@ -25,8 +26,7 @@ CInputChecker::CInputChecker() {
 
 void CInputChecker::Refuse(HWND edit, const std::string& message) {
   HWND owner = edit != nullptr ? GetAncestor(edit, GA_ROOT) : GetActiveWindow();
-  MessageBoxA(owner, message.c_str(), ZV_APP_TITLE, MB_OK | MB_ICONEXCLAMATION);
-  if (edit != nullptr) SetFocus(edit);
+  win::ReportError(owner, edit, message, ZV_APP_TITLE);
 }
 
 bool CInputChecker::CheckName(HWND edit, const std::string& label, const std::string& folder) {

@@ -1,17 +1,17 @@
 #pragma once
 // The docked bar of the folder tree: one FolderTreeWnd (id 100, folders can
 // be renamed in place) below the bar's caption. A folder selected in the tree
-// is listed by the file list view of the main frame.
+// is reported to the bar's host.
 #include <string>
 
+#include "res/resource.h"
 #include "foldertree/folder_tree_wnd.h"
-#include "mainwnd/panes.h"
+#include "foldertree/folder_tree_pane.h"
 
 namespace zv {
 
 class FolderTreeBar : public CFolderTreePane {
  public:
-  static constexpr int kTreeWindowId = 100;
 
   HWND GetTreeCtrl() const override { return tree_.GetTreeCtrl(); }
   // Drag feedback over the tree is not offered yet: every drop on it is refused.
@@ -24,10 +24,9 @@ class FolderTreeBar : public CFolderTreePane {
  protected:
   bool CreateContent() override;
   void LayoutContent(const RECT& content) override;
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
 
  private:
-  void OnFolderSelected(const char* path);
   FolderTreeWnd tree_;
 };
 

@@ -38,7 +38,7 @@ bool FolderTreeWnd::OnCreate() {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&classes);
   tree_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", kTreeStyle, 0, 0, 0, 0, hwnd(),
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFolderTreeControlId)),
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_FOLDER_TREE)),
                           GetModuleHandleA(nullptr), nullptr);
   if (tree_ == nullptr) return false;
   expandedItems_.clear();
@@ -52,23 +52,15 @@ void FolderTreeWnd::OnDestroy() {
   tree_ = nullptr;
 }
 
-LRESULT FolderTreeWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SIZE:
-      OnSize(LOWORD(lParam), HIWORD(lParam));
-      return 0;
-    case WM_PAINT:
-      ValidateRect(hwnd(), nullptr);  // the tree control paints itself
-      return 0;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (header != nullptr && header->hwndFrom == tree_ && tree_ != nullptr) return OnTreeNotify(header);
-      break;
-    }
-    default:
-      break;
-  }
-  return Window::OnMessage(message, wParam, lParam);
+bool FolderTreeWnd::OnPaint() {
+  ValidateRect(hwnd(), nullptr);  // the tree control paints itself
+  return true;
+}
+
+bool FolderTreeWnd::OnNotify(NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != tree_ || tree_ == nullptr) return false;
+  result = OnTreeNotify(&header);
+  return true;
 }
 
 void FolderTreeWnd::OnSize(int width, int height) {
@@ -105,7 +97,7 @@ void FolderTreeWnd::NotifySelected(HTREEITEM item) {
   FolderSelectedNotify notify{};
   notify.header.hwndFrom = hwnd();
   notify.header.idFrom = static_cast<UINT_PTR>(ownerId_);
-  notify.header.code = kFolderSelected;
+  notify.header.code = ZVN_FOLDER_SELECTED;
   notify.path = path ? path->c_str() : nullptr;
   SendMessageA(owner_, WM_NOTIFY, static_cast<WPARAM>(ownerId_), reinterpret_cast<LPARAM>(&notify));
 }

@@ -4,7 +4,7 @@
 // message and lazily: a folder is enumerated when it is first expanded, and
 // until then it carries a "Dummy" child so that it shows an expand button.
 // Selecting a folder tells the owner its file-system path (WM_NOTIFY, code
-// kFolderSelected).
+// ZVN_FOLDER_SELECTED).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "res/resource.h"
 #include "foldertree/folder_icon_cache.h"
 #include "foldertree/shell_ids.h"
 #include "win/window.h"
@@ -23,13 +24,11 @@ namespace zv {
 
 // The folder-selected notification: header, then the selected folder's path,
 // or null when the item has no file-system path (My Computer, Control Panel).
-constexpr UINT kFolderSelected = 4097;
 struct FolderSelectedNotify {
   NMHDR header;
   const char* path;
 };
 
-constexpr int kFolderTreeControlId = 4097;
 
 struct FolderTreeArgs {
   HWND owner = nullptr;  // parent window; receives the notifications
@@ -58,12 +57,13 @@ class FolderTreeWnd : public win::Window {
   void SetLabelEditing(bool on);
 
  protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnCreate() override;
   void OnDestroy() override;
+  void OnSize(int width, int height) override;
+  bool OnPaint() override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
 
  private:
-  void OnSize(int width, int height);
   LRESULT OnTreeNotify(NMHDR* header);
   void NotifySelected(HTREEITEM item);
   std::optional<std::string> ItemPath(HTREEITEM item) const;

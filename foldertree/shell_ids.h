@@ -6,26 +6,20 @@
 #include <windows.h>
 
 #include <shlobj.h>
-#include <wrl/client.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "win/handles.h"
+#include "win/com.h"
 
 namespace zv {
 
-using Microsoft::WRL::ComPtr;
+using win::ComPtr;
 
 // Identifier lists handed out by the shell belong to its task allocator.
-struct PidlTraits {
-  using Type = LPITEMIDLIST;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type pidl) { CoTaskMemFree(pidl); }
-};
-using UniquePidl = win::UniqueHandle<PidlTraits>;
+using UniquePidl = win::UniqueCoTaskMem<LPITEMIDLIST>;
 
 // Display names are cut to this many bytes with the terminator (MAX_PATH).
 constexpr size_t kNameCapacity = 260;

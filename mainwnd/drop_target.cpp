@@ -2,6 +2,22 @@
 
 namespace zv {
 
+namespace {
+
+// OLE calls these from the drag source's loop: no exception may unwind into
+// it, so each call answers E_UNEXPECTED (and no effect) when one escapes.
+template <class Call>
+HRESULT Guarded(DWORD* effect, Call call) {
+  try {
+    return call();
+  } catch (...) {
+    if (effect != nullptr) *effect = DROPEFFECT_NONE;
+    return E_UNEXPECTED;
+  }
+}
+
+}  // namespace
+
 DWORD DropEffectFor(bool accepted, DWORD keyState) {
   if (!accepted) return DROPEFFECT_NONE;
   return (keyState & MK_SHIFT) != 0 ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
@@ -35,26 +51,36 @@ HRESULT CFrameDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL po
 
 HRESULT CFrameDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
   if (effect == nullptr) return E_INVALIDARG;
-  std::string folder;
-  *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState);
-  return S_OK;
+  return Guarded(effect, [&] {
+    std::string folder;
+    *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState);
+    return S_OK;
+  });
 }
 
 HRESULT CFrameDropTarget::DragLeave() {
   fileList_ = false;
-  host_.EndDragFeedback();
-  return S_OK;
+  return Guarded(nullptr, [&] {
+    host_.EndDragFeedback();
+    return S_OK;
+  });
 }
 
 HRESULT CFrameDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
   if (effect == nullptr) return E_INVALIDARG;
-  std::string folder;
-  const bool accepted = OffersFileList(data) && host_.DropFolderAt({point.x, point.y}, folder);
-  *effect = DropEffectFor(accepted, keyState);
-  HRESULT result = accepted ? host_.PerformDrop(data, *effect, folder) : S_OK;
-  if (!accepted || FAILED(result)) *effect = DROPEFFECT_NONE;
-  host_.EndDragFeedback();
+  const HRESULT result = Guarded(effect, [&] {
+    std::string folder;
+    const bool accepted = OffersFileList(data) && host_.DropFolderAt({point.x, point.y}, folder);
+    *effect = DropEffectFor(accepted, keyState);
+    const HRESULT done = accepted ? host_.PerformDrop(data, *effect, folder) : S_OK;
+    if (!accepted || FAILED(done)) *effect = DROPEFFECT_NONE;
+    return done;
+  });
   fileList_ = false;
+  Guarded(nullptr, [&] {
+    host_.EndDragFeedback();
+    return S_OK;
+  });
   return result;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/mainwnd/command_table.h"
-#include "mainwnd/command_ids.h"
+#include "res/resource.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -58,7 +58,7 @@ HWND CreateFrameStatusBar(HWND parent, HFONT font) {
   int parts[] = {-1};  // the one pane stretches over the whole bar
   SendMessageA(bar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
   char idle[256] = "";
-  LoadStringA(GetModuleHandleA(nullptr), ID_INDICATOR_IDLE, idle, sizeof idle);
+  LoadStringA(GetModuleHandleA(nullptr), IDS_IDLE_TITLE, idle, sizeof idle);
   SendMessageA(bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(idle));
   return bar;
 }

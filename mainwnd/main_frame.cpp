@@ -4,14 +4,12 @@
 #include <shlobj.h>
 
 #include "app/app_paths.h"
+#include "app/app_services.h"
 #include "app/registry_profile.h"
 #include "app/ui_text_table.h"
-#include "app/viewer_app.h"
-#include "browser/file_list_view.h"
 #include "core/mainwnd/scan_folder.h"
+#include "dialogs/info_dlg.h"
 #include "fileops/file_checks.h"
-#include "foldertree/folder_tree_bar.h"
-#include "mainwnd/command_ids.h"
 #include "mainwnd/frame_bars.h"
 #include "res/app_identity.h"
 #include "res/resource.h"
@@ -29,6 +27,8 @@ constexpr Entry kFrameCommands[] = {
     {ID_VIEW_FOLDERTREE, ID_VIEW_PREVIEW, &CMainFrame::OnToggleBar, &CMainFrame::OnUpdateToggleBar},
     {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnToggleBar, &CMainFrame::OnUpdateToggleBar},
     {ID_APP_EXIT, ID_APP_EXIT, &CMainFrame::OnAppExit, nullptr},
+    {ID_HELP_INDEX, ID_HELP_INDEX, &CMainFrame::OnHelpIndex, nullptr},
+    {ID_HELP_INFORMATION, ID_HELP_INFORMATION, &CMainFrame::OnInformation, nullptr},
     {ID_TWAIN_SELECT, ID_TWAIN_SELECT, &CMainFrame::OnTwainSelect, &CMainFrame::OnUpdateTwain},
     {ID_TWAIN_INPUT, ID_TWAIN_INPUT, &CMainFrame::OnTwainInput, &CMainFrame::OnUpdateTwain},
 };
@@ -44,14 +44,6 @@ std::string LayoutSection() { return "BCGSettings" + GetVersionString() + "\\Mai
 
 }  // namespace
 
-FrameParts DefaultFrameParts() {
-  return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
-          [] { return std::make_unique<FolderTreeBar>(); },
-          [] { return std::make_unique<CSizingBar>(); },
-          [] { return std::unique_ptr<ScannerConnection>(); }};
-}
-
-CMainFrame::CMainFrame() : CMainFrame(DefaultFrameParts()) {}
 CMainFrame::CMainFrame(FrameParts parts) : parts_(std::move(parts)) {}
 CMainFrame::~CMainFrame() {
   // Destroyed here, while the frame's own WM_DESTROY handling still exists.
@@ -81,7 +73,7 @@ bool CMainFrame::OnCreate() {
     texts_.Load(table);
   }
   fileList_ = parts_.fileList();
-  if (!fileList_ || !fileList_->CreatePane(hwnd(), IDW_FIRST_PANE)) return false;
+  if (!fileList_ || !fileList_->CreatePane(hwnd(), IDW_FIRST_PANE, *this)) return false;
 
   HMENU bar = BuildMenu(MenuBarLayout(), texts_, true);
   HMENU old = GetMenu(hwnd());
@@ -112,8 +104,8 @@ bool CMainFrame::CreateBars() {
   statusBar_ = CreateFrameStatusBar(hwnd(), GetAppFont());
   if (statusBar_ == nullptr) return false;
   folderTree_ = parts_.folderTree();
-  if (!folderTree_ ||
-      !folderTree_->CreateBar(hwnd(), ID_VIEW_FOLDERTREE, texts_.Get(kBarTitleSection, "FolderTree"), GetAppFont()))
+  if (!folderTree_ || !folderTree_->CreatePane(hwnd(), ID_VIEW_FOLDERTREE,
+                                               texts_.Get(kBarTitleSection, "FolderTree"), GetAppFont(), *this))
     return false;
   preview_ = parts_.preview();
   return preview_ &&
@@ -148,13 +140,26 @@ win::Window* CMainFrame::GetPane(int index) const {
   }
 }
 
+void CMainFrame::SelectFolder(const std::string& folder) {
+  if (folderTree_) folderTree_->SelectPath(folder);
+}
+
+void CMainFrame::OnFolderSelected(const char* path) {
+  if (fileList_) fileList_->SetFolder(path);
+}
+
+// The tree's Refresh selects its folder anew, and that selection lists it.
+void CMainFrame::RefreshFolders() {
+  if (folderTree_) folderTree_->Refresh();
+}
+
 void CMainFrame::SetStatusText(const std::string& text) {
   SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
   UpdateWindow(statusBar_);
 }
 
-void CMainFrame::ShowContextMenu(int x, int y) {
-  TrackPopupMenu(contextMenu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd(), nullptr);
+void CMainFrame::ShowContextMenu(POINT screen) {
+  TrackPopupMenu(contextMenu_, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
 }
 
 bool CMainFrame::ExecuteCommand(int id) {
@@ -184,6 +189,8 @@ void CMainFrame::OnToggleBar(int id) {
 void CMainFrame::OnUpdateToggleBar(win::CommandUpdate& update) { update.SetCheck(Shown(update.id())); }
 
 void CMainFrame::OnAppExit(int) { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+void CMainFrame::OnHelpIndex(int) { OpenHelpFile(); }
+void CMainFrame::OnInformation(int) { CInfoDlg().RunModal(hwnd()); }
 
 void CMainFrame::OnTwainSelect(int) {
   if (scanner_) scanner_->SelectSource();
@@ -196,7 +203,7 @@ void CMainFrame::OnTwainInput(int) {
                                                              [] { return SpecialFolder(CSIDL_DESKTOP); },
                                                              ProgramFolder()});
   if (folder != settings.chaSavFol) lstrcpynA(settings.chaSavFol, folder.c_str(), sizeof settings.chaSavFol);
-  if (folderTree_) folderTree_->SelectPath(settings.chaSavFol);
+  SelectFolder(settings.chaSavFol);
   if (scanner_) scanner_->Acquire(hwnd());
   scanning_ = true;
 }
@@ -280,27 +287,33 @@ void CMainFrame::EndDragFeedback() {
   if (folderTree_) folderTree_->DragLeave();
 }
 
-LRESULT CMainFrame::OnNotify(NMHDR* header) {
-  if (header->idFrom == IDW_SCANNER) {
-    if (header->code == ZV_SCAN_IMAGE) fileList_->StoreScannedImage(reinterpret_cast<ScanNotify*>(header)->image);
-    if (header->code == ZV_SCAN_ENDED) scanning_ = false;
-    return 0;
+bool CMainFrame::OnNotify(NMHDR& header, LRESULT& result) {
+  result = 0;
+  if (header.idFrom == IDW_SCANNER) {
+    if (header.code == ZV_SCAN_IMAGE) fileList_->StoreScannedImage(reinterpret_cast<ScanNotify&>(header).image);
+    if (header.code == ZV_SCAN_ENDED) scanning_ = false;
+    return true;
   }
-  if (header->code == TTN_GETDISPINFOA) {
-    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+  return OnToolTipText(header);
+}
+
+// The toolbar's tool tips ask for their texts.
+bool CMainFrame::OnToolTipText(NMHDR& header) {
+  if (header.code == TTN_GETDISPINFOA) {
+    auto& info = reinterpret_cast<NMTTDISPINFOA&>(header);
     static std::string tip;  // must outlive the notification
-    tip = texts_.ToolTip(static_cast<int>(header->idFrom));
-    info->lpszText = const_cast<char*>(tip.c_str());
-    return 0;
+    tip = texts_.ToolTip(static_cast<int>(header.idFrom));
+    info.lpszText = const_cast<char*>(tip.c_str());
+    return true;
   }
-  if (header->code == TTN_GETDISPINFOW) {
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+  if (header.code == TTN_GETDISPINFOW) {
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     static std::wstring tip;
-    tip = win::ToWide(texts_.ToolTip(static_cast<int>(header->idFrom)), CP_ACP);
-    info->lpszText = const_cast<wchar_t*>(tip.c_str());
-    return 0;
+    tip = win::ToWide(texts_.ToolTip(static_cast<int>(header.idFrom)), CP_ACP);
+    info.lpszText = const_cast<wchar_t*>(tip.c_str());
+    return true;
   }
-  return DefaultProc(WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
+  return false;
 }
 
 bool CMainFrame::OnSetCursor() {
@@ -313,19 +326,54 @@ bool CMainFrame::OnSetCursor() {
   return true;
 }
 
+void CMainFrame::OnSize(int, int) { RecalcLayout(); }
+
+// Only menus, accelerators and toolbar buttons are commands: a child
+// control's notification may carry a command's id with another code.
+bool CMainFrame::OnCommand(int id, int code, HWND from) {
+  if (!win::IsCommandMessage(code, from, toolbar_)) return false;
+  win::RunEnabledCommand(*this, id);
+  return true;
+}
+
+bool CMainFrame::OnMouse(UINT message, POINT p, UINT) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      dragging_ = SplitterAt(rects_, p.x, p.y);
+      if (dragging_ != Splitter::None) SetCapture(hwnd());
+      return true;
+    case WM_MOUSEMOVE:
+      if (dragging_ != Splitter::None) {
+        DragSplitter(dragging_, p.x, p.y, rects_, dock_);
+        RecalcLayout();
+        UpdateWindow(hwnd());
+      }
+      return true;
+    case WM_LBUTTONUP:
+      if (dragging_ != Splitter::None) ReleaseCapture();
+      dragging_ = Splitter::None;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// At the end of a Windows session the process may end as soon as this
+// returns: the frame closes as at a normal exit (its panes write their
+// settings back) and the record is saved now.
+void CMainFrame::OnSessionEnd() {
+  DestroyWindow(hwnd());
+  SaveSettingsAtExit();
+}
+
 LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SIZE:
-      RecalcLayout();
-      return 0;
     case WM_SETFOCUS:
       if (fileList_ && fileList_->hwnd() != nullptr) SetFocus(fileList_->hwnd());
       return 0;
     case WM_INITMENUPOPUP:
       if (!HIWORD(lParam)) win::UpdateMenuItems(reinterpret_cast<HMENU>(wParam), *this);
       return 0;
-    case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_ERASEBKGND: {
       RECT r{};
       GetClientRect(hwnd(), &r);
@@ -333,31 +381,19 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
       if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT) {
-        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        if (!OnSetCursor()) SetCursor(LoadCursor(nullptr, IDC_ARROW));
         return TRUE;
       }
       break;
-    case WM_LBUTTONDOWN:
-      dragging_ = SplitterAt(rects_, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-      if (dragging_ != Splitter::None) SetCapture(hwnd());
-      return 0;
-    case WM_MOUSEMOVE:
-      if (dragging_ != Splitter::None) {
-        DragSplitter(dragging_, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), rects_, dock_);
-        RecalcLayout();
-        UpdateWindow(hwnd());
-      }
-      return 0;
-    case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
-      if (dragging_ != Splitter::None && message == WM_LBUTTONUP) ReleaseCapture();
       dragging_ = Splitter::None;
       return 0;
-    case WM_COMMAND:
-      if (ExecuteCommand(LOWORD(wParam))) return 0;
-      break;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) OnSessionEnd();
+      return 0;
     default:
       break;
   }

@@ -2,37 +2,43 @@
 // The main frame of a browser copy: menu bar and context menu, toolbar 128,
 // status bar, the file list view in the client area and the folder tree bar
 // over the preview bar at the left, splitters between them, the drop target
-// and the scanner commands. Every command goes to the file list view first,
-// then to the frame.
+// and the scanner commands. The frame owns the panes and connects them: it
+// hosts both, so a folder selected in the tree goes straight to the list.
+// Every command goes to the file list first (which passes it along its own
+// chain), then to the frame, and runs only when its update handler enables it.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "browser/file_list_pane.h"
 #include "core/mainwnd/dock_layout.h"
+#include "foldertree/folder_tree_pane.h"
 #include "mainwnd/drop_target.h"
 #include "mainwnd/frame_texts.h"
-#include "mainwnd/panes.h"
 #include "mainwnd/scanner_connection.h"
 #include "win/command.h"
+#include "win/sizing_bar.h"
 #include "win/window.h"
 
 namespace zv {
 
-// Makers of the panes and the scanner connection; the defaults give the
-// program's own.
+// Makers of the panes and the scanner connection (the program's own are
+// chosen by its start-up; tests give stand-ins).
 struct FrameParts {
   std::function<std::unique_ptr<CFileListPane>()> fileList;
   std::function<std::unique_ptr<CFolderTreePane>()> folderTree;
-  std::function<std::unique_ptr<CSizingBar>()> preview;
+  std::function<std::unique_ptr<win::SizingBar>()> preview;
   std::function<std::unique_ptr<ScannerConnection>()> scanner;  // may give null: no TWAIN
 };
-FrameParts DefaultFrameParts();
 
-class CMainFrame : public win::Window, public win::CommandTarget, private DropHost {
+class CMainFrame : public win::Window,
+                   public win::CommandTarget,
+                   private DropHost,
+                   private FileListHost,
+                   private FolderTreeHost {
  public:
-  CMainFrame();
   explicit CMainFrame(FrameParts parts);
   ~CMainFrame() override;
 
@@ -47,8 +53,9 @@ class CMainFrame : public win::Window, public win::CommandTarget, private DropHo
   win::Window* GetPane(int index) const;
   CFileListPane* FileList() const { return fileList_.get(); }
   CFolderTreePane* FolderTreeBar() const { return folderTree_.get(); }
+  // The folder tree selects `folder` (or the nearest it can); the list follows.
+  void SelectFolder(const std::string& folder);
   void SetStatusText(const std::string& text);
-  void ShowContextMenu(int screenX, int screenY);
 
   HWND toolbar() const { return toolbar_; }
   HWND statusBar() const { return statusBar_; }
@@ -65,6 +72,8 @@ class CMainFrame : public win::Window, public win::CommandTarget, private DropHo
   void OnToggleBar(int id);
   void OnUpdateToggleBar(win::CommandUpdate& update);
   void OnAppExit(int id);
+  void OnHelpIndex(int id);
+  void OnInformation(int id);
   void OnTwainSelect(int id);
   void OnTwainInput(int id);
   void OnUpdateTwain(win::CommandUpdate& update);
@@ -73,12 +82,17 @@ class CMainFrame : public win::Window, public win::CommandTarget, private DropHo
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool OnCreate() override;
   void OnDestroy() override;
+  void OnSize(int width, int height) override;
+  bool OnCommand(int id, int code, HWND from) override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+  bool OnMouse(UINT message, POINT client, UINT keys) override;
 
  private:
   bool CreateBars();
   void RecalcLayout();
-  LRESULT OnNotify(NMHDR* header);
+  bool OnToolTipText(NMHDR& header);
   bool OnSetCursor();
+  void OnSessionEnd();
   void LoadLayout();
   void SaveLayout() const;
   bool& Shown(int barId);
@@ -87,13 +101,19 @@ class CMainFrame : public win::Window, public win::CommandTarget, private DropHo
   bool DropFolderAt(POINT screen, std::string& folder) override;
   HRESULT PerformDrop(IDataObject* data, DWORD effect, const std::string& folder) override;
   void EndDragFeedback() override;
+  // FileListHost
+  void ShowStatusText(const std::string& text) override { SetStatusText(text); }
+  void ShowContextMenu(POINT screen) override;
+  void RefreshFolders() override;
+  // FolderTreeHost
+  void OnFolderSelected(const char* path) override;
 
   FrameParts parts_;
   HWND statusBar_ = nullptr;
   HWND toolbar_ = nullptr;
   std::unique_ptr<CFileListPane> fileList_;
   std::unique_ptr<CFolderTreePane> folderTree_;
-  std::unique_ptr<CSizingBar> preview_;
+  std::unique_ptr<win::SizingBar> preview_;
   HMENU contextMenu_ = nullptr;
   CFrameDropTarget dropTarget_{*this};
   bool dropRegistered_ = false;

@@ -1,24 +1,98 @@
 #pragma once
-// Resource ids of ZViewer.exe: dialogs, bitmaps, icons, cursors, strings.
-// Command ids live in mainwnd/command_ids.h.
+// Every id of ZViewer.exe in one place: resources, commands, child windows,
+// timers, notification codes and private messages. Plain #defines, because
+// the resource compiler and the portable core include this header too.
 
+// ---- resources ---------------------------------------------------------------
 #define IDR_MAINFRAME 128      // program icon, menu, toolbar and accelerators of the main frame
 #define IDD_INFORMATION 100
 #define IDD_SPLASH 173
 #define IDB_SPLASH 174
-#define IDI_FOLDER_FALLBACK 154  // folder tree: folder icon when shell32's cannot be extracted
+#define IDI_FOLDER_FALLBACK 154    // folder tree: folder icon when shell32's cannot be extracted
 #define IDI_TRAY_DISCONNECTED 176  // tray icon while the copyboard is not connected
 #define IDI_TRAY_CONNECTED 177     // tray icon while it is connected
-#define IDC_SPLASH_PICTURE 1084
-
-#define IDS_APP_TITLE 57344    // application title (registry key, message box captions)
-#define IDS_IDLE_TITLE 61336
-
 #define IDB_TOOLBAR IDR_MAINFRAME  // toolbar 128: 27 images of 16 x 15 pixels
 #define IDB_INFO_PICTURE 162
 #define IDC_LINK_HAND 163          // hand cursor over the information dialog's links
+
+#define IDS_APP_TITLE 57344    // application title (registry key, message box captions)
+#define IDS_IDLE_TITLE 61336   // the status bar's text while no file is current; also its pane id
+
+// ---- dialog controls ---------------------------------------------------------
 #define IDC_INFO_VERSION 1053
 #define IDC_INFO_PRODUCT_LINK 1054
 #define IDC_INFO_COMPANY_LINK 1055
 #define IDC_INFO_TEXT 1068
 #define IDC_INFO_PICTURE 1069
+#define IDC_SPLASH_PICTURE 1084
+
+// ---- commands (menus, toolbar 128, accelerators 128, context menu) -----------
+#define ID_VIEW_CUSTOMIZE 32770
+#define ID_VIEW_FOLDERTREE 32772   // also the folder tree bar's id
+#define ID_VIEW_PREVIEW 32773      // also the preview bar's id
+#define ID_FILE_NEWFOLDER 32860
+#define ID_FILE_PRINT 32861
+#define ID_FILE_SENDMAIL 32862
+#define ID_FILE_OPENAPPLI 32863
+#define ID_FILE_SAVEAS 32864
+#define ID_VIEW_LIGHTTHUMB 32866
+#define ID_VIEW_DETAILTHUMB 32867
+#define ID_VIEW_LIST 32868
+#define ID_VIEW_SHOWPICTURE 32869
+#define ID_VIEW_RETURNLIST 32870
+#define ID_VIEW_PREVPICTURE 32871
+#define ID_VIEW_NEXTPICTURE 32872
+#define ID_VIEW_REALSIZE 32873
+#define ID_VIEW_INWINDOW 32874
+#define ID_VIEW_ZOOMIN 32875
+#define ID_VIEW_ZOOMOUT 32876
+#define ID_IMAGE_ROTATERIGHT 32877
+#define ID_IMAGE_ROTATELEFT 32878
+#define ID_IMAGE_REFLECTH 32879
+#define ID_IMAGE_REFLECTV 32880
+#define ID_VIEW_REFRESH 32881
+#define ID_VIEW_THUMBSMALL 32882
+#define ID_VIEW_THUMBMEDIUM 32883
+#define ID_VIEW_THUMBLARGE 32884
+#define ID_VIEW_SORT 32885
+#define ID_EDIT_CUT 32886
+#define ID_EDIT_COPY 32887
+#define ID_EDIT_PASTE 32888
+#define ID_EDIT_DELETE 32889
+#define ID_EDIT_MOVE 32890
+#define ID_EDIT_PROPERTY 32891
+#define ID_EDIT_SELECTALL 32892
+#define ID_EDIT_CUTALL 32893
+#define ID_EDIT_COPYALL 32894
+#define ID_EDIT_DELETEALL 32895
+#define ID_TOOL_APPSETTING 32897
+#define ID_HELP_INDEX 32898
+#define ID_HELP_INFORMATION 32899
+#define ID_TRAY_START_BROWSER 32900  // the tray menu of a resident copy
+#define ID_TRAY_EXIT 32901
+#define ID_TRAY_CLOSE_MENU 32902
+#define ID_TWAIN_SELECT 32903
+#define ID_TWAIN_INPUT 32904
+#define ID_APP_EXIT 57665
+#define ID_VIEW_TOOLBAR 59392        // also the toolbar's window id
+#define ID_VIEW_STATUS_BAR 59393
+
+// ---- child windows -----------------------------------------------------------
+#define IDW_FOLDER_TREE_IN_BAR 100  // the folder tree inside its bar
+#define IDW_STATUS_BAR 109
+#define IDW_FILE_LIST 1001          // the file list view's list control
+#define IDW_THUMB_GRID 1002
+#define IDW_PICTURE_VIEW 1003
+#define IDW_SCANNER 1010            // source id of the scanner connection's notifications
+#define IDW_FOLDER_TREE 4097        // the tree control inside a folder tree window
+#define IDW_FIRST_PANE 59648        // the file list view in the frame's client area
+
+// ---- timers (per window) -----------------------------------------------------
+#define IDT_TRAY_POLL 1          // resident copy: is the copyboard connected? (2000 ms)
+#define IDT_STATUS_UPDATE 3      // file list: deferred status and preview update (500 ms, one shot)
+
+// ---- notification codes (WM_NOTIFY) and private messages ---------------------
+#define ZVN_FOLDER_SELECTED 4097      // folder tree -> owner: FolderSelectedNotify
+#define ZV_SCAN_IMAGE 0x80000001u     // scanner connection -> frame: ScanNotify
+#define ZV_SCAN_ENDED 0x80000002u
+#define WM_ZV_TRAY_NOTIFY 0x0800      // the tray icon's callback message

@@ -10,6 +10,16 @@ CommandUpdate QueryCommand(CommandTarget& target, int id) {
   return update;
 }
 
+bool RunEnabledCommand(CommandTarget& target, int id) {
+  if (!QueryCommand(target, id).enabled()) return false;
+  return target.ExecuteCommand(id);
+}
+
+bool IsCommandMessage(int code, HWND from, HWND toolbar) {
+  if (from == nullptr) return code == 0 || code == 1;
+  return from == toolbar && code == BN_CLICKED;
+}
+
 void UpdateMenuItems(HMENU popup, CommandTarget& target) {
   const int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {

@@ -34,8 +34,9 @@ class CommandTarget {
   virtual bool UpdateCommand(CommandUpdate& update) = 0;
 };
 
-// One line of a command map: the ids first..last run `run`; `update` (may be
-// null: always enabled) gives their state.
+// One line of a command map: the ids first..last run `run` (may be null:
+// nothing to run, e.g. a check mark only); `update` (may be null: always
+// enabled) gives their state.
 template <class T>
 struct CommandEntry {
   int first;
@@ -44,11 +45,16 @@ struct CommandEntry {
   void (T::*update)(CommandUpdate& update);
 };
 
+// Runs `id` when the map has it and its update handler enables it; a
+// disabled command is taken (true) but not run, so an accelerator or a stale
+// menu never runs what its button shows greyed.
 template <class T>
 bool RunFromMap(T& self, std::span<const CommandEntry<T>> map, int id) {
   for (const CommandEntry<T>& e : map)
     if (id >= e.first && id <= e.last) {
-      if (e.run != nullptr) (self.*e.run)(id);
+      CommandUpdate update(id);
+      if (e.update != nullptr) (self.*e.update)(update);
+      if (e.run != nullptr && update.enabled()) (self.*e.run)(id);
       return true;
     }
   return false;
@@ -66,6 +72,12 @@ bool UpdateFromMap(T& self, std::span<const CommandEntry<T>> map, CommandUpdate&
 
 // The state of one command as the target sees it (disabled when unhandled).
 CommandUpdate QueryCommand(CommandTarget& target, int id);
+// Runs the command only when the target enables it; true when it ran.
+bool RunEnabledCommand(CommandTarget& target, int id);
+// Whether a WM_COMMAND is a command (menu 0, accelerator 1, or a click on a
+// button of `toolbar`) rather than a control's notification that happens to
+// carry the same id.
+bool IsCommandMessage(int code, HWND from, HWND toolbar);
 
 // Enables, disables and checks the items of a popup (not its submenus, which
 // get their own WM_INITMENUPOPUP).

@@ -54,28 +54,46 @@ void Dialog::ApplyProgramLook(HFONT font, int iconId) {
 }
 
 INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
   if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<Dialog*>(lParam);
+    self = reinterpret_cast<Dialog*>(lParam);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    return self->OnInitDialog() ? TRUE : FALSE;
+  } else {
+    self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
-  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (self == nullptr) return FALSE;
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, DWLP_USER, 0);
     self->hwnd_ = nullptr;
     return FALSE;
   }
-  if (message == WM_COMMAND) return self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-  INT_PTR result = 0;
-  if (self->OnMessage(message, wParam, lParam, result)) {
-    // The colour messages answer with the brush itself, not through DWLP_MSGRESULT.
-    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return result;
-    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
-    return TRUE;
+  // No exception unwinds into the dialog manager: a failed handler leaves
+  // the message to the default processing.
+  try {
+    return self->Dispatch(message, wParam, lParam);
+  } catch (...) {
+    return FALSE;
   }
-  return FALSE;
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return OnInitDialog() ? TRUE : FALSE;
+  if (message == WM_COMMAND) return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+  INT_PTR result = 0;
+  bool handled = false;
+  if (message == WM_NOTIFY && lParam != 0) {
+    LRESULT answer = 0;
+    handled = OnNotify(*reinterpret_cast<NMHDR*>(lParam), answer);
+    result = answer;
+  } else {
+    handled = OnMessage(message, wParam, lParam, result);
+  }
+  if (!handled) return FALSE;
+  // The colour messages answer with the brush itself, not through DWLP_MSGRESULT.
+  if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) return result;
+  SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+  return TRUE;
 }
 
 }  // namespace zv::win

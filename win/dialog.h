@@ -26,6 +26,8 @@ class Dialog {
   virtual bool OnInitDialog() { return true; }
   // Return true when handled. The default ends a modal dialog on OK / Cancel.
   virtual bool OnCommand(int id, int code, HWND from);
+  // A child's notification; `result` goes to DWLP_MSGRESULT when handled.
+  virtual bool OnNotify(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
   // Any other message; return true when handled (result in `result`; for the
   // WM_CTLCOLOR messages the brush).
   virtual bool OnMessage(UINT /*message*/, WPARAM, LPARAM, INT_PTR& /*result*/) { return false; }
@@ -36,6 +38,7 @@ class Dialog {
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   int templateId_;
   bool modal_ = false;
   HWND hwnd_ = nullptr;

@@ -4,6 +4,11 @@
 
 namespace zv::win {
 
+namespace {
+// Signed: points left of or above a window are negative.
+POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+}  // namespace
+
 Window::~Window() {
   if (hwnd_ != nullptr) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
@@ -57,7 +62,31 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
+    case WM_SIZE:
+      OnSize(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+      return 0;
+    case WM_PAINT:
+      if (OnPaint()) return 0;
+      break;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header != nullptr && OnNotify(*header, result)) return result;
+      break;
+    }
+    case WM_CONTEXTMENU:
+      if (OnContextMenu(reinterpret_cast<HWND>(wParam), PointOf(lParam))) return 0;
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (lParam == 0 && OnScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam),
+                                  static_cast<short>(HIWORD(wParam))))
+        return 0;
+      break;
     default:
+      if (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK &&
+          OnMouse(message, PointOf(lParam), static_cast<UINT>(wParam)))
+        return 0;
       break;
   }
   return DefaultProc(message, wParam, lParam);
@@ -72,13 +101,24 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   Window* self = FromHandle(hwnd);
   if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    LRESULT result = self->OnMessage(message, wParam, lParam);
+    LRESULT result = GuardedMessage(*self, message, wParam, lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
     self->OnFinalDestroy();
     return result;
   }
-  return self->OnMessage(message, wParam, lParam);
+  return GuardedMessage(*self, message, wParam, lParam);
+}
+
+// An exception must not unwind through the system's code that called the
+// window procedure: a failed handler (out of memory, say) leaves the message
+// to the default processing instead.
+LRESULT Window::GuardedMessage(Window& self, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return self.OnMessage(message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcA(self.hwnd_, message, wParam, lParam);
+  }
 }
 
 namespace {

@@ -39,13 +39,26 @@ class Window {
   static Window* FromHandle(HWND hwnd);
 
  protected:
-  // Every message passes here first; the default decodes the common ones.
+  // Every message passes here first; the default decodes the common ones
+  // into the handlers below. A handler that returns false (or the default
+  // one) leaves the message to DefWindowProc.
   virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Returns true when the command was handled.
   virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*from*/) { return false; }
   virtual void OnTimer(UINT_PTR /*id*/) {}
   virtual bool OnCreate() { return true; }
   virtual void OnDestroy() {}
+  virtual void OnSize(int /*width*/, int /*height*/) {}
+  // True when painted (the handler validated the window, e.g. with a PaintDC).
+  virtual bool OnPaint() { return false; }
+  // A child's notification; `result` is the message's answer when handled.
+  virtual bool OnNotify(NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
+  // `screen` is (-1, -1) when the menu key or Shift+F10 asked for it.
+  virtual bool OnContextMenu(HWND /*from*/, POINT /*screen*/) { return false; }
+  // WM_LBUTTONDOWN ... WM_MBUTTONDBLCLK and WM_MOUSEMOVE, in client coordinates.
+  virtual bool OnMouse(UINT /*message*/, POINT /*client*/, UINT /*keys*/) { return false; }
+  // WM_HSCROLL (bar SB_HORZ) or WM_VSCROLL (SB_VERT) from the window's own bars.
+  virtual bool OnScroll(int /*bar*/, int /*code*/, int /*position*/) { return false; }
   // After WM_NCDESTROY: the HWND is gone; an owner may delete the object here.
   virtual void OnFinalDestroy() {}
 
@@ -53,6 +66,7 @@ class Window {
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT GuardedMessage(Window& self, UINT message, WPARAM wParam, LPARAM lParam);
   HWND hwnd_ = nullptr;
 };
 

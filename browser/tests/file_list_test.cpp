@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "browser/tests/list_fixture.h"
 #include "core/browser/cell_texts.h"
 #include "core/browser/sort_rules.h"
 #include "imagelib/tests/zoo.h"
-#include "mainwnd/command_ids.h"
+#include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
 
@@ -188,8 +188,11 @@ TEST_F(FileListTest, RefreshDropsVanishedFilesAndAppendsNewOnesAtTheEnd) {
   view.RefreshList();
   EXPECT_EQ(RowNames(view_.list()), (Names{"a.png", "g.jpg", "b.png"})) << "nothing new: nothing changes";
 
-  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_REFRESH));
+  // The Refresh command is more than this rescan: the folder tree reads its
+  // folders again and the list lists the folder it then selects.
   EXPECT_TRUE(Enabled(ID_VIEW_REFRESH));
+  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_REFRESH));
+  EXPECT_EQ(view_.host().folderRefreshes, 1);
 }
 
 TEST_F(FileListTest, SortingByTypeAndPictureSizeIsStableInBothDirections) {
@@ -276,16 +279,10 @@ TEST_F(FileListTest, FoldersWithTwoByteNamesUnderCodePage932) {
   view.SetFolder(sub.c_str());
   ASSERT_EQ(RowNames(view_.list()), (Names{"a.bmp", hyo + ".png"}));
   EXPECT_EQ(std::string(view.Item(1)->path), sub + "\\" + hyo + ".png");
-  EXPECT_EQ(CFileListView::PathName(view.Item(1)->path), hyo + ".png");
-  std::string folder = "unchanged";
-  CFileListView::PathFolder(view.Item(1)->path, folder);
-  EXPECT_EQ(folder, sub);
-  CFileListView::PathFolder("no-backslash.png", folder);
-  EXPECT_EQ(folder, sub) << "no backslash leaves the folder as it was";
-  EXPECT_EQ(CFileListView::PathExtension(view.Item(1)->path), "png");
+  EXPECT_EQ(std::string(view.Item(1)->name), hyo + ".png");
 }
 
-TEST_F(FileListTest, SelectionPictureStateAndCommands) {
+TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   Copy({{"png_rgb24.png", "a.png"}, {"bmp_24.bmp", "b.bmp"}, {"jpeg_baseline.jpg", "c.jpg"}});
   settings_.dwdLstMod = 0;  // light thumbnails at start-up
   CFileListView& view = Open();
@@ -293,9 +290,9 @@ TEST_F(FileListTest, SelectionPictureStateAndCommands) {
   EXPECT_TRUE(IsWindowVisible(view.grid()));
   EXPECT_FALSE(IsWindowVisible(view.pictureView()));
   EXPECT_EQ(view.DropWindow(), view.grid());
-  EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL)) << "nothing listed";
   view.SetFolder(folder_.path().c_str());
   EXPECT_EQ(RowNames(view.listControl()).size(), 3u) << "the rows exist in every mode";
+  EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL)) << "the grid's stand-in shows no selection";
 
   ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIST));
   EXPECT_EQ(view.viewMode(), kListMode);
@@ -305,47 +302,33 @@ TEST_F(FileListTest, SelectionPictureStateAndCommands) {
   EXPECT_TRUE(win::QueryCommand(view, ID_VIEW_LIST).checked());
   EXPECT_FALSE(win::QueryCommand(view, ID_VIEW_LIGHTTHUMB).checked());
 
-  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE)) << "nothing selected";
   ASSERT_TRUE(Enabled(ID_EDIT_SELECTALL));
   view.ExecuteCommand(ID_EDIT_SELECTALL);
   EXPECT_EQ(view.GetSelectedCount(), 3);
-  EXPECT_EQ(view.GetSelectedIndices(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(ListView_GetSelectedCount(view.listControl()), 3u) << "the rows show the model's selection";
   EXPECT_EQ(view.GetSelectedPaths(), (Names{folder_.File("a.png"), folder_.File("b.bmp"), folder_.File("c.jpg")}));
   EXPECT_EQ(view.currentItem(), 2) << "select all makes the last item current";
-  EXPECT_TRUE(Enabled(ID_VIEW_SHOWPICTURE));
 
-  // A double click on the list opens the current item in the picture view.
-  NMITEMACTIVATE click{};
-  click.hdr = {view.listControl(), kListControlId, static_cast<UINT>(NM_DBLCLK)};
-  click.iItem = 2;
-  SendMessageA(view.hwnd(), WM_NOTIFY, kListControlId, reinterpret_cast<LPARAM>(&click));
-  EXPECT_TRUE(view.pictureShown());
-  EXPECT_TRUE(IsWindowVisible(view.pictureView()));
-  EXPECT_FALSE(IsWindowVisible(view.listControl()));
-  EXPECT_EQ(view.GetSelectedIndices(), (std::vector<int>{2})) << "the opened item is the only one selected";
-  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE));
-  ASSERT_TRUE(Enabled(ID_VIEW_RETURNLIST));
-  view.ExecuteCommand(ID_VIEW_RETURNLIST);
-  EXPECT_FALSE(view.pictureShown());
-  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
-  EXPECT_TRUE(IsWindowVisible(view.listControl()));
-  EXPECT_FALSE(Enabled(ID_VIEW_RETURNLIST));
+  // The user's clicks in the list reach the model's selection.
+  ListView_SetItemState(view.listControl(), -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(view.listControl(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{1});
+  EXPECT_EQ(view.currentItem(), 1);
+  view.SortAndApply(0, kDescending);
+  EXPECT_EQ(RowNames(view.listControl()), (Names{"c.jpg", "b.bmp", "a.png"}));
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{1}) << "b stays selected through the sort";
+  EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 1);
 
-  view.OpenCurrent();
-  view.SetFolder(folder_.path().c_str());
-  EXPECT_FALSE(view.pictureShown()) << "listing a folder returns to the list";
-  EXPECT_EQ(view.currentItem(), -1);
-  view.OpenCurrent();
-  EXPECT_FALSE(view.pictureShown()) << "no current item: nothing to open";
-
-  // Commands whose work is not part of the program yet stay disabled; the
-  // frame's always-enabled ones stay enabled.
-  for (int id : {ID_FILE_PRINT, ID_VIEW_LIGHTTHUMB, ID_VIEW_NEXTPICTURE, ID_VIEW_THUMBSMALL, ID_EDIT_COPY,
-                 ID_EDIT_DELETEALL})
+  // A command is enabled only where it really does its work: the picture
+  // view, the grid, the file and image commands and the dialogs are not
+  // part of the program yet. A disabled command does not run either.
+  for (int id : {ID_VIEW_SHOWPICTURE, ID_VIEW_RETURNLIST, ID_FILE_PRINT, ID_VIEW_LIGHTTHUMB, ID_VIEW_NEXTPICTURE,
+                 ID_VIEW_THUMBSMALL, ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_EDIT_COPY, ID_EDIT_DELETEALL})
     EXPECT_FALSE(Enabled(id)) << id;
-  for (int id : {ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_HELP_INDEX, ID_HELP_INFORMATION, ID_INDICATOR_IDLE})
-    EXPECT_TRUE(Enabled(id)) << id;
+  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_LIGHTTHUMB)) << "taken by the view's map, which shows its check mark";
+  EXPECT_EQ(view.viewMode(), kListMode) << "but not run";
   EXPECT_FALSE(view.ExecuteCommand(ID_TWAIN_INPUT)) << "the frame's commands are not the view's";
+  EXPECT_FALSE(view.ExecuteCommand(ID_HELP_INFORMATION));
   EXPECT_EQ(view.DropFiles(nullptr, DROPEFFECT_COPY, folder_.path()), E_NOTIMPL)
       << "a drop that does nothing does not report success";
 }

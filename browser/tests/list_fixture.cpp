@@ -28,7 +28,7 @@ bool HostWindow::Open() {
 bool ViewUnderTest::Open() {
   if (!host_.Open()) return false;
   view_ = std::make_unique<CFileListView>(settings_);
-  if (!view_->CreatePane(host_.hwnd(), 59648)) return false;
+  if (!view_->CreatePane(host_.hwnd(), 59648, listHost_)) return false;
   MoveWindow(view_->hwnd(), 0, 0, 860, 540, TRUE);
   Pump();
   return view_->listControl() != nullptr;
@@ -37,23 +37,6 @@ bool ViewUnderTest::Open() {
 void ViewUnderTest::Close() {
   view_.reset();
   host_.Destroy();
-  Pump();
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-void PumpFor(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < milliseconds) {
-    Pump();
-    Sleep(10);
-  }
   Pump();
 }
 

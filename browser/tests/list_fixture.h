@@ -10,6 +10,7 @@
 
 #include "browser/file_list_view.h"
 #include "core/app/envset.h"
+#include "tests/wine/wine_test_support.h"
 #include "win/window.h"
 
 namespace zv::test {
@@ -23,6 +24,17 @@ class HostWindow : public win::Window {
   bool Open();
 };
 
+// The view's host in these tests: it records what the view tells it.
+class RecordingListHost : public FileListHost {
+ public:
+  void ShowStatusText(const std::string& text) override { statusTexts.push_back(text); }
+  void ShowContextMenu(POINT screen) override { menus.push_back(screen); }
+  void RefreshFolders() override { ++folderRefreshes; }
+  std::vector<std::string> statusTexts;
+  std::vector<POINT> menus;
+  int folderRefreshes = 0;
+};
+
 class ViewUnderTest {
  public:
   explicit ViewUnderTest(EnvSet& settings) : settings_(settings) {}
@@ -32,17 +44,16 @@ class ViewUnderTest {
   // Destroys the view (it writes its settings back) and the host.
   void Close();
   CFileListView& view() { return *view_; }
+  RecordingListHost& host() { return listHost_; }
   HWND list() const { return view_->listControl(); }
 
  private:
   EnvSet& settings_;
   HostWindow host_;
+  RecordingListHost listHost_;
   std::unique_ptr<CFileListView> view_;
 };
 
-void Pump();
-// Pumps messages for `milliseconds` (timers fire meanwhile).
-void PumpFor(DWORD milliseconds);
 
 std::string CellText(HWND list, int row, int column);
 std::vector<std::string> ColumnTexts(HWND list, int column);

@@ -10,6 +10,7 @@
 
 #include "copyboard/mirror_files.h"
 #include "core/copyboard/mirror_folders.h"
+#include "win/folder_listing.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
 
@@ -22,7 +23,7 @@ using test::WriteFileBytes;
 
 std::vector<std::string> FileNames(const std::string& folder) {
   std::vector<std::string> names;
-  for (const FolderEntry& entry : ListFolderEntries(folder))
+  for (const FolderEntry& entry : win::ListFolderEntries(folder))
     if (!entry.isFolder) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   return names;
@@ -37,7 +38,7 @@ TEST(MirrorFiles, ListingSeesFilesFoldersAndDotEntries) {
   TempFolder folder;
   WriteFileBytes(folder.File("a.png"), "a");
   CreateDirectoryA(folder.File("sub").c_str(), nullptr);
-  std::vector<FolderEntry> entries = ListFolderEntries(folder.path());
+  std::vector<FolderEntry> entries = win::ListFolderEntries(folder.path());
   auto has = [&](const std::string& name, bool isFolder) {
     return std::any_of(entries.begin(), entries.end(),
                        [&](const FolderEntry& e) { return e.name == name && e.isFolder == isFolder; });
@@ -45,7 +46,7 @@ TEST(MirrorFiles, ListingSeesFilesFoldersAndDotEntries) {
   EXPECT_TRUE(has("a.png", false));
   EXPECT_TRUE(has("sub", true));
   EXPECT_TRUE(has(".", true));
-  EXPECT_TRUE(ListFolderEntries(folder.File("missing")).empty());
+  EXPECT_TRUE(win::ListFolderEntries(folder.File("missing")).empty());
 }
 
 TEST(MirrorFiles, OpeningADeviceFolderEmptiesAndRefillsTheMirror) {
@@ -65,7 +66,7 @@ TEST(MirrorFiles, OpeningADeviceFolderEmptiesAndRefillsTheMirror) {
   bool sjis = !kanjiName.empty() && GetFileAttributesA((device + "\\" + kanjiName).c_str()) != INVALID_FILE_ATTRIBUTES;
   if (GetACP() == 932 && !sjis) std::fprintf(stderr, "note: this host cannot store Shift-JIS file names\n");
 
-  std::string mirror = MirrorFolderOf(program.path(), 0);
+  std::string mirror = MirrorFolderOf(program.path(), 0, win::IsAnsiLeadByte);
   ASSERT_TRUE(CreateDirectoryA(mirror.c_str(), nullptr));
   WriteFileBytes(mirror + "\\stale.png", "from the last opening");
   WriteFileBytes(mirror + "\\20240501_101500.png", "old contents");
@@ -100,7 +101,7 @@ TEST(MirrorFiles, OpeningADeviceFolderEmptiesAndRefillsTheMirror) {
 
 TEST(MirrorFiles, UnreadableDeviceFolderLeavesAnEmptyMirror) {
   TempFolder program;
-  std::string mirror = MirrorFolderOf(program.path(), 1);
+  std::string mirror = MirrorFolderOf(program.path(), 1, win::IsAnsiLeadByte);
   ASSERT_TRUE(CreateDirectoryA(mirror.c_str(), nullptr));
   WriteFileBytes(mirror + "\\old.png", "x");
   ClearMirror(mirror);

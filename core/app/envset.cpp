@@ -79,4 +79,11 @@ std::vector<std::string> EnvSetValueNames() {
   return collector.names;
 }
 
+void CountNormalExit(ProfileSection& profile) {
+  const std::string name = ValueName("dwdExcCnt");
+  const int32_t stored = profile.ReadInt(name, EnvSet{}.dwdExcCnt);
+  // Wraps like the record's own increment instead of overflowing.
+  profile.WriteInt(name, static_cast<int32_t>(static_cast<uint32_t>(stored) + 1u));
+}
+
 }  // namespace zv

@@ -56,6 +56,11 @@ void LoadEnvSet(EnvSet& settings, const ProfileSection& profile, std::string_vie
 // Writes every field in the same order, integers as integers, texts as texts.
 void SaveEnvSet(const EnvSet& settings, ProfileSection& profile);
 
+// A normal exit of a copy that must not write its record back (a resident
+// copy, whose record may be older than what a browser copy saved since):
+// only the stored exit count goes up by one.
+void CountNormalExit(ProfileSection& profile);
+
 // The registry value names of the record, in load and save order.
 std::vector<std::string> EnvSetValueNames();
 

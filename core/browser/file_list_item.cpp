@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/browser/path_utils.h"
+#include "core/text/ansi_path.h"
 
 namespace zv {
 

@@ -4,57 +4,7 @@ namespace zv {
 
 namespace {
 
-unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c; }
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  path += '\\';
-  path += name;
-  return path;
-}
-
 }  // namespace
-
-bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead) {
-  if (a.size() != b.size()) return false;
-  for (size_t at = 0; at < a.size();) {
-    auto ca = static_cast<unsigned char>(a[at]);
-    auto cb = static_cast<unsigned char>(b[at]);
-    if (isLead(ca) && at + 1 < a.size()) {
-      // A two-byte character: its trail byte may look like an ASCII letter
-      // but must not be folded.
-      if (ca != cb || a[at + 1] != b[at + 1]) return false;
-      at += 2;
-      continue;
-    }
-    if (FoldAscii(ca) != FoldAscii(cb)) return false;
-    ++at;
-  }
-  return true;
-}
-
-size_t LastBackslash(std::string_view path, LeadBytePredicate isLead) {
-  size_t last = std::string_view::npos;
-  for (size_t at = 0; at < path.size();) {
-    if (isLead(static_cast<unsigned char>(path[at])) && at + 1 < path.size()) {
-      at += 2;
-      continue;
-    }
-    if (path[at] == '\\') last = at;
-    ++at;
-  }
-  return last;
-}
-
-std::string_view FolderOfPath(std::string_view path, LeadBytePredicate isLead) {
-  size_t slash = LastBackslash(path, isLead);
-  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
-}
-
-std::string_view NameOfPath(std::string_view path, LeadBytePredicate isLead) {
-  size_t slash = LastBackslash(path, isLead);
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 std::string DeviceFolderOf(std::string_view letter) {
   if (letter.empty()) return {};
@@ -67,8 +17,8 @@ int DeviceUnitOf(std::string_view folder, const DriveLetters& letters, LeadByteP
   return -1;
 }
 
-std::string MirrorFolderOf(std::string_view programFolder, int unit) {
-  return JoinPath(programFolder, unit == 0 ? kUnit0MirrorName : kUnit1MirrorName);
+std::string MirrorFolderOf(std::string_view programFolder, int unit, LeadBytePredicate isLead) {
+  return JoinPath(programFolder, unit == 0 ? kUnit0MirrorName : kUnit1MirrorName, isLead);
 }
 
 FolderOpening OpenFolder(MirrorState& state, std::string_view path, const Unit0Readiness& readiness,
@@ -86,7 +36,7 @@ FolderOpening OpenFolder(MirrorState& state, std::string_view path, const Unit0R
   }
   state.active = true;
   state.deviceFolder = std::string(path);
-  state.mirrorFolder = MirrorFolderOf(programFolder, unit);
+  state.mirrorFolder = MirrorFolderOf(programFolder, unit, isLead);
   opening.shownFolder = state.mirrorFolder;
   opening.refillMirror = true;
   return opening;
@@ -97,7 +47,7 @@ std::string MapToDevice(const MirrorState& state, std::string_view path, LeadByt
   if (slash == std::string_view::npos || state.mirrorFolder.empty() ||
       !SamePath(path.substr(0, slash), state.mirrorFolder, isLead))
     return std::string(path);
-  return JoinPath(state.deviceFolder, path.substr(slash + 1));
+  return JoinPath(state.deviceFolder, path.substr(slash + 1), isLead);
 }
 
 bool StampApplies(const MirrorState& state, const std::vector<std::string>& sources, const DriveLetters& letters,
@@ -120,20 +70,22 @@ std::vector<std::string> MirrorFilesToDrop(const MirrorState& state, const std::
   return drop;
 }
 
-bool IsMirroredEntry(const FolderEntry& entry) { return !entry.isFolder && !entry.name.empty() && entry.name[0] != '.'; }
+bool IsMirroredEntry(const FolderEntry& entry) { return IsListedEntry(entry.name, entry.isFolder); }
 
-std::vector<std::string> PlanClearMirror(std::string_view mirrorFolder, const std::vector<FolderEntry>& mirrorEntries) {
+std::vector<std::string> PlanClearMirror(std::string_view mirrorFolder, const std::vector<FolderEntry>& mirrorEntries,
+                                         LeadBytePredicate isLead) {
   std::vector<std::string> doomed;
   for (const FolderEntry& entry : mirrorEntries)
-    if (IsMirroredEntry(entry)) doomed.push_back(JoinPath(mirrorFolder, entry.name));
+    if (IsMirroredEntry(entry)) doomed.push_back(JoinPath(mirrorFolder, entry.name, isLead));
   return doomed;
 }
 
 std::vector<FileCopy> PlanFillMirror(std::string_view deviceFolder, std::string_view mirrorFolder,
-                                     const std::vector<FolderEntry>& deviceEntries) {
+                                     const std::vector<FolderEntry>& deviceEntries, LeadBytePredicate isLead) {
   std::vector<FileCopy> copies;
   for (const FolderEntry& entry : deviceEntries)
-    if (IsMirroredEntry(entry)) copies.push_back({JoinPath(deviceFolder, entry.name), JoinPath(mirrorFolder, entry.name)});
+    if (IsMirroredEntry(entry))
+      copies.push_back({JoinPath(deviceFolder, entry.name, isLead), JoinPath(mirrorFolder, entry.name, isLead)});
   return copies;
 }
 

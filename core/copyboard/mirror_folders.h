@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/copyboard/drive_finder.h"
+#include "core/text/ansi_path.h"
 #include "core/text/ansi_text.h"
 
 namespace zv {
@@ -21,22 +22,13 @@ inline constexpr char kDeviceFolderName[] = "ZVM";
 inline constexpr char kUnit0MirrorName[] = "Q7IF";
 inline constexpr char kUnit1MirrorName[] = "Q7CF";
 
-bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead);
-// Index of the last backslash that is a character of its own (never the
-// trail byte of a two-byte character); npos when there is none.
-size_t LastBackslash(std::string_view path, LeadBytePredicate isLead);
-// Everything before the last backslash; empty when there is none.
-std::string_view FolderOfPath(std::string_view path, LeadBytePredicate isLead);
-// Everything after the last backslash; the whole path when there is none.
-std::string_view NameOfPath(std::string_view path, LeadBytePredicate isLead);
-
 // "E" -> "E:\ZVM"; empty for an empty letter (the unit was not found).
 std::string DeviceFolderOf(std::string_view letter);
 // The unit (0 or 1) whose device folder `folder` is, or -1. Units whose
 // letter is unknown never match.
 int DeviceUnitOf(std::string_view folder, const DriveLetters& letters, LeadBytePredicate isLead);
 // programFolder + "\Q7IF" for unit 0, + "\Q7CF" for unit 1.
-std::string MirrorFolderOf(std::string_view programFolder, int unit);
+std::string MirrorFolderOf(std::string_view programFolder, int unit, LeadBytePredicate isLead);
 
 // The mirror state of the file list view. The two paths keep their last
 // values when an ordinary folder is opened.
@@ -78,17 +70,14 @@ std::vector<std::string> MirrorFilesToDrop(const MirrorState& state, const std::
                                            LeadBytePredicate isLead);
 
 // One entry of a folder listing ("*.*").
-struct FolderEntry {
-  std::string name;
-  bool isFolder = false;
-};
 
 // Only plain files whose name does not begin with '.' are mirrored; this
 // also leaves out "." and "..".
 bool IsMirroredEntry(const FolderEntry& entry);
 
 // Clear mirror: the files of the mirror folder to delete. Subfolders stay.
-std::vector<std::string> PlanClearMirror(std::string_view mirrorFolder, const std::vector<FolderEntry>& mirrorEntries);
+std::vector<std::string> PlanClearMirror(std::string_view mirrorFolder, const std::vector<FolderEntry>& mirrorEntries,
+                                         LeadBytePredicate isLead);
 
 struct FileCopy {
   std::string from;
@@ -96,6 +85,6 @@ struct FileCopy {
 };
 // Fill mirror: one copy (overwriting) per mirrored file of the device folder.
 std::vector<FileCopy> PlanFillMirror(std::string_view deviceFolder, std::string_view mirrorFolder,
-                                     const std::vector<FolderEntry>& deviceEntries);
+                                     const std::vector<FolderEntry>& deviceEntries, LeadBytePredicate isLead);
 
 }  // namespace zv

@@ -25,20 +25,6 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a
 
 }  // namespace
 
-bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b, LeadBytePredicate isLead) {
-  if (a.size() != b.size()) return false;
-  for (size_t at = 0; at < a.size();) {
-    size_t len = CharLength(a, at, isLead);
-    if (len == 2) {
-      if (a.substr(at, 2) != b.substr(at, 2)) return false;
-    } else if (AsciiUpper(a[at]) != AsciiUpper(b[at])) {
-      return false;
-    }
-    at += len;
-  }
-  return true;
-}
-
 std::string WithDriveRootBackslash(std::string_view path) {
   std::string result(path);
   if (result.size() == 2 && result[1] == ':') result += '\\';

@@ -18,9 +18,6 @@ namespace zv {
 // (ignoring case with the system code page's rules on Windows).
 using SameTextPredicate = bool (*)(std::string_view, std::string_view);
 
-// ASCII letters compared without case, two-byte characters byte for byte.
-bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b, LeadBytePredicate isLead);
-
 // "C:" becomes "C:\" (the drive's root); every other path is kept.
 std::string WithDriveRootBackslash(std::string_view path);
 

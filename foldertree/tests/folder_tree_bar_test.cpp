@@ -1,5 +1,5 @@
-// The folder tree bar in a real main frame: it holds the tree (id 100, label
-// editing on) and has the frame's file list view list the selected folder.
+// The folder tree bar in a window of its own: it holds the tree (id 100,
+// label editing on) and reports the selected folder to its host.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -7,38 +7,29 @@
 #include <ole2.h>
 #include <shlobj.h>
 
-#include "app/viewer_app.h"
 #include "foldertree/folder_tree_bar.h"
 #include "foldertree/tests/tree_fixture.h"
-#include "mainwnd/main_frame.h"
+#include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace zv::test {
 namespace {
 
-// A file list pane that records what it is asked to list; nullopt for a null folder.
-class RecordingFileList : public CFileListPane {
+// A host that records what the bar reports; nullopt for a null folder.
+class RecordingHost : public FolderTreeHost {
  public:
-  explicit RecordingFileList(std::vector<std::optional<std::string>>& folders) : folders_(folders) {}
-  bool CreatePane(HWND parent, int childId) override {
-    RegisterClass("ZVRecordingList", nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    return Create({.className = "ZVRecordingList",
-                   .style = WS_CHILD | WS_VISIBLE,
-                   .parent = parent,
-                   .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId))});
+  void OnFolderSelected(const char* path) override {
+    folders.push_back(path != nullptr ? std::optional<std::string>(path) : std::nullopt);
   }
-  void SetFolder(const char* folder) override {
-    folders_.push_back(folder != nullptr ? std::optional<std::string>(folder) : std::nullopt);
-  }
-  HWND DropWindow() const override { return hwnd(); }
-  std::string CurrentFolder() const override { return {}; }
-  HRESULT DropFiles(IDataObject*, DWORD, const std::string&) override { return S_OK; }
-  void StoreScannedImage(void*) override {}
-  bool ExecuteCommand(int) override { return false; }
-  bool UpdateCommand(win::CommandUpdate&) override { return false; }
+  std::vector<std::optional<std::string>> folders;
+};
 
- private:
-  std::vector<std::optional<std::string>>& folders_;
+class HostWindow : public win::Window {
+ public:
+  bool Open() {
+    RegisterClass("ZVTreeBarHost", nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    return Create({.className = "ZVTreeBarHost", .style = WS_POPUP | WS_VISIBLE, .rect = {0, 0, 400, 600}});
+  }
 };
 
 class FolderTreeBarTest : public ::testing::Test {
@@ -46,17 +37,15 @@ class FolderTreeBarTest : public ::testing::Test {
   void SetUp() override {
     OleInitialize(nullptr);
     DeleteProgramSettings();
-    FrameParts parts = DefaultFrameParts();
-    parts.fileList = [this] { return std::make_unique<RecordingFileList>(listed_); };
-    frame_ = std::make_unique<CMainFrame>(std::move(parts));
-    ASSERT_TRUE(frame_->CreateFrame());
-    ShowWindow(frame_->hwnd(), SW_SHOW);
+    ASSERT_TRUE(window_.Open());
+    bar_ = std::make_unique<FolderTreeBar>();
+    ASSERT_TRUE(bar_->CreatePane(window_.hwnd(), ID_VIEW_FOLDERTREE, "tree", nullptr, host_));
+    MoveWindow(bar_->hwnd(), 0, 0, 300, 500, TRUE);
     PumpMessages();
-    bar_ = dynamic_cast<FolderTreeBar*>(frame_->FolderTreeBar());
-    ASSERT_NE(bar_, nullptr) << "the program's frame docks the folder tree bar";
   }
   void TearDown() override {
-    frame_.reset();
+    bar_.reset();
+    window_.Destroy();
     PumpMessages();
     DeleteProgramSettings();
     OleUninitialize();
@@ -66,10 +55,10 @@ class FolderTreeBarTest : public ::testing::Test {
     return bar_->treeWindow().GetSelectedPath(path) ? path : "<none>";
   }
 
-  CViewerApp app_;
-  std::vector<std::optional<std::string>> listed_;
-  std::unique_ptr<CMainFrame> frame_;
-  FolderTreeBar* bar_ = nullptr;
+  HostWindow window_;
+  RecordingHost host_;
+  std::vector<std::optional<std::string>>& listed_ = host_.folders;
+  std::unique_ptr<FolderTreeBar> bar_;
 };
 
 TEST_F(FolderTreeBarTest, HoldsTheTreeWithLabelEditingBelowItsCaption) {
@@ -77,7 +66,7 @@ TEST_F(FolderTreeBarTest, HoldsTheTreeWithLabelEditingBelowItsCaption) {
   ASSERT_NE(tree, nullptr);
   HWND treeWindow = GetParent(tree);
   EXPECT_EQ(GetParent(treeWindow), bar_->hwnd());
-  EXPECT_EQ(GetDlgCtrlID(treeWindow), FolderTreeBar::kTreeWindowId);
+  EXPECT_EQ(GetDlgCtrlID(treeWindow), IDW_FOLDER_TREE_IN_BAR);
   EXPECT_TRUE(GetWindowLongPtrA(tree, GWL_STYLE) & TVS_EDITLABELS) << "folders are renamed in place in the bar";
   EXPECT_NE(TreeView_GetRoot(tree), nullptr) << "built when the bar gave it its size";
 
@@ -94,7 +83,7 @@ TEST_F(FolderTreeBarTest, HoldsTheTreeWithLabelEditingBelowItsCaption) {
   EXPECT_FALSE(bar_->DragOver(anywhere, folder)) << "drops on the tree are refused for now";
 }
 
-TEST_F(FolderTreeBarTest, TheFileListListsTheSelectedFolder) {
+TEST_F(FolderTreeBarTest, TheHostIsToldTheSelectedFolder) {
   ScratchFolder scratch("C:\\");
   const std::string deep = scratch.Make("pictures");
   listed_.clear();
@@ -115,7 +104,7 @@ TEST_F(FolderTreeBarTest, TheFileListListsTheSelectedFolder) {
   }
   ASSERT_NE(item, nullptr);
   TreeView_SelectItem(tree, item);
-  EXPECT_EQ(listed_.back(), std::nullopt) << "My Computer clears the list";
+  EXPECT_EQ(listed_.back(), std::nullopt) << "My Computer has no path: the list is cleared";
 
   bar_->SelectPath(deep);
   listed_.clear();

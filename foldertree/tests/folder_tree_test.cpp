@@ -29,7 +29,7 @@ TVITEMA ItemInfo(HWND tree, HTREEITEM item) {
 
 TEST_F(FolderTreeTest, BuildsTheDesktopWithOnePlaceholderBelowEachFolder) {
   OpenTree();
-  EXPECT_EQ(GetDlgCtrlID(tree()), kFolderTreeControlId);
+  EXPECT_EQ(GetDlgCtrlID(tree()), IDW_FOLDER_TREE);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(tree(), GWL_STYLE)) & 0x50000027u, 0x50000027u);
   EXPECT_TRUE(GetWindowLongPtrA(tree(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
   ASSERT_NE(TreeView_GetImageList(tree(), TVSIL_NORMAL), nullptr);

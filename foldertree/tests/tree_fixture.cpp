@@ -72,7 +72,7 @@ bool TreeOwner::CreateOwner() {
 LRESULT TreeOwner::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header->code == kFolderSelected) {
+    if (header->code == ZVN_FOLDER_SELECTED) {
       const char* path = reinterpret_cast<FolderSelectedNotify*>(header)->path;
       notices.push_back(path != nullptr ? std::optional<std::string>(path) : std::nullopt);
       headers.push_back(*header);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "mainwnd/tests/frame_fakes.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -77,7 +77,7 @@ class DropTargetTest : public ::testing::Test {
   POINTL List() { return CentreOf(static_cast<CFileListPane*>(frame_->GetPane(0))->DropWindow()); }
   POINTL Tree() { return CentreOf(frame_->FolderTreeBar()->GetTreeCtrl()); }
 
-  CViewerApp app_;
+  AppServices services_;
   test::FrameRecord record_;
   std::unique_ptr<CMainFrame> frame_;
   OneFormatData files_{CF_HDROP};

@@ -4,7 +4,8 @@
 
 namespace zv::test {
 
-bool FakeFileList::CreatePane(HWND parent, int childId) {
+bool FakeFileList::CreatePane(HWND parent, int childId, FileListHost& paneHost) {
+  host = &paneHost;
   RegisterClass("ZVFakeList", nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   if (!Create({.className = "ZVFakeList",
                .style = WS_CHILD | WS_VISIBLE,
@@ -40,7 +41,7 @@ void FakeFolderTree::LayoutContent(const RECT& c) {
 FrameParts FakeParts(FrameRecord& record) {
   return {[&record] { return std::make_unique<FakeFileList>(record); },
           [&record] { return std::make_unique<FakeFolderTree>(record); },
-          [] { return std::make_unique<CSizingBar>(); },
+          [] { return std::make_unique<win::SizingBar>(); },
           [&record] { return std::make_unique<FakeScanner>(record); }};
 }
 
@@ -58,14 +59,6 @@ std::string ToolTipOf(HWND frame, int commandId) {
   SendMessageA(frame, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   if (info.lpszText != nullptr && !IS_INTRESOURCE(info.lpszText)) return info.lpszText;
   return info.szText;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 }  // namespace zv::test

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwnd/main_frame.h"
+#include "tests/wine/wine_test_support.h"
 
 namespace zv::test {
 
@@ -17,6 +18,7 @@ struct FrameRecord {
   std::string selectedPath;
   std::string currentFolder = "C:\\pictures";
   std::string treeFolder = "C:\\tree-folder";
+  int treeRefreshes = 0;
   bool twainLoaded = true;
   int sourceSelections = 0;
   int acquisitions = 0;
@@ -25,7 +27,8 @@ struct FrameRecord {
 class FakeFileList : public CFileListPane {
  public:
   explicit FakeFileList(FrameRecord& record) : r_(record) {}
-  bool CreatePane(HWND parent, int childId) override;
+  bool CreatePane(HWND parent, int childId, FileListHost& host) override;
+  FileListHost* host = nullptr;
   void SetFolder(const char* folder) override { r_.currentFolder = folder ? folder : ""; }
   HWND DropWindow() const override { return list_; }
   std::string CurrentFolder() const override { return r_.currentFolder; }
@@ -53,7 +56,9 @@ class FakeFolderTree : public CFolderTreePane {
   }
   void DragLeave() override { ++r_.treeDragLeaves; }
   void SelectPath(const std::string& folder) override { r_.selectedPath = folder; }
-  void Refresh() override {}
+  void Refresh() override { ++r_.treeRefreshes; }
+  // What the real tree reports when the user selects a folder.
+  void Select(const char* path) { host()->OnFolderSelected(path); }
 
  protected:
   bool CreateContent() override;
@@ -84,7 +89,5 @@ FrameParts FakeParts(FrameRecord& record);
 std::string MenuItemText(HMENU menu, int position);
 // Sends what a tool tip sends to learn its text, and returns the answer.
 std::string ToolTipOf(HWND frame, int commandId);
-// Pumps the messages of this thread.
-void Pump();
 
 }  // namespace zv::test

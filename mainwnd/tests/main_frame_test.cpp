@@ -8,10 +8,10 @@
 #include <shlobj.h>
 
 #include "app/app_paths.h"
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "core/app/text_keys.h"
 #include "core/mainwnd/command_table.h"
-#include "mainwnd/command_ids.h"
+#include "res/resource.h"
 #include "mainwnd/tests/frame_fakes.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
@@ -58,7 +58,7 @@ class MainFrameTest : public ::testing::Test {
   }
   HMENU Popup(int position) { return GetSubMenu(GetMenu(frame_->hwnd()), position); }
 
-  CViewerApp app_;  // the settings record for the scanner commands
+  AppServices services_;  // the settings record for the scanner commands
   test::FrameRecord record_;
   std::unique_ptr<CMainFrame> frame_;
 };
@@ -151,7 +151,7 @@ TEST_F(MainFrameTest, StringIniChangesTheMenuItemButNotTheToolTip) {
   GetMenuStringA(frame.contextMenu(), 32863, text, sizeof text, MF_BYCOMMAND);
   EXPECT_EQ(std::string(text), A("別のアプリで開く"));
   EXPECT_EQ(ToolTipOf(frame.hwnd(), 32863), A("アプリケーションで開く"));
-  EXPECT_EQ(static_cast<CSizingBar*>(frame.GetPane(2))->title(), "Preview pane");
+  EXPECT_EQ(static_cast<win::SizingBar*>(frame.GetPane(2))->title(), "Preview pane");
   // The frame wrote its missing texts back: the file now lists the tool tip key without the blank.
   char stored[256] = "";
   GetPrivateProfileStringA("ToolTipText", StoredTextKey("OpenAppli").c_str(), "", stored, sizeof stored,
@@ -283,24 +283,24 @@ TEST_F(MainFrameTest, ScannerCommandsFollowTwainAndTheRunningScan) {
   EXPECT_TRUE(StateAfterOpening(file, 32904) & MF_GRAYED);
 }
 
-TEST_F(MainFrameTest, ProgramPanesKeepTheAlwaysEnabledCommands) {
-  frame_ = std::make_unique<CMainFrame>();  // the program's own panes
-  ASSERT_TRUE(frame_->CreateFrame());
-  HMENU view = Popup(2);
-  EXPECT_FALSE(StateAfterOpening(view, 32881) & MF_GRAYED);
-  EXPECT_FALSE(StateAfterOpening(view, 32885) & MF_GRAYED);
-  EXPECT_TRUE(StateAfterOpening(GetSubMenu(view, 0), 32882) & MF_GRAYED) << "no folder listed yet";
-  EXPECT_FALSE(StateAfterOpening(Popup(3), 32897) & MF_GRAYED);
-  EXPECT_FALSE(StateAfterOpening(Popup(4), 32898) & MF_GRAYED);
-  EXPECT_FALSE(StateAfterOpening(Popup(4), 32899) & MF_GRAYED);
-  EXPECT_TRUE(StateAfterOpening(Popup(1), 32886) & MF_GRAYED);
-  EXPECT_TRUE(StateAfterOpening(Popup(0), 32903) & MF_GRAYED) << "no scanner connection";
-  // Every command of the table reaches some handler.
-  for (const CommandInfo& c : CommandTable()) {
-    if (c.id == 32770) continue;  // nothing invokes the toolbar customisation
-    win::CommandUpdate update(c.id);
-    EXPECT_TRUE(frame_->UpdateCommand(update)) << c.id;
-  }
+TEST_F(MainFrameTest, TheFrameConnectsTheTreeToTheListAndHostsBoth) {
+  CMainFrame& frame = Open();
+  auto& tree = static_cast<test::FakeFolderTree&>(*frame.FolderTreeBar());
+  auto& list = static_cast<test::FakeFileList&>(*frame.FileList());
+  tree.Select("D:\\scans");
+  EXPECT_EQ(record_.currentFolder, "D:\\scans") << "a folder selected in the tree is listed";
+  tree.Select(nullptr);
+  EXPECT_EQ(record_.currentFolder, "") << "a folder without a path clears the list";
+
+  ASSERT_NE(list.host, nullptr);
+  list.host->RefreshFolders();
+  EXPECT_EQ(record_.treeRefreshes, 1) << "the list's Refresh reaches the tree";
+  list.host->ShowStatusText("3 files");
+  char text[64] = "";
+  SendMessageA(frame.statusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "3 files");
+  frame.SelectFolder("E:\\ZVM");
+  EXPECT_EQ(record_.selectedPath, "E:\\ZVM") << "the start folder is selected through the tree";
 }
 
 }  // namespace

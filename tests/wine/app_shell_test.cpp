@@ -10,7 +10,7 @@
 #include "app/auto_start.h"
 #include "app/registry_profile.h"
 #include "app/ui_text_table.h"
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "core/app/envset.h"
 #include "fileops/file_checks.h"
 #include "fileops/input_checker.h"

@@ -18,7 +18,8 @@
 #include "app/single_instance.h"
 #include "app/tray_frame.h"
 #include "copyboard/mirror_files.h"
-#include "mainwnd/command_ids.h"
+#include "res/resource.h"
+#include "win/folder_listing.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/registry.h"
 
@@ -30,7 +31,6 @@ using test::ProgramCopy;
 constexpr DWORD kStartTimeout = 15000;
 // One poll period and a browser's start (Wine start, one second of splash).
 constexpr DWORD kBrowserAfterPlugTimeout = kTrayPollMilliseconds + 8000;
-constexpr int kListControlId = 1001;
 
 BOOL CALLBACK CountBrowser(HWND window, LPARAM count) {
   if (GetPropA(window, kBrowserCopyName) != nullptr) ++*reinterpret_cast<int*>(count);
@@ -62,14 +62,14 @@ void CloseBrowsers() {
 
 std::vector<std::string> PlainFiles(const std::string& folder) {
   std::vector<std::string> names;
-  for (const FolderEntry& entry : ListFolderEntries(folder))
+  for (const FolderEntry& entry : win::ListFolderEntries(folder))
     if (!entry.isFolder) names.push_back(entry.name);
   std::sort(names.begin(), names.end());
   return names;
 }
 
 int ListedRows(HWND browser) {
-  HWND list = test::FindChildById(browser, kListControlId);
+  HWND list = test::FindChildById(browser, IDW_FILE_LIST);
   return list != nullptr ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
 }
 
@@ -147,12 +147,12 @@ TEST_F(TrayTest, PluggingTheBoardInOpensTheBrowserOnItsMirror) {
 TEST_F(TrayTest, DoubleClickStartsTheBrowserAndExitLeavesResidentMode) {
   HWND tray = StartResident();
   ASSERT_NE(tray, nullptr);
-  PostMessageA(tray, kTrayCallbackMessage, 1, WM_LBUTTONDBLCLK);
+  PostMessageA(tray, WM_ZV_TRAY_NOTIFY, 1, WM_LBUTTONDBLCLK);
   EXPECT_NE(test::WaitForWindow(Browser, kStartTimeout), nullptr) << "a double click starts the browser";
   CloseBrowsers();
 
   for (UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
-    PostMessageA(tray, kTrayCallbackMessage, 1, press);
+    PostMessageA(tray, WM_ZV_TRAY_NOTIFY, 1, press);
     HWND menu = test::WaitForWindow([&] { return test::TopWindowOf(resident_.dwProcessId, nullptr, "#32768"); },
                                     5000);
     ASSERT_NE(menu, nullptr) << "a button press on the icon shows the tray menu";

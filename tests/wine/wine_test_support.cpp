@@ -183,4 +183,21 @@ HWND FindChildById(HWND parent, int id) {
 
 void DeleteProgramSettings() { win::DeleteTree(HKEY_CURRENT_USER, "Software\\ZAMO Kivon software"); }
 
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void PumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    Pump();
+    Sleep(10);
+  }
+  Pump();
+}
+
 }  // namespace zv::test

@@ -74,6 +74,11 @@ bool RunBoardScript(const std::string& verb);
 // The first child (at any depth) of `parent` with control id `id`.
 HWND FindChildById(HWND parent, int id);
 
+// Pumps the messages of this thread.
+void Pump();
+// Pumps messages for `milliseconds` (timers fire meanwhile).
+void PumpFor(DWORD milliseconds);
+
 // The profile key of the program under HKCU, removed for a clean start.
 void DeleteProgramSettings();
 

@@ -123,3 +123,27 @@ TEST(EnvSet, OverlongTextsAreCutSafely) {
 
 }  // namespace
 }  // namespace zv
+
+namespace zv {
+namespace {
+
+TEST(CountNormalExit, TouchesOnlyTheExitCount) {
+  MemoryProfile profile;
+  EnvSet saved;
+  saved.dwdExcCnt = 4;
+  saved.dwdLstMod = 2;
+  SaveEnvSet(saved, profile);
+  profile.writes.clear();
+
+  CountNormalExit(profile);
+  EXPECT_EQ(profile.writes, std::vector<std::string>{"m_tagEnvSet.dwdExcCnt"}) << "no other value is written back";
+  EXPECT_EQ(profile.ints["m_tagEnvSet.dwdExcCnt"], 5);
+  EXPECT_EQ(profile.ints["m_tagEnvSet.dwdLstMod"], 2);
+
+  MemoryProfile empty;
+  CountNormalExit(empty);
+  EXPECT_EQ(empty.ints["m_tagEnvSet.dwdExcCnt"], 1) << "a missing count starts from its default";
+}
+
+}  // namespace
+}  // namespace zv

@@ -5,7 +5,7 @@
 
 #include "core/browser/cell_texts.h"
 #include "core/browser/file_list_item.h"
-#include "core/browser/path_utils.h"
+#include "core/text/ansi_path.h"
 
 namespace zv {
 namespace {

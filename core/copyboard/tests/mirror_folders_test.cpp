@@ -48,8 +48,8 @@ TEST(CopyboardMirror, DeviceAndMirrorFolders) {
   EXPECT_EQ(DeviceUnitOf("E:\\", letters, NoLeadBytes), -1);
   EXPECT_EQ(DeviceUnitOf("G:\\ZVM", letters, NoLeadBytes), -1);
   EXPECT_EQ(DeviceUnitOf(":\\ZVM", DriveLetters{"E", ""}, NoLeadBytes), -1) << "an unknown unit matches nothing";
-  EXPECT_EQ(MirrorFolderOf(kProgramFolder, 0), "C:\\Program Files\\ZAMO\\ZViewer\\Q7IF");
-  EXPECT_EQ(MirrorFolderOf(kProgramFolder, 1), "C:\\Program Files\\ZAMO\\ZViewer\\Q7CF");
+  EXPECT_EQ(MirrorFolderOf(kProgramFolder, 0, NoLeadBytes), "C:\\Program Files\\ZAMO\\ZViewer\\Q7IF");
+  EXPECT_EQ(MirrorFolderOf(kProgramFolder, 1, NoLeadBytes), "C:\\Program Files\\ZAMO\\ZViewer\\Q7CF");
 }
 
 TEST(CopyboardMirror, OpeningFolders) {
@@ -145,7 +145,7 @@ TEST(CopyboardMirror, ClearAndFillPlans) {
   std::vector<FolderEntry> device = {{".", true},         {"..", true},          {"20240101_0930.png", false},
                                      {".hidden", false}, {"sub", true},         {"scan 2.JPG", false},
                                      {"", false},        {"\x95\x5C.png", false}};
-  std::vector<FileCopy> fill = PlanFillMirror("E:\\ZVM", "C:\\ZV\\Q7IF", device);
+  std::vector<FileCopy> fill = PlanFillMirror("E:\\ZVM", "C:\\ZV\\Q7IF", device, NoLeadBytes);
   ASSERT_EQ(fill.size(), 3u) << "dot names, folders and nameless entries are not mirrored";
   EXPECT_EQ(fill[0].from, "E:\\ZVM\\20240101_0930.png");
   EXPECT_EQ(fill[0].to, "C:\\ZV\\Q7IF\\20240101_0930.png");
@@ -153,8 +153,8 @@ TEST(CopyboardMirror, ClearAndFillPlans) {
   EXPECT_EQ(fill[2].to, "C:\\ZV\\Q7IF\\\x95\x5C.png");
 
   std::vector<FolderEntry> mirror = {{".", true}, {"..", true}, {"old.png", false}, {".keep", false}, {"Thumbs", true}};
-  EXPECT_EQ(PlanClearMirror("C:\\ZV\\Q7IF", mirror), (std::vector<std::string>{"C:\\ZV\\Q7IF\\old.png"}));
-  EXPECT_TRUE(PlanClearMirror("C:\\ZV\\Q7IF", {}).empty());
+  EXPECT_EQ(PlanClearMirror("C:\\ZV\\Q7IF", mirror, NoLeadBytes), (std::vector<std::string>{"C:\\ZV\\Q7IF\\old.png"}));
+  EXPECT_TRUE(PlanClearMirror("C:\\ZV\\Q7IF", {}, NoLeadBytes).empty());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "core/foldertree/folder_path_rules.h"
+#include "core/text/ansi_path.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ using Names = std::vector<std::string>;
 const std::string kHyou = "\x95\x5C";
 const std::string kTsu = "\x83\x63";
 
-bool SameSjis(std::string_view a, std::string_view b) { return SameTextIgnoringAsciiCase(a, b, IsShiftJisLeadByte); }
+bool SameSjis(std::string_view a, std::string_view b) { return SamePath(a, b, IsShiftJisLeadByte); }
 
 std::optional<Names> Below(const std::string& path, const std::string& folder) {
   return NamesBelowFolder(path, folder, SameSjis, IsShiftJisLeadByte);
@@ -77,12 +78,12 @@ TEST(WithDriveRootBackslash, CompletesOnlyABareDrive) {
   EXPECT_EQ(WithDriveRootBackslash(""), "");
 }
 
-TEST(SameTextIgnoringAsciiCase, FoldsAsciiLettersOnly) {
-  EXPECT_TRUE(SameTextIgnoringAsciiCase("Program Files", "PROGRAM files", IsShiftJisLeadByte));
-  EXPECT_FALSE(SameTextIgnoringAsciiCase("abc", "abd", IsShiftJisLeadByte));
-  EXPECT_FALSE(SameTextIgnoringAsciiCase("abc", "ab", IsShiftJisLeadByte));
-  EXPECT_FALSE(SameTextIgnoringAsciiCase(kTsu, "\x83\x43", IsShiftJisLeadByte)) << "trail bytes are not letters";
-  EXPECT_TRUE(SameTextIgnoringAsciiCase(kTsu, "\x83\x43", NoLeadBytes)) << "but they are in a single-byte page";
+TEST(SamePath, FoldsAsciiLettersOnly) {
+  EXPECT_TRUE(SamePath("Program Files", "PROGRAM files", IsShiftJisLeadByte));
+  EXPECT_FALSE(SamePath("abc", "abd", IsShiftJisLeadByte));
+  EXPECT_FALSE(SamePath("abc", "ab", IsShiftJisLeadByte));
+  EXPECT_FALSE(SamePath(kTsu, "\x83\x43", IsShiftJisLeadByte)) << "trail bytes are not letters";
+  EXPECT_TRUE(SamePath(kTsu, "\x83\x43", NoLeadBytes)) << "but they are in a single-byte page";
 }
 
 TEST(IconCacheKey, IsFileCommaIndexInUpperCase) {

@@ -1,9 +1,8 @@
-// ZViewer.exe: one program, two kinds of copy (see app/viewer_app.h).
+// ZViewer.exe: one program, two kinds of copy (see program/viewer_app.h).
 #include <windows.h>
 
-#include "app/viewer_app.h"
-
 #include "core/app/startup_rules.h"
+#include "program/viewer_app.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // WinMain's own argument pointer has its leading blanks skipped; the kind

@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "app/viewer_app.h"
+#include "app/app_services.h"
 #include "browser/file_list_view.h"
 #include "browser/tests/list_fixture.h"
 #include "core/browser/cell_texts.h"
-#include "mainwnd/command_ids.h"
 #include "mainwnd/main_frame.h"
+#include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
 
@@ -43,7 +43,7 @@ class FileListInFrameTest : public ::testing::Test {
                        view_ = view.get();
                        return view;
                      },
-                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CSizingBar>(); },
+                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<win::SizingBar>(); },
                      [] { return std::unique_ptr<ScannerConnection>(); }};
     frame_ = std::make_unique<CMainFrame>(std::move(parts));
     ASSERT_TRUE(frame_->CreateFrame());
@@ -69,7 +69,7 @@ class FileListInFrameTest : public ::testing::Test {
     ListView_SetItemState(view_->listControl(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
 
-  CViewerApp app_;
+  AppServices services_;
   EnvSet settings_;
   test::TempFolder folder_;
   std::unique_ptr<CMainFrame> frame_;
@@ -110,13 +110,13 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(FileListInFrameTest, RightClickOpensTheContextMenuAtTheScreenPoint) {
   NMITEMACTIVATE click{};
-  click.hdr = {view_->listControl(), kListControlId, static_cast<UINT>(NM_RCLICK)};
+  click.hdr = {view_->listControl(), IDW_FILE_LIST, static_cast<UINT>(NM_RCLICK)};
   click.iItem = 1;
   click.ptAction = {40, 30};  // in the list's client area
   POINT screen = click.ptAction;
   ClientToScreen(view_->listControl(), &screen);
   UINT_PTR timer = SetTimer(nullptr, 0, 100, &CloseMenu);
-  SendMessageA(view_->hwnd(), WM_NOTIFY, kListControlId, reinterpret_cast<LPARAM>(&click));
+  SendMessageA(view_->hwnd(), WM_NOTIFY, IDW_FILE_LIST, reinterpret_cast<LPARAM>(&click));
   KillTimer(nullptr, timer);
   ASSERT_TRUE(g_menuSeen) << "the frame's context menu was shown";
   EXPECT_NEAR(g_menuRect.left, screen.x, 2);

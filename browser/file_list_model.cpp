@@ -1,0 +1,79 @@
+#include "browser/file_list_model.h"
+
+#include <windows.h>
+
+#include "app/app_paths.h"
+#include "copyboard/mirror_files.h"
+#include "copyboard/win_copyboard_system.h"
+#include "core/copyboard/drive_finder.h"
+#include "core/text/ansi_path.h"
+#include "win/folder_listing.h"
+#include "win/text_convert.h"
+
+namespace zv {
+
+void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
+  const std::string path = folder != nullptr ? folder : "";
+  Unit0Readiness readiness;
+  if (!path.empty()) {
+    Win32CopyboardSystem system;
+    readiness = DriveFinder(system).Unit0Ready();
+  }
+  const FolderOpening opening = zv::OpenFolder(mirror_, path, readiness, ProgramFolder(), win::IsAnsiLeadByte);
+  if (opening.refillMirror) {
+    // Start-up makes the mirror folders; one removed since is made again.
+    CreateDirectoryA(mirror_.mirrorFolder.c_str(), nullptr);
+    ClearMirror(mirror_.mirrorFolder);
+    FillMirror(mirror_.deviceFolder, mirror_.mirrorFolder);
+  }
+  if (opening.rememberAsLastFolder) StoreLastFolder(opening.shownFolder);
+  folder_ = opening.shownFolder;
+  times_ = {};
+  PhaseTimer total(times_.total);
+  ReadFolder();
+  PhaseTimer timer(times_.sort);
+  items_.Sort(sortKey, sortDir, win::IsAnsiLeadByte);
+}
+
+void FileListModel::ReadFolder() {
+  items_.Clear();
+  if (folder_.empty()) return;
+  std::vector<std::string> names;
+  {
+    PhaseTimer timer(times_.enumerate);
+    names = win::ListedFileNames(folder_);
+  }
+  times_.namesSeen = static_cast<int>(names.size());
+  const ImageProbe probe;
+  FileListItem record{};
+  for (const std::string& name : names)
+    if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
+  times_.listed = static_cast<int>(items_.size());
+}
+
+void FileListModel::StoreLastFolder(const std::string& folder) {
+  // A folder too long for the record is not stored cut (it would name another folder).
+  if (folder.size() < sizeof settings_.chaLstFld) CopyToField(settings_.chaLstFld, folder, win::IsAnsiLeadByte);
+}
+
+FileListModel::RefreshChanges FileListModel::Refresh() {
+  RefreshChanges changes;
+  if (folder_.empty()) return changes;
+  changes.removed = items_.VanishedIndices([](const char* path) { return StillExists(path); });
+  for (size_t index : changes.removed) items_.Remove(index);
+  changes.firstAdded = items_.size();
+
+  // In mirror mode the board's device folder is what may have new files.
+  const std::string& source = mirror_.active ? mirror_.deviceFolder : folder_;
+  const ImageProbe probe;
+  FileListItem record{};
+  for (const std::string& name : items_.NewNames(win::ListedFileNames(source), win::IsAnsiLeadByte)) {
+    if (mirror_.active)
+      CopyFileA(JoinPath(source, name, win::IsAnsiLeadByte).c_str(),
+                JoinPath(folder_, name, win::IsAnsiLeadByte).c_str(), FALSE);
+    if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
+  }
+  return changes;
+}
+
+}  // namespace zv

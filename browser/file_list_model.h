@@ -1,0 +1,53 @@
+#pragma once
+// The file list's model: the folder it lists, its records (FileListItems),
+// the mirror state of a copyboard folder, and the listing and refresh that
+// fill it from the file system. It owns no window; the file list view tells
+// its presenters what changed.
+#include <string>
+#include <vector>
+
+#include "browser/folder_reader.h"
+#include "core/app/envset.h"
+#include "core/browser/file_list_items.h"
+#include "core/copyboard/mirror_folders.h"
+
+namespace zv {
+
+class FileListModel {
+ public:
+  // The model remembers the last ordinary folder in `settings` (chaLstFld).
+  explicit FileListModel(EnvSet& settings) : settings_(settings) {}
+
+  // Opens `folder` (null or empty: none): a copyboard device folder is
+  // copied into its mirror folder afresh and the mirror is listed. Then
+  // every recognised image is read and the records are sorted.
+  void OpenFolder(const char* folder, int sortKey, int sortDir);
+
+  struct RefreshChanges {
+    std::vector<size_t> removed;  // indices before the refresh, highest first
+    size_t firstAdded = 0;        // new records are at firstAdded..size-1
+  };
+  // Incremental rescan: drops records whose file is gone and appends new
+  // files at the end, unsorted; a file rewritten in place keeps its record.
+  // In mirror mode new board files are copied into the mirror first.
+  RefreshChanges Refresh();
+
+  FileListItems& items() { return items_; }
+  const FileListItems& items() const { return items_; }
+  // The folder listed (the mirror folder in mirror mode); empty when none.
+  const std::string& folder() const { return folder_; }
+  const MirrorState& mirror() const { return mirror_; }
+  const ListingTimes& lastListingTimes() const { return times_; }
+
+ private:
+  void ReadFolder();
+  void StoreLastFolder(const std::string& folder);
+
+  EnvSet& settings_;
+  FileListItems items_;
+  std::string folder_;
+  MirrorState mirror_;
+  ListingTimes times_;
+};
+
+}  // namespace zv

@@ -1,0 +1,39 @@
+#pragma once
+// The list presenter: the report-style list control (1001) with six columns,
+// one row per record and the files' small shell icons.
+#include <windows.h>
+
+#include "browser/file_list_presenter.h"
+#include "browser/folder_reader.h"
+#include "browser/list_control.h"
+#include "core/app/envset.h"
+
+namespace zv {
+
+class ListPresenter : public FileListPresenter {
+ public:
+  ListPresenter(const FileListItems& items, PresenterEvents& events) : FileListPresenter(items, events) {}
+
+  bool Create(HWND parent, bool visible, const ColumnCaptionTexts& captions, const ColumnLayout& columns);
+  // The widths and display order the user left the columns in.
+  ColumnLayout ReadColumns() const { return list_.ReadColumns(); }
+  const ListControl& control() const { return list_; }
+
+  void Rebuild() override;
+  void Reorder(const std::vector<size_t>& permutation) override;
+  void Removed(size_t index) override;
+  void Appended(size_t first) override;
+  void ShowSelection() override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+
+ private:
+  void OnItemChanged(const NMLISTVIEW& change);
+  void InsertRow(size_t index);
+  void FillRows();
+
+  ListControl list_;
+  SmallIconList icons_;
+  bool userChange_ = true;
+};
+
+}  // namespace zv

@@ -1,0 +1,117 @@
+#include "program/viewer_app.h"
+
+#include "app/app_paths.h"
+#include "app/auto_start.h"
+#include "app/single_instance.h"
+#include "app/tray_frame.h"
+#include "app/ui_text_table.h"
+#include "browser/file_list_view.h"
+#include "copyboard/win_copyboard_system.h"
+#include "core/app/startup_rules.h"
+#include "core/copyboard/drive_finder.h"
+#include "dialogs/splash_dlg.h"
+#include "foldertree/folder_tree_bar.h"
+#include "imagelib/image_library.h"
+#include "win/message_loop.h"
+
+namespace zv {
+
+FrameParts DefaultFrameParts() {
+  return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
+          [] { return std::make_unique<FolderTreeBar>(); },
+          [] { return std::make_unique<win::SizingBar>(); },
+          [] { return std::unique_ptr<ScannerConnection>(); }};
+}
+
+CViewerApp::CViewerApp() = default;
+CViewerApp::~CViewerApp() = default;
+
+bool CViewerApp::InitInstance(const char* arguments) {
+  const bool resident = IsResidentCommandLine(arguments);
+  services_ = std::make_unique<AppServices>(resident);
+  CSplashDlg splash;
+  if (IsOtherInstanceRunning(resident)) return false;
+
+  ole_ = std::make_unique<win::OleSession>();
+  if (!ole_->ok()) {
+    ReportErrorText(nullptr, nullptr, "Main", "OleInitError", "OLE を初期化できませんでした。");
+    return false;
+  }
+  imagelib::Bind();  // its result is not needed here: unbound operations just fail
+
+  services_->LoadSettings();
+  const std::string folder = ProgramFolder();
+  for (const char* name : {"Q7IF", "Q7CF", "Thumbs"}) CreateDirectoryA((folder + "\\" + name).c_str(), nullptr);
+  services_->LoadMapi();
+  if (resident) return InitResidentCopy();
+
+  splash.CreateModeless(nullptr);
+  Sleep(1000);
+  // The thumbnail cache prunes its index here, while the splash is up.
+  return InitBrowserCopy(splash);
+}
+
+bool CViewerApp::InitResidentCopy() {
+  trayFrame_ = std::make_unique<CTrayFrame>();
+  if (!trayFrame_->CreateInvisible()) return false;
+  SetPropA(trayFrame_->hwnd(), kResidentCopyName, reinterpret_cast<HANDLE>(1));
+  return true;
+}
+
+bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
+  CheckVersion(ProgramFolder() + "\\String.ini", GetVersionString());
+  services_->CreateAppFont();
+
+  mainFrame_ = std::make_unique<CMainFrame>(DefaultFrameParts());
+  services_->SetPaneSource([this](int index) { return mainFrame_ ? mainFrame_->GetPane(index) : nullptr; });
+  if (!mainFrame_->CreateFrame()) return false;
+  ShowWindow(mainFrame_->hwnd(), SW_SHOW);
+  UpdateWindow(mainFrame_->hwnd());
+  splash.Destroy();
+  UpdateWindow(mainFrame_->hwnd());
+  SelectStartFolder();
+  if (GetTrayStart() == 1) {
+    SetAutoStart(1, ProgramPath());
+    LaunchInstance(1);
+  }
+  SetPropA(mainFrame_->hwnd(), kBrowserCopyName, reinterpret_cast<HANDLE>(1));
+  // While the program has never ended normally (dwdExcCnt 0), the first-run
+  // setup dialog is shown here.
+  return true;
+}
+
+// The copyboard's folder when the board is connected, else the last folder;
+// the tree's selection then lists it.
+void CViewerApp::SelectStartFolder() {
+  Win32CopyboardSystem system;
+  mainFrame_->SelectFolder(DriveFinder(system).StartFolder(services_->settings()));
+}
+
+bool CViewerApp::PreTranslateMessage(MSG& msg) {
+  if (mainFrame_ && mainFrame_->hwnd() != nullptr) return mainFrame_->PreTranslateMessage(msg);
+  return false;
+}
+
+int CViewerApp::Run() {
+  return win::RunMessageLoop([this](MSG& msg) { return PreTranslateMessage(msg); },
+                             [this] {
+                               if (mainFrame_) mainFrame_->OnIdle();
+                             });
+}
+
+int CViewerApp::ExitInstance() {
+  // The windows go first: the file list view writes its columns and modes
+  // into the record as it is destroyed.
+  mainFrame_.reset();
+  trayFrame_.reset();
+  if (services_) {
+    services_->UnloadMapi();
+    services_->SaveSettingsAtExit();
+    services_->SetPaneSource(nullptr);
+  }
+  imagelib::Unbind();
+  ole_.reset();
+  return 0;
+}
+
+}  // namespace zv
