@@ -49,6 +49,7 @@ bool CFileListView::CreateChildren() {
   thumbSize_ = settings_.intThmSiz;
   captions_ = LoadCaptions();
   if (!list_.Create(hwnd(), viewMode_ == kListMode, captions_, ColumnLayoutOf(settings_))) return false;
+  presenters_.push_back(&list_);
   // The grid's cell mode and box size are set here once the thumbnail grid exists.
   if (!grid_.CreatePane(hwnd(), IDW_THUMB_GRID, viewMode_ != kListMode)) return false;
   if (!pictureView_.CreatePane(hwnd(), IDW_PICTURE_VIEW, false)) return false;
@@ -66,8 +67,10 @@ ColumnCaptionTexts CFileListView::LoadCaptions() const {
 
 void CFileListView::OnSize(int width, int height) {
   if (!created_) created_ = CreateChildren();
-  for (HWND child : {list_.window(), grid_.hwnd(), pictureView_.hwnd()})
-    if (child != nullptr) SetWindowPos(child, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (FileListPresenter* presenter : presenters_)
+    SetWindowPos(presenter->window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (HWND standIn : {grid_.hwnd(), pictureView_.hwnd()})
+    if (standIn != nullptr) SetWindowPos(standIn, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,7 +81,11 @@ LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::OnMessage(message, wParam, lParam);
 }
 
-bool CFileListView::OnNotify(NMHDR& header, LRESULT& result) { return list_.OnNotify(header, result); }
+bool CFileListView::OnNotify(NMHDR& header, LRESULT& result) {
+  for (FileListPresenter* presenter : presenters_)
+    if (presenter->OnNotify(header, result)) return true;
+  return false;
+}
 
 FileListPresenter* CFileListView::Visible() { return viewMode_ == kListMode ? &list_ : nullptr; }
 
@@ -117,6 +124,7 @@ void CFileListView::RefreshFolders() {
 void CFileListView::OnDestroy() {
   StopTimer(IDT_STATUS_UPDATE);
   if (created_) WriteBackSettings();
+  presenters_.clear();
   // The listed folder's thumbnails go into the thumbnail cache here once the grid makes them.
   created_ = false;
 }
@@ -144,14 +152,13 @@ void CFileListView::SetFolder(const char* folder) {
 }
 
 void CFileListView::RebuildPresenters() {
-  if (list_.window() != nullptr) list_.Rebuild();
-  // The grid is filled from the records through the thumbnail cache here once it exists.
+  for (FileListPresenter* presenter : presenters_) presenter->Rebuild();
 }
 
 void CFileListView::SortAndApply(int key, int dir) {
   const std::vector<size_t> permutation = model_.items().Sort(key, dir, win::IsAnsiLeadByte);
   if (permutation.empty()) return;
-  if (list_.window() != nullptr) list_.Reorder(permutation);
+  for (FileListPresenter* presenter : presenters_) presenter->Reorder(permutation);
 }
 
 void CFileListView::RefreshList() {
@@ -159,9 +166,9 @@ void CFileListView::RefreshList() {
   win::WaitCursor wait;
   const int previousCurrent = model_.items().current();
   const FileListModel::RefreshChanges changes = model_.Refresh();
-  if (list_.window() != nullptr) {
-    for (size_t index : changes.removed) list_.Removed(index);
-    list_.Appended(changes.firstAdded);
+  for (FileListPresenter* presenter : presenters_) {
+    for (size_t index : changes.removed) presenter->Removed(index);
+    presenter->Appended(changes.firstAdded);
   }
   if (model_.items().current() != previousCurrent) UpdateStatus();
 }

@@ -102,6 +102,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   FileListHost* host_ = nullptr;
   FileListModel model_;
   ListPresenter list_;
+  // The presenters made so far; each is told every change of the model.
+  std::vector<FileListPresenter*> presenters_;
   CBlankPane grid_;
   CBlankPane pictureView_;
   CFileCommands fileCommands_;
