@@ -12,6 +12,7 @@
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/pixels.h"
 #include "core/imagelib/tiff_writer.h"
+#include "win/gdi.h"
 #include "win/text_convert.h"
 
 using Microsoft::WRL::ComPtr;
@@ -503,11 +504,9 @@ HBITMAP IKBitmapFromDib(ImageHandle image) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return nullptr;
-    HBITMAP bitmap = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
+    win::WindowDC screen(nullptr);
+    if (screen.get() == nullptr) return static_cast<HBITMAP>(nullptr);
+    return CreateDIBitmap(screen.get(), &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS);
   });
 }
 
