@@ -298,8 +298,7 @@ void CFileListView::RefreshList() {
   for (const std::string& name : ListedNames(source)) {
     if (!known.insert(FoldedName(name, win::IsAnsiLeadByte)).second) continue;
     if (mirror_.active)
-      CopyFileA(JoinPath(source, name, win::IsAnsiLeadByte).c_str(),
-                JoinPath(listFolder_, name, win::IsAnsiLeadByte).c_str(), FALSE);
+      CopyToMirror(JoinPath(source, name, win::IsAnsiLeadByte), JoinPath(listFolder_, name, win::IsAnsiLeadByte));
     if (!AppendFile(probe, name)) continue;
     if (list_.hwnd() != nullptr) {
       OwnSelectionWrite own(userChange_);
