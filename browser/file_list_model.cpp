@@ -69,8 +69,7 @@ FileListModel::RefreshChanges FileListModel::Refresh() {
   FileListItem record{};
   for (const std::string& name : items_.NewNames(win::ListedFileNames(source), win::IsAnsiLeadByte)) {
     if (mirror_.active)
-      CopyFileA(JoinPath(source, name, win::IsAnsiLeadByte).c_str(),
-                JoinPath(folder_, name, win::IsAnsiLeadByte).c_str(), FALSE);
+      CopyToMirror(JoinPath(source, name, win::IsAnsiLeadByte), JoinPath(folder_, name, win::IsAnsiLeadByte));
     if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
   }
   return changes;

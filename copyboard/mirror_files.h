@@ -14,6 +14,10 @@ namespace zv {
 void ClearMirror(const std::string& mirrorFolder);
 // Copies every plain file of the device folder into the mirror, overwriting.
 void FillMirror(const std::string& deviceFolder, const std::string& mirrorFolder);
+// Copies one board file to `mirrorCopy`, replacing what is there even when it
+// is read-only, and leaves the copy writable (the board file is untouched).
+// False when the board file could not be copied; no old copy is left then.
+bool CopyToMirror(const std::string& boardFile, const std::string& mirrorCopy);
 
 // Stamp copies: after a copy or move out of the board, the copies of
 // `sources` in `destinationFolder` get the current time as their last-write

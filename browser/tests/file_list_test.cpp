@@ -147,10 +147,12 @@ TEST_F(FileListTest, ColumnsAndModesSurviveARestartThroughTheRegistry) {
   std::fill(std::begin(settings_.intClmOdr), std::end(settings_.intClmOdr), 9);
   settings_.intSotMod = 77;
   settings_.intClmWid[0] = -300;
+  settings_.intClmWid[1] = 50000;
   list = Open().listControl();
   EXPECT_EQ(test::ColumnOrder(list), (std::vector<int>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(view_.view().sortKey(), 0);
-  EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0), 0) << "a negative width is taken as 0";
+  EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0), kMaxColumnWidth) << "a huge width is cut";
   test::DeleteProgramSettings();
 }
 

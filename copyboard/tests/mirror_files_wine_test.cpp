@@ -1,5 +1,6 @@
 // Clear mirror and Fill mirror on real folders, and the whole opening of a
-// device folder: the mirror is emptied and refilled from the device folder.
+// device folder: the mirror is emptied and refilled from the device folder;
+// read-only files on the board or in the mirror never block the mirror.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -97,6 +98,69 @@ TEST(MirrorFiles, OpeningADeviceFolderEmptiesAndRefillsTheMirror) {
     EXPECT_EQ(ReadFileBytes(mirror + "\\" + kanjiName), "kanji");
   }
   EXPECT_EQ(ReadFileBytes(device + "\\20240501_101500.png"), "first scan") << "the board's files stay";
+}
+
+bool IsReadOnly(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Makes files read-only, and writable again at the end so that their
+// temporary folders can be removed (declare it after those folders).
+class ReadOnlyFiles {
+ public:
+  ReadOnlyFiles() = default;
+  ReadOnlyFiles(const ReadOnlyFiles&) = delete;
+  ReadOnlyFiles& operator=(const ReadOnlyFiles&) = delete;
+  ~ReadOnlyFiles() {
+    for (const std::string& path : paths_) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  bool Write(const std::string& path, const std::string& bytes) {
+    WriteFileBytes(path, bytes);
+    paths_.push_back(path);
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) && IsReadOnly(path);
+  }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+TEST(MirrorFiles, ReadOnlyFilesNeverBlockTheMirror) {
+  TempFolder board, program;
+  const std::string device = board.File("ZVM");
+  ASSERT_TRUE(CreateDirectoryA(device.c_str(), nullptr));
+  const std::string mirror = MirrorFolderOf(program.path(), 1, win::IsAnsiLeadByte);
+  ASSERT_TRUE(CreateDirectoryA(mirror.c_str(), nullptr));
+  ReadOnlyFiles readOnly;
+  // The board keeps its scans read-only. The mirror holds read-only copies
+  // of a scan since deleted from the board and of a name the board reused.
+  ASSERT_TRUE(readOnly.Write(device + "\\scan.png", "new scan"));
+  ASSERT_TRUE(readOnly.Write(device + "\\reused.png", "new picture"));
+  ASSERT_TRUE(readOnly.Write(mirror + "\\deleted.png", "deleted scan"));
+  ASSERT_TRUE(readOnly.Write(mirror + "\\reused.png", "old picture"));
+
+  FillMirror(device, mirror);
+  EXPECT_EQ(ReadFileBytes(mirror + "\\reused.png"), "new picture") << "an older read-only copy is replaced";
+  EXPECT_EQ(ReadFileBytes(mirror + "\\scan.png"), "new scan");
+  EXPECT_FALSE(IsReadOnly(mirror + "\\scan.png")) << "the copy of a read-only board file is writable";
+  EXPECT_FALSE(IsReadOnly(mirror + "\\reused.png")) << "a replaced copy is writable";
+  EXPECT_TRUE(IsReadOnly(device + "\\scan.png")) << "the board's file keeps its attribute";
+  EXPECT_TRUE(IsReadOnly(device + "\\reused.png")) << "the board's file keeps its attribute";
+  EXPECT_EQ(ReadFileBytes(device + "\\reused.png"), "new picture") << "the board's file keeps its contents";
+
+  ClearMirror(mirror);
+  EXPECT_TRUE(FileNames(mirror).empty()) << "Clear mirror removes read-only copies too";
+
+  // A refresh copies one new board file over a read-only copy of that name.
+  ASSERT_TRUE(readOnly.Write(mirror + "\\reused.png", "old picture"));
+  EXPECT_TRUE(CopyToMirror(device + "\\reused.png", mirror + "\\reused.png"));
+  EXPECT_EQ(ReadFileBytes(mirror + "\\reused.png"), "new picture") << "a single copy replaces a read-only one";
+  EXPECT_FALSE(IsReadOnly(mirror + "\\reused.png")) << "a single copy is writable";
+  EXPECT_TRUE(IsReadOnly(device + "\\reused.png")) << "the board's file keeps its attribute";
+  ASSERT_TRUE(readOnly.Write(mirror + "\\gone.png", "old picture"));
+  EXPECT_FALSE(CopyToMirror(device + "\\gone.png", mirror + "\\gone.png"));
+  EXPECT_EQ(GetFileAttributesA((mirror + "\\gone.png").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a board file that cannot be copied leaves no old picture";
 }
 
 TEST(MirrorFiles, UnreadableDeviceFolderLeavesAnEmptyMirror) {

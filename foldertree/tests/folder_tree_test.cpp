@@ -136,9 +136,9 @@ TEST_F(FolderTreeTest, FindsFoldersBelowDocumentsFromTheDocumentsItem) {
   ComPtr<IShellFolder> desktop = DesktopFolder();
   UniquePidl documentsIds = SpecialFolderIds(CSIDL_PERSONAL);
   const std::string documentsName = DisplayNameOf(desktop.Get(), documentsIds.get(), SHGDN_INFOLDER);
-  if (ChildNamed(Root(), documentsName) != nullptr) {
-    EXPECT_EQ(chain[1], ChildNamed(Root(), documentsName)) << "walked from the Documents item";
-  }
+  HTREEITEM documentsItem = ChildNamed(Root(), documentsName);
+  ASSERT_NE(documentsItem, nullptr) << "the Desktop shows Documents as \"" << documentsName << "\"";
+  EXPECT_EQ(chain[1], documentsItem) << "walked from the Documents item";
 
   window_->SelectPath((scratch.path() + "\\p\\missing\\more").c_str());
   EXPECT_EQ(SelectedPath(), scratch.path() + "\\p") << "the deepest existing folder";

@@ -96,23 +96,33 @@ TEST_F(StartupTest, NormalExitSavesEveryValueAndAKilledCopySavesNothing) {
     EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 1u);
     EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.intSotDir").value_or(0), 0xFFFFFFFFu);
     win::WriteString(key.get(), "m_tagEnvSet.chaSavFol", "C:\\kept");
+    // Every save writes every value: while this one is missing, no copy has saved.
+    ASSERT_TRUE(win::DeleteValue(key.get(), "m_tagEnvSet.intNamMod"));
   }
   PROCESS_INFORMATION run2 = program.Launch("");
   frame = WaitForBrowser(run2);
   ASSERT_NE(frame, nullptr);
-  win::WriteDword(win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings").get(), "intTstTry", 0);
-  TerminateProcess(run2.hProcess, 1);
-  test::WaitForExit(run2);
+  ASSERT_TRUE(TerminateProcess(run2.hProcess, 1));
+  ASSERT_TRUE(test::WaitForExit(run2)) << "the copy was killed";
   win::UniqueKey key = SettingsKey();
-  EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 1u) << "a killed copy saves nothing";
+  EXPECT_FALSE(win::ReadDword(key.get(), "m_tagEnvSet.intNamMod").has_value())
+      << "a killed copy saves nothing, neither at start nor while it runs";
+  EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 1u) << "nor at its end";
   EXPECT_EQ(win::ReadString(key.get(), "m_tagEnvSet.chaSavFol").value_or(""), "C:\\kept");
-  EXPECT_TRUE(win::ReadDword(key.get(), "intTstTry")) << "intTstTry written during the run survives";
 
+  auto settings = [] { return win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings"); };
+  ASSERT_TRUE(win::WriteDword(settings().get(), "intTstTry", 0));
   PROCESS_INFORMATION run3 = program.Launch("");
   frame = WaitForBrowser(run3);
   ASSERT_NE(frame, nullptr);
+  // As the setup dialog writes it when resident mode is switched on.
+  ASSERT_TRUE(win::WriteDword(settings().get(), "intTstTry", 1));
   ASSERT_TRUE(CloseNormally(frame, run3));
-  EXPECT_EQ(win::ReadDword(SettingsKey().get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 2u);
+  key = SettingsKey();
+  EXPECT_EQ(win::ReadDword(key.get(), "m_tagEnvSet.dwdExcCnt").value_or(0), 2u);
+  EXPECT_TRUE(win::ReadDword(key.get(), "m_tagEnvSet.intNamMod").has_value()) << "a normal exit saves the record";
+  EXPECT_EQ(win::ReadDword(key.get(), "intTstTry").value_or(99), 1u)
+      << "intTstTry written during the run survives the exit";
 }
 
 TEST_F(StartupTest, TrayStartWritesTheRunValueAndStartsAResidentCopy) {

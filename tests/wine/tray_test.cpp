@@ -89,6 +89,7 @@ class TrayTest : public ::testing::Test {
   }
   void TearDown() override {
     CloseBrowsers();
+    SetAutoStart(0, program_.exe());  // a failed test must not leave a log-on start behind
     test::RunBoardScript("unplug");
     test::DeleteProgramSettings();
   }
@@ -171,9 +172,11 @@ TEST_F(TrayTest, DoubleClickStartsTheBrowserAndExitLeavesResidentMode) {
 
   SetAutoStart(1, program_.exe());
   win::WriteDword(SettingsKey().get(), "intTstTry", 1);
+  win::UniqueKey run = win::OpenKey(HKEY_LOCAL_MACHINE, kRunKeyPath);
+  ASSERT_EQ(win::ReadString(run.get(), "ZViewer").value_or(""), "\"" + program_.exe() + "\" i")
+      << "the Run value is there before the exit";
   PostMessageA(tray, WM_COMMAND, ID_TRAY_EXIT, 0);
   EXPECT_TRUE(test::WaitForExit(resident_)) << "TaskTrayExit ends the resident copy";
-  win::UniqueKey run = win::OpenKey(HKEY_LOCAL_MACHINE, kRunKeyPath);
   EXPECT_FALSE(win::ReadString(run.get(), "ZViewer").has_value()) << "the Run value is gone";
   EXPECT_EQ(win::ReadDword(SettingsKey().get(), "intTstTry").value_or(99), 0u);
 }

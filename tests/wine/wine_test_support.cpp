@@ -140,6 +140,16 @@ void MessageBoxWatcher::Watch() {
   }
 }
 
+namespace {
+// Wine's Z: drive is the Linux root.
+std::string WindowsPathOfLinux(const std::string& path) {
+  std::string windows = "Z:" + path;
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
+}
+}  // namespace
+
 bool RunBoardScript(const std::string& verb) {
   // The sources are seen as Z:\...; the script runs with their Linux path.
   std::string script = EnvironmentValue("ZV_SOURCE_DIR");
@@ -147,19 +157,32 @@ bool RunBoardScript(const std::string& verb) {
   script = script.substr(2) + "\\scripts\\copyboard.sh";
   for (char& c : script)
     if (c == '\\') c = '/';
+  // "start /wait /unix" returns as soon as a Linux program is spawned, so a
+  // wrapper leaves the script's exit status in a file, which is awaited here.
+  static int counter = 0;
+  const std::string base = "/tmp/zv-board-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  const std::string wrapper = base + ".sh", status = base + ".status";
+  WriteFileBytes(WindowsPathOfLinux(wrapper), "bash '" + script + "' " + verb + "\necho $? > '" + status +
+                                                  ".part'\nmv '" + status + ".part' '" + status + "'\n");
   char system[MAX_PATH] = "";
   GetSystemDirectoryA(system, sizeof system);
-  std::string commandLine = std::string("\"") + system + "\\start.exe\" /wait /unix /bin/bash " + script + " " + verb;
+  std::string commandLine = std::string("\"") + system + "\\start.exe\" /unix /bin/bash " + wrapper;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &startup, &process))
+                      &startup, &process)) {
+    DeleteFileA(WindowsPathOfLinux(wrapper).c_str());
     return false;
-  bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return ended;
+  const std::string statusFile = WindowsPathOfLinux(status);
+  for (int i = 0; i < 1200 && GetFileAttributesA(statusFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+  const std::string exitCode = ReadFileBytes(statusFile);
+  DeleteFileA(statusFile.c_str());
+  DeleteFileA(WindowsPathOfLinux(wrapper).c_str());
+  return exitCode == "0\n";
 }
 
 namespace {

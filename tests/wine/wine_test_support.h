@@ -68,7 +68,8 @@ class MessageBoxWatcher {
 };
 
 // Runs scripts/copyboard.sh <verb> (plug, unplug) on the Linux side through
-// Wine's "start /unix" and waits until it ends; false when it could not run.
+// Wine's "start /unix" and waits until it ends; false when it could not run
+// or failed.
 bool RunBoardScript(const std::string& verb);
 
 // The first child (at any depth) of `parent` with control id `id`.
