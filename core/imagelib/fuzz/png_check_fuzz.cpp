@@ -34,10 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool valid = check.IsValidData(data, size);
   PieceReader pieces(data, size, size > 0 ? data[size - 1] : 0);
   if (check.IsValidStream(pieces) != valid) __builtin_trap();
-  // The CRC must agree with the byte loop on any data and alignment.
-  const size_t skip = size > 0 ? data[0] % 8 : 0;
-  if (skip <= size &&
-      zv::Crc32Update(0xFFFFFFFFu, data + skip, size - skip) != zv::Crc32UpdateBytewise(0xFFFFFFFFu, data + skip, size - skip))
+  // Both fast CRCs must agree with the byte loop on any data and alignment.
+  const size_t skip = size > 0 ? std::min<size_t>(data[0] % 8, size) : 0;
+  const uint32_t reference = zv::Crc32UpdateBytewise(0xFFFFFFFFu, data + skip, size - skip);
+  if (zv::Crc32Update(0xFFFFFFFFu, data + skip, size - skip) != reference ||
+      zv::Crc32UpdateSliced(0xFFFFFFFFu, data + skip, size - skip) != reference)
     __builtin_trap();
   return 0;
 }

@@ -44,19 +44,23 @@ TEST(Crc32, MatchesTheKnownCheckValueAndTheBytewiseLoopAtEveryLengthAndAlignment
   const uint8_t iend[4] = {'I', 'E', 'N', 'D'};
   EXPECT_EQ(Crc32(iend, 4), 0xAE426082u) << "the CRC every PNG ends with";
   std::mt19937 random(7);
-  Bytes data(300);
+  // Lengths past several 64-byte folding steps with every 16-byte remainder,
+  // and running values other than the start value.
+  Bytes data(1100);
   for (auto& v : data) v = uint8_t(random());
   for (size_t start = 0; start < 8; ++start) {
     for (size_t n = 0; start + n <= data.size(); n += 7) {
-      EXPECT_EQ(Crc32Update(0xFFFFFFFFu, data.data() + start, n),
-                Crc32UpdateBytewise(0xFFFFFFFFu, data.data() + start, n))
-          << "start " << start << " length " << n;
+      const uint32_t running = start == 0 ? 0xFFFFFFFFu : uint32_t(random());
+      const uint32_t reference = Crc32UpdateBytewise(running, data.data() + start, n);
+      EXPECT_EQ(Crc32Update(running, data.data() + start, n), reference) << "start " << start << " length " << n;
+      EXPECT_EQ(Crc32UpdateSliced(running, data.data() + start, n), reference) << "start " << start << " length " << n;
     }
   }
   // Continuing a running value in pieces gives the same as one pass.
   uint32_t crc = 0xFFFFFFFFu;
   crc = Crc32Update(crc, data.data(), 13);
-  crc = Crc32Update(crc, data.data() + 13, data.size() - 13);
+  crc = Crc32Update(crc, data.data() + 13, 500);
+  crc = Crc32Update(crc, data.data() + 513, data.size() - 513);
   EXPECT_EQ(~crc, Crc32(data.data(), data.size()));
 }
 
