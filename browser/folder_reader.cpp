@@ -6,6 +6,7 @@
 
 #include "core/browser/path_utils.h"
 #include "fileops/file_checks.h"
+#include "win/registry.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -17,6 +18,22 @@ double SecondsSince(const LARGE_INTEGER& start) {
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
   return frequency.QuadPart > 0 ? static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart : 0.0;
+}
+
+// Whether the shell draws each file of the type with an icon of its own: the
+// type's DefaultIcon is "%1" (.ico, .exe: the icon inside the file), or an
+// icon handler chooses per file. Other types show one icon for all files.
+bool IconIsPerFile(std::string_view extension) {
+  std::string type(1, '.');
+  type.append(extension);
+  if (const win::UniqueKey key = win::OpenKey(HKEY_CLASSES_ROOT, type)) {
+    const std::optional<std::string> progId = win::ReadString(key.get(), "");
+    if (progId && !progId->empty()) type = *progId;
+  }
+  const std::optional<std::string> icon =
+      win::ReadString(win::OpenKey(HKEY_CLASSES_ROOT, type + "\\DefaultIcon").get(), "");
+  if (icon && icon->find("%1") != std::string::npos) return true;
+  return static_cast<bool>(win::OpenKey(HKEY_CLASSES_ROOT, type + "\\shellex\\IconHandler"));
 }
 
 }  // namespace
@@ -85,9 +102,29 @@ bool SmallIconList::Create() {
 
 int SmallIconList::AddIconOf(const std::string& path) {
   if (list_ == nullptr) return I_IMAGENONE;
-  // One shell call per file: the system image list's index names the icon
-  // the shell shows for the file, and files with the same icon share one
-  // entry of ours (asking for the icon itself would cost a second call).
+  // The shell's icon lookup is its slowest call per file, and a type's icon
+  // is the same for all its files: one lookup per type and listing.
+  const std::string_view extension = ExtensionOfPath(path, win::IsAnsiLeadByte);
+  if (extension.empty()) return AddFileIcon(path);
+  const std::string key = FoldedName(extension, win::IsAnsiLeadByte);
+  auto known = byType_.find(key);
+  if (known == byType_.end()) {
+    if (IconIsPerFile(extension)) {
+      byType_[key] = {true, I_IMAGENONE};
+      return AddFileIcon(path);
+    }
+    const int index = AddFileIcon(path);
+    // A failed lookup is not kept: the next file of the type asks again.
+    if (index != I_IMAGENONE) byType_[key] = {false, index};
+    return index;
+  }
+  return known->second.perFile ? AddFileIcon(path) : known->second.index;
+}
+
+int SmallIconList::AddFileIcon(const std::string& path) {
+  // The system image list's index names the icon the shell shows for the
+  // file, and files with the same icon share one entry of ours (asking for
+  // the icon itself would cost a second call).
   SHFILEINFOA shell{};
   auto system = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA(path.c_str(), 0, &shell, sizeof shell, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -106,6 +143,7 @@ int SmallIconList::AddIconOf(const std::string& path) {
 void SmallIconList::RemoveAll() {
   if (list_ != nullptr) ImageList_RemoveAll(list_);
   bySystemIndex_.clear();
+  byType_.clear();  // associations may have changed by the next listing
 }
 
 int SmallIconList::Count() const { return list_ != nullptr ? ImageList_GetImageCount(list_) : 0; }

@@ -1,7 +1,7 @@
 #pragma once
 // Reading a folder for the file list view: the names a listing considers,
 // one record per recognised image (type, size and colours from the headers,
-// size and time from the file), the files' own small shell icons, and the
+// size and time from the file), the files' small shell icons, and the
 // local time a record's date column shows.
 #include <windows.h>
 
@@ -62,7 +62,9 @@ LocalDateTime LocalTimeOf(const FileTime& utc);
 
 // The view's small-icon image list: 16 x 16, 8-bit colour, white background.
 // It holds each file's associated shell icon; files whose icon is the same
-// (the same entry of the system image list) share one entry.
+// (the same entry of the system image list) share one entry. The shell is
+// asked once per file type (extension, any case), except for types whose
+// icon is drawn from each file itself.
 class SmallIconList {
  public:
   SmallIconList() = default;
@@ -78,8 +80,15 @@ class SmallIconList {
   int Count() const;
 
  private:
+  struct TypeIcon {
+    bool perFile = false;
+    int index = 0;  // ours, when the type has one icon
+  };
+  int AddFileIcon(const std::string& path);
+
   HIMAGELIST list_ = nullptr;
-  std::unordered_map<int, int> bySystemIndex_;  // system image list index -> ours
+  std::unordered_map<int, int> bySystemIndex_;          // system image list index -> ours
+  std::unordered_map<std::string, TypeIcon> byType_;  // folded extension -> its icon
 };
 
 }  // namespace zv
