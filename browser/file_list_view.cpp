@@ -198,8 +198,10 @@ void CFileListView::ListFolder() {
       names = ListedNames(listFolder_);
     }
     times_.namesSeen = static_cast<int>(names.size());
-    const ImageProbe probe;
-    for (const std::string& name : names) AppendFile(probe, name);
+    const std::vector<FileListItem> records = ReadImageRecords(listFolder_, names, times_);
+    PhaseTimer timer(times_.icons);
+    for (const FileListItem& record : records)
+      entries_.push_back({std::make_unique<FileListItem>(record), icons_.AddIconOf(record.path)});
     times_.listed = static_cast<int>(entries_.size());
   }
   {

@@ -1,5 +1,5 @@
-// The small-icon list's rule: one shell lookup per file type, per file where
-// the type's icon is the file's own.
+// Reading a folder's records on all cores, and the small-icon list's rule of
+// one shell lookup per file type, per file where the type's icon is the file's.
 #include "browser/folder_reader.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,45 @@
 
 namespace zv {
 namespace {
+
+bool SameRecord(const FileListItem& a, const FileListItem& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(ReadImageRecords, GivesWhatTheSerialReadGivesInTheOrderOfTheNames) {
+  // Every zoo file (pictures that load, damaged and unsupported ones) three
+  // times over, with names of missing files between: several hundred names,
+  // so that the workers' turns interleave.
+  std::vector<std::string> names;
+  for (int round = 0; round < 3; ++round) {
+    for (const test::ZooFile& file : test::ReadZooManifest()) names.push_back(file.name);
+    names.push_back("missing-" + std::to_string(round) + ".png");
+  }
+  ASSERT_GT(names.size(), 150u);
+  const std::string folder = test::ZooFolder();
+
+  const ImageProbe probe;
+  ListingTimes serialTimes;
+  std::vector<FileListItem> serial;
+  for (const std::string& name : names) {
+    FileListItem record{};
+    if (ReadImageRecord(folder, name, probe, record, serialTimes)) serial.push_back(record);
+  }
+  ASSERT_GT(serial.size(), 20u);
+  ASSERT_LT(serial.size(), names.size()) << "some names are not listed";
+
+  ListingTimes times;
+  const std::vector<FileListItem> records = ReadImageRecords(folder, names, times);
+  ASSERT_EQ(records.size(), serial.size());
+  for (size_t i = 0; i < records.size(); ++i)
+    EXPECT_TRUE(SameRecord(records[i], serial[i])) << i << ": " << records[i].name << " / " << serial[i].name;
+  EXPECT_GT(times.probe, 0.0) << "the workers' phase times reach the caller";
+  EXPECT_GT(times.fileInfo, 0.0);
+  EXPECT_GT(times.records, 0.0);
+
+  EXPECT_TRUE(ReadImageRecords(folder, {}, times).empty());
+  const std::vector<FileListItem> one = ReadImageRecords(folder, {serial[0].name}, times);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_TRUE(SameRecord(one[0], serial[0]));
+}
 
 // A 16 x 16 icon file of one colour.
 std::string IconFile(uint8_t blue) {
