@@ -168,29 +168,31 @@ int SmallIconList::AddIconOf(const std::string& path) {
   // The shell's icon lookup is its slowest call per file, and a type's icon
   // is the same for all its files: one lookup per type and listing.
   const std::string_view extension = ExtensionOfPath(path, win::IsAnsiLeadByte);
-  if (extension.empty()) return AddFileIcon(path);
+  if (extension.empty()) return AddShellIcon(path, false);
   const std::string key = FoldedName(extension, win::IsAnsiLeadByte);
   auto known = byType_.find(key);
   if (known == byType_.end()) {
     if (IconIsPerFile(extension)) {
       byType_[key] = {true, I_IMAGENONE};
-      return AddFileIcon(path);
+      return AddShellIcon(path, false);
     }
-    const int index = AddFileIcon(path);
+    const int index = AddShellIcon(path, true);
     // A failed lookup is not kept: the next file of the type asks again.
     if (index != I_IMAGENONE) byType_[key] = {false, index};
     return index;
   }
-  return known->second.perFile ? AddFileIcon(path) : known->second.index;
+  return known->second.perFile ? AddShellIcon(path, false) : known->second.index;
 }
 
-int SmallIconList::AddFileIcon(const std::string& path) {
+int SmallIconList::AddShellIcon(const std::string& path, bool typeOnly) {
   // The system image list's index names the icon the shell shows for the
   // file, and files with the same icon share one entry of ours (asking for
-  // the icon itself would cost a second call).
+  // the icon itself would cost a second call). For the type's icon the shell
+  // goes by the name alone and need not look at the file.
+  const UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (typeOnly ? SHGFI_USEFILEATTRIBUTES : 0);
   SHFILEINFOA shell{};
   auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(path.c_str(), 0, &shell, sizeof shell, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell, flags));
   if (system == nullptr) return I_IMAGENONE;
   auto known = bySystemIndex_.find(shell.iIcon);
   if (known != bySystemIndex_.end()) return known->second;

@@ -91,7 +91,8 @@ class SmallIconList {
     bool perFile = false;
     int index = 0;  // ours, when the type has one icon
   };
-  int AddFileIcon(const std::string& path);
+  // typeOnly: the icon of the file's type, asked by name.
+  int AddShellIcon(const std::string& path, bool typeOnly);
 
   HIMAGELIST list_ = nullptr;
   std::unordered_map<int, int> bySystemIndex_;          // system image list index -> ours
