@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -25,16 +26,12 @@ double SecondsSince(const LARGE_INTEGER& start) {
   return frequency.QuadPart > 0 ? static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart : 0.0;
 }
 
-// One worker of ReadImageRecords: takes the next name until none is left.
+// The shared state of ReadImageRecords' workers; each takes the next name
+// until none is left and writes only its names' slots and its own times.
 struct RecordWork {
-  const std::string& folder;
-  const std::vector<std::string>& names;
-  const DisplayFacts& display;
-  std::atomic<size_t> next{0};
-  std::vector<FileListItem> records;  // one slot per name
-  std::vector<char> found;            // whether slot i holds a record
-  std::vector<ListingTimes> times;    // one per worker
-  std::vector<std::exception_ptr> failures;
+  RecordWork(const std::string& inFolder, const std::vector<std::string>& inNames, size_t workers)
+      : folder(inFolder), names(inNames), records(names.size()), found(names.size()), times(workers),
+        failures(workers) {}
 
   void Run(size_t worker) {
     try {
@@ -46,6 +43,31 @@ struct RecordWork {
       next = names.size();  // the others stop too; the caller rethrows
     }
   }
+
+  // After the workers ended: the records found, in the order of the names.
+  std::vector<FileListItem> Collect(ListingTimes& into) const {
+    for (const std::exception_ptr& failure : failures)
+      if (failure) std::rethrow_exception(failure);
+    for (const ListingTimes& t : times) {
+      into.probe += t.probe;
+      into.fileInfo += t.fileInfo;
+    }
+    std::vector<FileListItem> kept;
+    kept.reserve(static_cast<size_t>(std::count(found.begin(), found.end(), 1)));
+    for (size_t i = 0; i < names.size(); ++i)
+      if (found[i]) kept.push_back(records[i]);
+    return kept;
+  }
+
+  const std::string& folder;
+  const std::vector<std::string>& names;
+  // Read before the workers start: the probe's display facts ask for the screen's DC.
+  const DisplayFacts display = DisplayFacts::FromSystem();
+  std::atomic<size_t> next{0};
+  std::vector<FileListItem> records;  // one slot per name
+  std::vector<char> found;            // whether slot i holds a record
+  std::vector<ListingTimes> times;    // one per worker
+  std::vector<std::exception_ptr> failures;
 };
 
 // Whether the shell draws each file of the type with an icon of its own: the
@@ -108,14 +130,8 @@ bool ReadImageRecord(const std::string& folder, const std::string& name, const I
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
                                            ListingTimes& times) {
   PhaseTimer wall(times.records);
-  // Read here: the probe's display facts ask for the screen's DC, which a worker may not.
-  const DisplayFacts display = DisplayFacts::FromSystem();
   const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), names.size());
-  RecordWork work{folder, names, display};
-  work.records.resize(names.size());
-  work.found.resize(names.size());
-  work.times.resize(workers);
-  work.failures.resize(workers);
+  RecordWork work(folder, names, workers);
   std::vector<std::thread> threads;
   threads.reserve(workers);
   try {
@@ -126,18 +142,7 @@ std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std:
   }
   if (workers > 0) work.Run(0);
   for (std::thread& thread : threads) thread.join();
-  for (const std::exception_ptr& failure : work.failures)
-    if (failure) std::rethrow_exception(failure);
-
-  std::vector<FileListItem> records;
-  records.reserve(static_cast<size_t>(std::count(work.found.begin(), work.found.end(), 1)));
-  for (size_t i = 0; i < names.size(); ++i)
-    if (work.found[i]) records.push_back(work.records[i]);
-  for (const ListingTimes& t : work.times) {
-    times.probe += t.probe;
-    times.fileInfo += t.fileInfo;
-  }
-  return records;
+  return work.Collect(times);
 }
 
 bool StillExists(const std::string& path) {

@@ -95,7 +95,7 @@ class SmallIconList {
   int AddShellIcon(const std::string& path, bool typeOnly);
 
   HIMAGELIST list_ = nullptr;
-  std::unordered_map<int, int> bySystemIndex_;          // system image list index -> ours
+  std::unordered_map<int, int> bySystemIndex_;        // system image list index -> ours
   std::unordered_map<std::string, TypeIcon> byType_;  // folded extension -> its icon
 };
 
