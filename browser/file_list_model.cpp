@@ -44,10 +44,7 @@ void FileListModel::ReadFolder() {
     names = win::ListedFileNames(folder_);
   }
   times_.namesSeen = static_cast<int>(names.size());
-  const ImageProbe probe;
-  FileListItem record{};
-  for (const std::string& name : names)
-    if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
+  for (const FileListItem& record : ReadImageRecords(folder_, names, times_)) items_.Append(record);
   times_.listed = static_cast<int>(items_.size());
 }
 

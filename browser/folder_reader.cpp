@@ -2,10 +2,17 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "core/text/ansi_path.h"
 #include "fileops/file_checks.h"
+#include "win/registry.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -17,6 +24,66 @@ double SecondsSince(const LARGE_INTEGER& start) {
   QueryPerformanceCounter(&now);
   QueryPerformanceFrequency(&frequency);
   return frequency.QuadPart > 0 ? static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart : 0.0;
+}
+
+// The shared state of ReadImageRecords' workers; each takes the next name
+// until none is left and writes only its names' slots and its own times.
+struct RecordWork {
+  RecordWork(const std::string& inFolder, const std::vector<std::string>& inNames, size_t workers)
+      : folder(inFolder), names(inNames), records(names.size()), found(names.size()), times(workers),
+        failures(workers) {}
+
+  void Run(size_t worker) {
+    try {
+      const ImageProbe probe(display);
+      for (size_t i; (i = next.fetch_add(1)) < names.size();)
+        found[i] = ReadImageRecord(folder, names[i], probe, records[i], times[worker]);
+    } catch (...) {
+      failures[worker] = std::current_exception();
+      next = names.size();  // the others stop too; the caller rethrows
+    }
+  }
+
+  // After the workers ended: the records found, in the order of the names.
+  std::vector<FileListItem> Collect(ListingTimes& into) const {
+    for (const std::exception_ptr& failure : failures)
+      if (failure) std::rethrow_exception(failure);
+    for (const ListingTimes& t : times) {
+      into.probe += t.probe;
+      into.fileInfo += t.fileInfo;
+    }
+    std::vector<FileListItem> kept;
+    kept.reserve(static_cast<size_t>(std::count(found.begin(), found.end(), 1)));
+    for (size_t i = 0; i < names.size(); ++i)
+      if (found[i]) kept.push_back(records[i]);
+    return kept;
+  }
+
+  const std::string& folder;
+  const std::vector<std::string>& names;
+  // Read before the workers start: the probe's display facts ask for the screen's DC.
+  const DisplayFacts display = DisplayFacts::FromSystem();
+  std::atomic<size_t> next{0};
+  std::vector<FileListItem> records;  // one slot per name
+  std::vector<char> found;            // whether slot i holds a record
+  std::vector<ListingTimes> times;    // one per worker
+  std::vector<std::exception_ptr> failures;
+};
+
+// Whether the shell draws each file of the type with an icon of its own: the
+// type's DefaultIcon is "%1" (.ico, .exe: the icon inside the file), or an
+// icon handler chooses per file. Other types show one icon for all files.
+bool IconIsPerFile(std::string_view extension) {
+  std::string type(1, '.');
+  type.append(extension);
+  if (const win::UniqueKey key = win::OpenKey(HKEY_CLASSES_ROOT, type)) {
+    const std::optional<std::string> progId = win::ReadString(key.get(), "");
+    if (progId && !progId->empty()) type = *progId;
+  }
+  const std::optional<std::string> icon =
+      win::ReadString(win::OpenKey(HKEY_CLASSES_ROOT, type + "\\DefaultIcon").get(), "");
+  if (icon && icon->find("%1") != std::string::npos) return true;
+  return static_cast<bool>(win::OpenKey(HKEY_CLASSES_ROOT, type + "\\shellex\\IconHandler"));
 }
 
 }  // namespace
@@ -47,6 +114,24 @@ bool ReadImageRecord(const std::string& folder, const std::string& name, const I
   return true;
 }
 
+std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
+                                           ListingTimes& times) {
+  PhaseTimer wall(times.records);
+  const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), names.size());
+  RecordWork work(folder, names, workers);
+  std::vector<std::thread> threads;
+  threads.reserve(workers);
+  try {
+    // The calling thread is a worker too: it would only wait otherwise.
+    for (size_t w = 1; w < workers; ++w) threads.emplace_back(&RecordWork::Run, &work, w);
+  } catch (const std::system_error&) {
+    // Fewer threads than cores: the ones made and this one share the names.
+  }
+  if (workers > 0) work.Run(0);
+  for (std::thread& thread : threads) thread.join();
+  return work.Collect(times);
+}
+
 bool StillExists(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -72,12 +157,34 @@ bool SmallIconList::Create() {
 
 int SmallIconList::AddIconOf(const std::string& path) {
   if (list_ == nullptr) return I_IMAGENONE;
-  // One shell call per file: the system image list's index names the icon
-  // the shell shows for the file, and files with the same icon share one
-  // entry of ours (asking for the icon itself would cost a second call).
+  // The shell's icon lookup is its slowest call per file, and a type's icon
+  // is the same for all its files: one lookup per type and listing.
+  const std::string_view extension = ExtensionOfPath(path, win::IsAnsiLeadByte);
+  if (extension.empty()) return AddShellIcon(path, false);
+  const std::string key = FoldedName(extension, win::IsAnsiLeadByte);
+  auto known = byType_.find(key);
+  if (known == byType_.end()) {
+    if (IconIsPerFile(extension)) {
+      byType_[key] = {true, I_IMAGENONE};
+      return AddShellIcon(path, false);
+    }
+    const int index = AddShellIcon(path, true);
+    // A failed lookup is not kept: the next file of the type asks again.
+    if (index != I_IMAGENONE) byType_[key] = {false, index};
+    return index;
+  }
+  return known->second.perFile ? AddShellIcon(path, false) : known->second.index;
+}
+
+int SmallIconList::AddShellIcon(const std::string& path, bool typeOnly) {
+  // The system image list's index names the icon the shell shows for the
+  // file, and files with the same icon share one entry of ours (asking for
+  // the icon itself would cost a second call). For the type's icon the shell
+  // goes by the name alone and need not look at the file.
+  const UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON | (typeOnly ? SHGFI_USEFILEATTRIBUTES : 0);
   SHFILEINFOA shell{};
   auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(path.c_str(), 0, &shell, sizeof shell, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell, flags));
   if (system == nullptr) return I_IMAGENONE;
   auto known = bySystemIndex_.find(shell.iIcon);
   if (known != bySystemIndex_.end()) return known->second;
@@ -93,6 +200,7 @@ int SmallIconList::AddIconOf(const std::string& path) {
 void SmallIconList::RemoveAll() {
   if (list_ != nullptr) ImageList_RemoveAll(list_);
   bySystemIndex_.clear();
+  byType_.clear();  // associations may have changed by the next listing
 }
 
 int SmallIconList::Count() const { return list_ != nullptr ? ImageList_GetImageCount(list_) : 0; }

@@ -1,8 +1,8 @@
 #pragma once
 // Reading a folder for the file list view: the names a listing considers,
 // one record per recognised image (type, size and colours from the headers,
-// size and time from the file), the files' own small shell icons, and the
-// local time a record's date column shows.
+// size and time from the file; a whole folder's on all cores), the files'
+// small shell icons, and the local time a record's date column shows.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,8 +20,9 @@ namespace zv {
 // Where the time of a full listing went (seconds), for the listing benchmark.
 struct ListingTimes {
   double enumerate = 0;  // FindFirstFile / FindNextFile
-  double probe = 0;      // ImageProbe::GetImageInfo (the headers; whole PNG files for their check)
-  double fileInfo = 0;   // GetFileSizeAndTime
+  double records = 0;    // ReadImageRecords: probe, size and time of all names on all cores (wall time)
+  double probe = 0;      // ImageProbe::GetImageInfo (the headers; whole PNG files for their check), summed over threads
+  double fileInfo = 0;   // GetFileSizeAndTime, summed over threads
   double icons = 0;      // SHGetFileInfo and the image list
   double sort = 0;
   double rows = 0;       // the list control's rows
@@ -49,6 +50,12 @@ class PhaseTimer {
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
                      ListingTimes& times);
 
+// The records of the names ReadImageRecord accepts, in the order of the
+// names, read on worker threads (one per core). The workers only read files:
+// no window, image list or other user-interface object.
+std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
+                                           ListingTimes& times);
+
 // Whether a listed file is still there. Files that another program holds
 // open count as present (the check does not open the file).
 bool StillExists(const std::string& path);
@@ -57,7 +64,9 @@ LocalDateTime LocalTimeOf(const FileTime& utc);
 
 // The view's small-icon image list: 16 x 16, 8-bit colour, white background.
 // It holds each file's associated shell icon; files whose icon is the same
-// (the same entry of the system image list) share one entry.
+// (the same entry of the system image list) share one entry. The shell is
+// asked once per file type (extension, any case), except for types whose
+// icon is drawn from each file itself.
 class SmallIconList {
  public:
   SmallIconList() = default;
@@ -73,8 +82,16 @@ class SmallIconList {
   int Count() const;
 
  private:
+  struct TypeIcon {
+    bool perFile = false;
+    int index = 0;  // ours, when the type has one icon
+  };
+  // typeOnly: the icon of the file's type, asked by name.
+  int AddShellIcon(const std::string& path, bool typeOnly);
+
   HIMAGELIST list_ = nullptr;
-  std::unordered_map<int, int> bySystemIndex_;  // system image list index -> ours
+  std::unordered_map<int, int> bySystemIndex_;        // system image list index -> ours
+  std::unordered_map<std::string, TypeIcon> byType_;  // folded extension -> its icon
 };
 
 }  // namespace zv

@@ -16,7 +16,13 @@ bool ListPresenter::Create(HWND parent, bool visible, const ColumnCaptionTexts& 
 
 void ListPresenter::InsertRow(size_t index) {
   const FileListItem* record = items_.At(index);
-  if (record != nullptr) list_.InsertRow(static_cast<int>(index), *record, icons_.AddIconOf(record->path));
+  if (record == nullptr) return;
+  int icon = I_IMAGENONE;
+  {
+    PhaseTimer timer(iconSeconds_);
+    icon = icons_.AddIconOf(record->path);
+  }
+  list_.InsertRow(static_cast<int>(index), *record, icon);
 }
 
 void ListPresenter::Rebuild() {
@@ -29,6 +35,7 @@ void ListPresenter::Rebuild() {
 void ListPresenter::Reorder(const std::vector<size_t>&) { FillRows(); }
 
 void ListPresenter::FillRows() {
+  iconSeconds_ = 0;
   OwnSelectionWrite own(userChange_);
   list_.SetRedraw(false);
   list_.DeleteAllRows();

@@ -44,19 +44,23 @@ TEST(Crc32, MatchesTheKnownCheckValueAndTheBytewiseLoopAtEveryLengthAndAlignment
   const uint8_t iend[4] = {'I', 'E', 'N', 'D'};
   EXPECT_EQ(Crc32(iend, 4), 0xAE426082u) << "the CRC every PNG ends with";
   std::mt19937 random(7);
-  Bytes data(300);
+  // Lengths past several 64-byte folding steps with every 16-byte remainder,
+  // and running values other than the start value.
+  Bytes data(1100);
   for (auto& v : data) v = uint8_t(random());
   for (size_t start = 0; start < 8; ++start) {
     for (size_t n = 0; start + n <= data.size(); n += 7) {
-      EXPECT_EQ(Crc32Update(0xFFFFFFFFu, data.data() + start, n),
-                Crc32UpdateBytewise(0xFFFFFFFFu, data.data() + start, n))
-          << "start " << start << " length " << n;
+      const uint32_t running = start == 0 ? 0xFFFFFFFFu : uint32_t(random());
+      const uint32_t reference = Crc32UpdateBytewise(running, data.data() + start, n);
+      EXPECT_EQ(Crc32Update(running, data.data() + start, n), reference) << "start " << start << " length " << n;
+      EXPECT_EQ(Crc32UpdateSliced(running, data.data() + start, n), reference) << "start " << start << " length " << n;
     }
   }
   // Continuing a running value in pieces gives the same as one pass.
   uint32_t crc = 0xFFFFFFFFu;
   crc = Crc32Update(crc, data.data(), 13);
-  crc = Crc32Update(crc, data.data() + 13, data.size() - 13);
+  crc = Crc32Update(crc, data.data() + 13, 500);
+  crc = Crc32Update(crc, data.data() + 513, data.size() - 513);
   EXPECT_EQ(~crc, Crc32(data.data(), data.size()));
 }
 
@@ -148,28 +152,81 @@ TEST(PngCheck, ChunkSpanLimitIsOneMebibyteWithoutWrapAround) {
   }
 }
 
-TEST(PngCheck, ReadsRealFiles) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("zv_pngcheck_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::create_directories(dir);
+class PngCheckFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zv_pngcheck_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Write(const char* name, const uint8_t* data, size_t size) {
+    const std::string p = (dir_ / name).string();
+    std::FILE* f = std::fopen(p.c_str(), "wb");
+    EXPECT_NE(f, nullptr) << p;
+    if (f == nullptr) return p;
+    EXPECT_EQ(std::fwrite(data, 1, size, f), size);
+    std::fclose(f);
+    return p;
+  }
+  std::filesystem::path dir_;
+};
+
+// IDAT chunks larger than the file reader's piece, so chunk data, CRCs and
+// frames straddle the places where one read ends and the next begins.
+Bytes PngOfLargeChunks() {
+  Bytes big = Signature();
+  PutChunk(big, "IHDR", Ihdr());
+  for (int i = 0; i < 3; ++i) PutChunk(big, "IDAT", Bytes(70000 + 4099 * i, uint8_t(i * 37 + 1)));
+  PutChunk(big, "IEND", {});
+  return big;
+}
+
+TEST_F(PngCheckFiles, ReadsRealFiles) {
   Bytes big = Signature();  // several chunks larger than the read buffer
   PutChunk(big, "IHDR", Ihdr());
   for (int i = 0; i < 5; ++i) PutChunk(big, "IDAT", Bytes(300000, uint8_t(i)));
   PutChunk(big, "IEND", {});
-  auto write = [&](const char* name, const Bytes& b) {
-    const std::string p = (dir / name).string();
-    std::FILE* f = std::fopen(p.c_str(), "wb");
-    std::fwrite(b.data(), 1, b.size(), f);
-    std::fclose(f);
-    return p;
-  };
   PngCheck check;
-  EXPECT_TRUE(check.IsValid(write("big.png", big).c_str()));
+  EXPECT_TRUE(check.IsValid(Write("big.png", big.data(), big.size()).c_str()));
   big[big.size() - 20 - 12] ^= 1;  // inside the last IDAT's data
-  EXPECT_FALSE(check.IsValid(write("damaged.png", big).c_str()));
-  EXPECT_FALSE(check.IsValid((dir / "missing.png").string().c_str()));
+  EXPECT_FALSE(check.IsValid(Write("damaged.png", big.data(), big.size()).c_str()));
+  EXPECT_FALSE(check.IsValid((dir_ / "missing.png").string().c_str()));
   EXPECT_FALSE(check.IsValid(nullptr));
-  std::filesystem::remove_all(dir);
+}
+
+TEST_F(PngCheckFiles, FileAndMemoryAgreeOnEveryCutAndDamage) {
+  const Bytes big = PngOfLargeChunks();
+  PngCheck check;
+  // Cut points: inside the signature and the first frames, around every
+  // chunk boundary and every 64 KiB of the file, and just before the end.
+  std::vector<size_t> cuts;
+  for (size_t n = 0; n < 40; ++n) cuts.push_back(n);
+  for (size_t at = 8; at + 12 <= big.size();) {
+    const size_t length = size_t(big[at]) << 24 | size_t(big[at + 1]) << 16 | size_t(big[at + 2]) << 8 | big[at + 3];
+    for (size_t edge : {at + 4, at + 8, at + 8 + length, at + 12 + length})
+      for (size_t n = edge - 2; n <= edge + 2 && n < big.size(); ++n) cuts.push_back(n);
+    at += 12 + length;
+  }
+  for (size_t k = 1; k * 65536 < big.size(); ++k)
+    for (size_t n = k * 65536 - 3; n <= k * 65536 + 3; ++n) cuts.push_back(n);
+  for (size_t n = big.size() - 5; n < big.size(); ++n) cuts.push_back(n);
+  for (size_t n : cuts) {
+    ASSERT_LT(n, big.size());
+    EXPECT_FALSE(check.IsValidData(big.data(), n)) << "memory, cut to " << n;
+    EXPECT_FALSE(check.IsValid(Write("cut.png", big.data(), n).c_str())) << "file, cut to " << n;
+  }
+  EXPECT_TRUE(check.IsValidData(big.data(), big.size()));
+  EXPECT_TRUE(check.IsValid(Write("whole.png", big.data(), big.size()).c_str()));
+  // One flipped bit on either side of each 64 KiB boundary, and in the last CRC.
+  std::vector<size_t> flips = {big.size() - 13};
+  for (size_t k = 1; k * 65536 < big.size(); ++k) flips.insert(flips.end(), {k * 65536 - 1, k * 65536});
+  for (size_t at : flips) {
+    Bytes bad = big;
+    bad[at] ^= 0x04;
+    EXPECT_FALSE(check.IsValidData(bad.data(), bad.size())) << "memory, bit flipped at " << at;
+    EXPECT_FALSE(check.IsValid(Write("flip.png", bad.data(), bad.size()).c_str())) << "file, bit flipped at " << at;
+  }
 }
 
 }  // namespace
