@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the image header parsers and the PNG check with libFuzzer, starting
+# Fuzzes the image header parsers, the PNG check and the thumbnail cache
+# readers (cache file, index) with libFuzzer, starting
 # from the committed seed corpus (copied, so the committed one stays as it
 # is). Any crash or sanitizer report fails. Each fuzzer is bounded either by
 # time or by a number of inputs; the summary gives inputs, rate and time.
@@ -20,18 +21,21 @@ tree=${1:-$root/build/fuzz}
 # Optimised with debug lines, as fuzzers are usually built: about four times
 # the inputs per second of -O0, with the same sanitizers.
 CC=clang CXX=clang++ cmake -S "$root" -B "$tree" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$tree" -j"$(nproc)" --target header_fuzzer png_check_fuzzer >/dev/null
+cmake --build "$tree" -j"$(nproc)" --target header_fuzzer png_check_fuzzer thumb_cache_fuzzer thumb_index_fuzzer >/dev/null
 status=0
 summary=()
-for fuzzer in header png_check; do
+for fuzzer in header png_check thumb_cache thumb_index; do
   work=$tree/fuzz-work/$fuzzer
   rm -rf "$work" && mkdir -p "$work/corpus" "$work/artifacts"
-  seeds=header
-  [ $fuzzer = png_check ] && seeds=png
-  cp "$root/core/imagelib/fuzz/corpus/$seeds"/* "$work/corpus/"
+  case $fuzzer in
+    header) folder=imagelib seeds=header ;;
+    png_check) folder=imagelib seeds=png ;;
+    *) folder=browser seeds=$fuzzer ;;
+  esac
+  cp "$root/core/$folder/fuzz/corpus/$seeds"/* "$work/corpus/"
   echo "== $fuzzer: $what"
   start=$(date +%s.%N)
-  if ! "$tree/core/imagelib/${fuzzer}_fuzzer" "${bound[@]}" -max_len=65536 -timeout=10 \
+  if ! "$tree/core/$folder/${fuzzer}_fuzzer" "${bound[@]}" -max_len=65536 -timeout=10 \
       -rss_limit_mb=2048 -artifact_prefix="$work/artifacts/" -print_final_stats=1 "$work/corpus" \
       > "$work/log.txt" 2>&1; then
     echo "$fuzzer FAILED: see $work/log.txt and $work/artifacts" >&2
