@@ -43,6 +43,7 @@ bool CFileListView::CreatePane(HWND parent, int childId, FileListHost& host) {
 }
 
 bool CFileListView::CreateChildren() {
+  presenters_.clear();  // a failed attempt may be repeated at the next size message
   viewMode_ = settings_.dwdLstMod;
   sortKey_ = NormalSortKey(settings_.intSotMod);
   sortDir_ = NormalSortDir(settings_.intSotDir);
