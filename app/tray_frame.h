@@ -10,7 +10,6 @@
 
 #include <string>
 
-#include "res/resource.h"
 #include "win/handles.h"
 #include "win/window.h"
 

@@ -4,9 +4,8 @@
 // is reported to the bar's host.
 #include <string>
 
-#include "res/resource.h"
-#include "foldertree/folder_tree_wnd.h"
 #include "foldertree/folder_tree_pane.h"
+#include "foldertree/folder_tree_wnd.h"
 
 namespace zv {
 

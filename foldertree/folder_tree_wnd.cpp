@@ -2,6 +2,7 @@
 
 #include "core/foldertree/folder_path_rules.h"
 #include "foldertree/tree_items.h"
+#include "res/resource.h"
 #include "win/text_convert.h"
 
 namespace zv {

@@ -15,7 +15,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "res/resource.h"
 #include "foldertree/folder_icon_cache.h"
 #include "foldertree/shell_ids.h"
 #include "win/window.h"

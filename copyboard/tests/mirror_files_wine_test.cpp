@@ -11,8 +11,8 @@
 
 #include "copyboard/mirror_files.h"
 #include "core/copyboard/mirror_folders.h"
-#include "win/folder_listing.h"
 #include "tests/wine/wine_test_support.h"
+#include "win/folder_listing.h"
 #include "win/text_convert.h"
 
 namespace zv {

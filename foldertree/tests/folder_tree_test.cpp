@@ -12,6 +12,7 @@
 
 #include "foldertree/tests/tree_fixture.h"
 #include "foldertree/tree_items.h"
+#include "res/resource.h"
 
 namespace zv::test {
 namespace {

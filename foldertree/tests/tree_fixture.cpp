@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "res/resource.h"
 #include "win/text_convert.h"
 
 namespace zv::test {

@@ -19,8 +19,8 @@
 #include "app/tray_frame.h"
 #include "copyboard/mirror_files.h"
 #include "res/resource.h"
-#include "win/folder_listing.h"
 #include "tests/wine/wine_test_support.h"
+#include "win/folder_listing.h"
 #include "win/registry.h"
 
 namespace zv {
