@@ -6,6 +6,7 @@
 #include "app/tray_frame.h"
 #include "app/ui_text_table.h"
 #include "browser/file_list_view.h"
+#include "browser/thumb_cache_store.h"
 #include "copyboard/win_copyboard_system.h"
 #include "core/app/startup_rules.h"
 #include "core/copyboard/drive_finder.h"
@@ -47,7 +48,7 @@ bool CViewerApp::InitInstance(const char* arguments) {
 
   splash.CreateModeless(nullptr);
   Sleep(1000);
-  // The thumbnail cache prunes its index here, while the splash is up.
+  ThumbCacheStore().PruneIndex();
   return InitBrowserCopy(splash);
 }
 

@@ -1,0 +1,182 @@
+#include "browser/thumb_cache_store.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/app_paths.h"
+#include "core/text/ansi_path.h"
+#include "win/text_convert.h"
+
+namespace zv {
+namespace {
+
+// An index beyond this is damage, not a list of folders; it reads as empty.
+constexpr uint64_t kMaxIndexSize = uint64_t{16} << 20;
+
+std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t maxSize) {
+  win::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxSize) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  HandleByteSource source(file.get());
+  if (!source.ReadExact(0, bytes.data(), bytes.size())) return std::nullopt;
+  return bytes;
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+  DWORD written = 0;
+  return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
+// Writes a file through "<path>.tmp" and a rename over `path`, so that a
+// failed write never leaves a cut file where a reader looks. `beforeRename`
+// runs once the temporary file is complete and closed.
+bool WriteReplacing(const std::string& path, const std::function<bool(HANDLE)>& write,
+                    const std::function<void()>& beforeRename = {}) {
+  const std::string temporary = path + ".tmp";
+  bool written = false;
+  {
+    win::UniqueFile file(
+        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;  // the temporary name is blocked: nothing was touched
+    written = write(file.get()) && FlushFileBuffers(file.get());
+  }
+  if (written && beforeRename) beforeRename();
+  if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileA(temporary.c_str());
+  return false;
+}
+
+bool FolderExists(const std::string& folder) {
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+size_t HandleByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const uint64_t at = offset + done;
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(at);
+    position.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
+    DWORD read = 0;
+    if (!ReadFile(file_, static_cast<uint8_t*>(out) + done, chunk, &read, &position) || read == 0) break;
+    done += read;
+  }
+  return done;
+}
+
+ThumbCacheFile::ThumbCacheFile(win::UniqueFile file, ThumbBox box, LeadBytePredicate isLead)
+    : file_(std::move(file)), box_(box), isLead_(isLead) {
+  LARGE_INTEGER size{};
+  if (file_ && GetFileSizeEx(file_.get(), &size)) {
+    HandleByteSource source(file_.get());
+    contents_ = ReadThumbCache(source, static_cast<uint64_t>(size.QuadPart), isLead_);
+  }
+  // Nothing of a damaged file or another box is ever used: let it go now.
+  if (!IsUsable()) Close();
+}
+
+const ThumbCacheEntry* ThumbCacheFile::Find(const ThumbKey& record) const {
+  return IsUsable() ? FindUsableThumb(contents_, box_, record, isLead_) : nullptr;
+}
+
+std::optional<PixelImage> ThumbCacheFile::Pixels(const ThumbCacheEntry& entry) {
+  if (!file_) return std::nullopt;
+  HandleByteSource source(file_.get());
+  return ReadThumbPixels(source, entry);
+}
+
+void ThumbCacheFile::Close() { file_.reset(); }
+
+ThumbCacheStore::ThumbCacheStore(std::string folder, LeadBytePredicate isLead)
+    : folder_(std::move(folder)), isLead_(isLead) {}
+
+ThumbCacheStore::ThumbCacheStore()
+    : ThumbCacheStore(JoinPath(ProgramFolder(), "Thumbs", win::IsAnsiLeadByte), win::IsAnsiLeadByte) {}
+
+ThumbIndex ThumbCacheStore::ReadIndex() const {
+  const std::optional<std::string> text = ReadSmallFile(JoinPath(folder_, kIndexName, isLead_), kMaxIndexSize);
+  return text ? ParseThumbIndex(*text, isLead_) : ThumbIndex{};
+}
+
+bool ThumbCacheStore::WriteIndex(const ThumbIndex& index) const {
+  CreateDirectoryA(folder_.c_str(), nullptr);  // it may exist; a real failure shows at the write
+  const std::string text = WriteThumbIndex(index);
+  return WriteReplacing(JoinPath(folder_, kIndexName, isLead_),
+                        [&](HANDLE file) { return WriteAll(file, text.data(), text.size()); });
+}
+
+// The cache file's name, or "" when the index cannot be written: a name not
+// recorded there could be handed to another folder later.
+std::string ThumbCacheStore::LookUp(const std::string& listed) {
+  ThumbIndex index = ReadIndex();
+  std::string name = LookUpCacheName(index, listed, isLead_);
+  return WriteIndex(index) ? name : std::string();
+}
+
+ThumbCacheFile ThumbCacheStore::Load(const std::string& listed, ThumbBox box) {
+  const std::string name = LookUp(listed);
+  if (name.empty()) return {};
+  const std::string path = JoinPath(folder_, name, isLead_);
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  return ThumbCacheFile(std::move(file), box, isLead_);
+}
+
+namespace {
+
+// The header, then every thumbnail fetch gives; when some were skipped the
+// header is written again with the count that really follows it.
+bool WriteEntries(HANDLE file, const std::string& listed, ThumbBox box, size_t count, const ThumbFetch& fetch,
+                  LeadBytePredicate isLead) {
+  std::vector<uint8_t> bytes;
+  AppendThumbCacheHeader(&bytes, listed, box, static_cast<uint32_t>(count), isLead);
+  if (!WriteAll(file, bytes.data(), bytes.size())) return false;
+  uint32_t written = 0;
+  for (size_t i = 0; i < count; ++i) {
+    ThumbKey key;
+    PixelImage pixels;
+    bytes.clear();
+    if (!fetch(i, &key, &pixels) || !AppendThumbCacheEntry(&bytes, box, key, pixels, isLead)) continue;
+    if (!WriteAll(file, bytes.data(), bytes.size())) return false;
+    ++written;
+  }
+  if (written == count) return true;
+  bytes.clear();
+  AppendThumbCacheHeader(&bytes, listed, box, written, isLead);
+  LARGE_INTEGER start{};
+  return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+bool ThumbCacheStore::Save(const std::string& listed, ThumbBox box, size_t count, const ThumbFetch& fetch,
+                           ThumbCacheFile* previous) {
+  if (ThumbEntrySize(box) == 0) return false;
+  const std::string name = LookUp(listed);
+  if (name.empty()) return false;
+  return WriteReplacing(
+      JoinPath(folder_, name, isLead_),
+      [&](HANDLE file) { return WriteEntries(file, listed, box, count, fetch, isLead_); },
+      [previous] {
+        if (previous) previous->Close();
+      });
+}
+
+void ThumbCacheStore::PruneIndex() {
+  ThumbIndex index = ReadIndex();
+  const bool dropped = PruneThumbIndex(index, FolderExists, [this](const std::string& name) {
+    DeleteFileA(JoinPath(folder_, name, isLead_).c_str());  // a file already gone is what we want
+  });
+  if (dropped) WriteIndex(index);
+}
+
+}  // namespace zv

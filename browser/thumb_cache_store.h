@@ -1,0 +1,107 @@
+#pragma once
+// The persistent thumbnail cache on disk: the index ZVThumb.lst and one
+// "%08x.bin" file per folder in the cache folder (Thumbs beside the
+// program). The byte rules are in core/browser; this is the file side:
+// opening, reading, writing through a temporary name, deleting.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/browser/thumb_cache_format.h"
+#include "core/browser/thumb_index.h"
+#include "core/imagelib/byte_source.h"
+#include "core/imagelib/pixels.h"
+#include "win/handles.h"
+
+namespace zv {
+
+// Reads an open file handle at offsets. Unlike FileByteSource it takes a
+// handle opened by the caller (without sharing) and seeks in 64 bits.
+class HandleByteSource final : public ByteSource {
+ public:
+  explicit HandleByteSource(HANDLE file) : file_(file) {}
+  size_t ReadAt(uint64_t offset, void* out, size_t count) override;
+
+ private:
+  HANDLE file_;
+};
+
+// A folder's cache file as Load found it. The file stays open, without
+// sharing, as long as this object lives: the grid reads single thumbnails
+// from it when cells need them again, and no other copy of the program may
+// rewrite it meanwhile. An object without a usable file finds nothing.
+class ThumbCacheFile {
+ public:
+  ThumbCacheFile() = default;
+  ThumbCacheFile(win::UniqueFile file, ThumbBox box, LeadBytePredicate isLead);
+  ThumbCacheFile(ThumbCacheFile&&) = default;
+  ThumbCacheFile& operator=(ThumbCacheFile&&) = default;
+
+  // True when a file was read without damage for this box.
+  bool IsUsable() const { return file_ && contents_.error == ThumbCacheError::kNone && contents_.box == box_; }
+  const ThumbCacheContents& contents() const { return contents_; }
+
+  // The load rule for one record: its entry, or null (FindUsableThumb).
+  const ThumbCacheEntry* Find(const ThumbKey& record) const;
+  // The entry's pixels, top down; nothing when the file is closed or short.
+  std::optional<PixelImage> Pixels(const ThumbCacheEntry& entry);
+  // Ends reading; Find gives nothing afterwards.
+  void Close();
+
+ private:
+  win::UniqueFile file_;
+  ThumbBox box_;
+  LeadBytePredicate isLead_ = nullptr;
+  ThumbCacheContents contents_;
+};
+
+// One thumbnail to save, asked for by its position when its entry is
+// written, so that a save holds one thumbnail at a time (the grid may read
+// a dropped one back from the folder's open ThumbCacheFile). False skips it.
+using ThumbFetch = std::function<bool(size_t index, ThumbKey* key, PixelImage* pixels)>;
+
+class ThumbCacheStore {
+ public:
+  static constexpr const char* kIndexName = "ZVThumb.lst";
+
+  // `folder` holds the index and the cache files; made when first written.
+  explicit ThumbCacheStore(std::string folder, LeadBytePredicate isLead);
+  // The program's own: Thumbs in the program folder, the ANSI code page.
+  ThumbCacheStore();
+
+  const std::string& folder() const { return folder_; }
+
+  // The cache of `listed` for `box`: looks its name up in the index (the
+  // line moves to the front and the index is rewritten), then opens and
+  // reads the file. A missing or damaged file gives an object that finds
+  // nothing.
+  ThumbCacheFile Load(const std::string& listed, ThumbBox box);
+
+  // Writes `count` thumbnails of `listed` for `box` to a temporary file
+  // beside the cache file, then renames it over the cache file. `previous`,
+  // the folder's loaded file, is closed just before the rename, because a
+  // file open without sharing cannot be replaced. False when anything
+  // failed; the old cache file is then left as it was.
+  bool Save(const std::string& listed, ThumbBox box, size_t count, const ThumbFetch& fetch,
+            ThumbCacheFile* previous = nullptr);
+
+  // The start-up pass: drops the lines of folders that no longer exist,
+  // deletes their cache files and rewrites the index when a line went.
+  void PruneIndex();
+
+  // The index as on disk; missing or unreadable is empty.
+  ThumbIndex ReadIndex() const;
+
+ private:
+  bool WriteIndex(const ThumbIndex& index) const;
+  std::string LookUp(const std::string& listed);
+
+  std::string folder_;
+  LeadBytePredicate isLead_;
+};
+
+}  // namespace zv
