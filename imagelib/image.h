@@ -2,34 +2,21 @@
 // A move-only owner of one image handle of the library, so that every path
 // (early returns, failures, exceptions) frees the picture with IKFreeMemory
 // exactly once.
-#include <utility>
-
 #include "imagelib/image_library.h"
+#include "win/handles.h"
 
 namespace zv::imagelib {
 
-class Image {
+struct ImageTraits {
+  using Type = ImageHandle;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type image) { IKFreeMemory(image); }
+};
+
+class Image : public win::UniqueHandle<ImageTraits> {
  public:
   Image() = default;
-  explicit Image(ImageHandle handle) : handle_(handle) {}
-  Image(Image&& other) noexcept : handle_(other.release()) {}
-  Image& operator=(Image&& other) noexcept {
-    reset(other.release());
-    return *this;
-  }
-  Image(const Image&) = delete;
-  Image& operator=(const Image&) = delete;
-  ~Image() { reset(); }
-
-  ImageHandle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  // Gives up ownership without freeing.
-  ImageHandle release() { return std::exchange(handle_, nullptr); }
-  // Frees the picture held (unless it is `handle` itself) and takes `handle`.
-  void reset(ImageHandle handle = nullptr) {
-    if (handle_ != handle) IKFreeMemory(handle_);
-    handle_ = handle;
-  }
+  using UniqueHandle::UniqueHandle;
 
   // One step of a chain of transforms: takes `next` and frees the picture
   // before it, so at most two pictures are alive at a time. A failed step
@@ -40,9 +27,6 @@ class Image {
     return true;
   }
   bool Replace(Image&& next) { return Replace(next.release()); }
-
- private:
-  ImageHandle handle_ = nullptr;
 };
 
 }  // namespace zv::imagelib

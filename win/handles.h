@@ -26,8 +26,9 @@ class UniqueHandle {
   Type get() const { return handle_; }
   explicit operator bool() const { return handle_ != Traits::Invalid(); }
   Type release() { return std::exchange(handle_, Traits::Invalid()); }
+  // Taking the handle already held frees nothing.
   void reset(Type handle = Traits::Invalid()) {
-    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    if (handle_ != handle && handle_ != Traits::Invalid()) Traits::Close(handle_);
     handle_ = handle;
   }
 
