@@ -7,13 +7,12 @@ namespace zv {
 
 namespace {
 
-// The commands of the view itself. The thumbnail modes and sizes show their
-// check marks but stay disabled until the thumbnail grid can show them.
+// The commands of the view itself.
 using Entry = win::CommandEntry<CFileListView>;
 constexpr Entry kViewCommands[] = {
-    {ID_VIEW_LIGHTTHUMB, ID_VIEW_DETAILTHUMB, nullptr, &CFileListView::OnUpdateThumbnailModes},
+    {ID_VIEW_LIGHTTHUMB, ID_VIEW_DETAILTHUMB, &CFileListView::OnThumbnailMode, &CFileListView::OnUpdateThumbnailModes},
     {ID_VIEW_LIST, ID_VIEW_LIST, &CFileListView::OnListMode, &CFileListView::OnUpdateListMode},
-    {ID_VIEW_THUMBSMALL, ID_VIEW_THUMBLARGE, nullptr, &CFileListView::OnUpdateThumbnailSizes},
+    {ID_VIEW_THUMBSMALL, ID_VIEW_THUMBLARGE, &CFileListView::OnThumbnailSize, &CFileListView::OnUpdateThumbnailSizes},
     {ID_EDIT_SELECTALL, ID_EDIT_SELECTALL, &CFileListView::OnSelectAll, &CFileListView::OnUpdateSelectAll},
 };
 
@@ -36,30 +35,56 @@ void CFileListView::OnSelectAll(int) { SelectAll(); }
 void CFileListView::OnListMode(int) {
   if (viewMode_ == kListMode) return;
   viewMode_ = kListMode;
-  // The grid's selection is carried into the rows by the shared model.
+  // The grid keeps its cells; its selection is carried into the rows by the shared model.
+  grid_.SetFilling(false);
   grid_.Show(false);
   list_.ShowSelection();
   list_.Show(true);
 }
 
+void CFileListView::OnThumbnailMode(int id) {
+  const int mode = id - ID_VIEW_LIGHTTHUMB;
+  if (viewMode_ == mode) return;
+  const bool fromList = viewMode_ == kListMode;
+  viewMode_ = mode;
+  grid_.SetCellMode(mode);
+  list_.Show(false);
+  grid_.Show(true);
+  if (fromList) {
+    // Filled once (cache first) if the folder was listed in list mode, then
+    // the rows' selection is carried into the cells.
+    win::WaitCursor wait;
+    grid_.SetFilling(true);
+    grid_.ShowSelection();
+  }
+}
+
+// After the frame has repainted, so that the closed menu is gone before the wait.
+void CFileListView::OnThumbnailSize(int id) {
+  const int size = id - ID_VIEW_THUMBSMALL;
+  if (viewMode_ == kListMode || size == thumbSize_) return;
+  thumbSize_ = size;
+  UpdateWindow(GetAncestor(hwnd(), GA_ROOT));
+  win::WaitCursor wait;
+  grid_.SetThumbSize(size);
+}
+
 void CFileListView::OnUpdateThumbnailModes(win::CommandUpdate& update) {
-  update.Enable(false);
   update.SetCheck(viewMode_ == update.id() - ID_VIEW_LIGHTTHUMB);
 }
 
 void CFileListView::OnUpdateThumbnailSizes(win::CommandUpdate& update) {
-  update.Enable(false);
+  update.Enable(viewMode_ != kListMode);
   update.SetCheck(thumbSize_ == update.id() - ID_VIEW_THUMBSMALL);
 }
 
 void CFileListView::OnUpdateListMode(win::CommandUpdate& update) { update.SetCheck(viewMode_ == kListMode); }
 
-// Only where the selection can be seen: the blank grid stand-in shows none.
 void CFileListView::OnUpdateSelectAll(win::CommandUpdate& update) {
   update.Enable(Visible() != nullptr && !model_.items().empty());
 }
 
-HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.hwnd(); }
+HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.window(); }
 
 HRESULT CFileListView::DropFiles(IDataObject*, DWORD, const std::string&) {
   // Copying or moving dropped files belongs to the transfer formats; until

@@ -15,14 +15,21 @@ namespace zv {
 
 class PresenterEvents {
  public:
-  // The user moved the current record (and the selection with it).
+  // The user moved the current record (and the selection with it); the
+  // status text follows after a pause (arrow keys through the list).
   virtual void OnCurrentChanged(int index) = 0;
+  // The same, with the status text updated at once (a click in the grid).
+  virtual void OnCurrentChangedNow(int index) = 0;
   // Record `index` (-1: every record) was selected or deselected in the window.
   virtual void OnSelect(int index, bool selected) = 0;
   virtual void OnOpenCurrent() = 0;
   virtual void OnContextMenu(POINT screen) = 0;
   // A click on the header of column `column`.
   virtual void OnSortColumn(int column) = 0;
+  // The user started dragging the selected records out of the window.
+  virtual void OnBeginDrag() = 0;
+  // Thumbnails being made: `made` of `total` are done.
+  virtual void OnThumbnailProgress(size_t made, size_t total) = 0;
 
  protected:
   ~PresenterEvents() = default;

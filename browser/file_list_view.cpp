@@ -23,7 +23,11 @@ std::string IdleText() {
 }  // namespace
 
 CFileListView::CFileListView(EnvSet& settings)
-    : settings_(settings), model_(settings), list_(model_.items(), *this), fileCommands_(*this) {}
+    : settings_(settings),
+      model_(settings),
+      list_(model_.items(), *this),
+      grid_(model_, *this, thumbCache_),
+      fileCommands_(*this) {}
 
 // Destroyed here, while OnDestroy can still write the settings back.
 CFileListView::~CFileListView() { Destroy(); }
@@ -51,8 +55,10 @@ bool CFileListView::CreateChildren() {
   captions_ = LoadCaptions();
   if (!list_.Create(hwnd(), viewMode_ == kListMode, captions_, ColumnLayoutOf(settings_))) return false;
   presenters_.push_back(&list_);
-  // The grid's cell mode and box size are set here once the thumbnail grid exists.
-  if (!grid_.CreatePane(hwnd(), IDW_THUMB_GRID, viewMode_ != kListMode)) return false;
+  const bool thumbnails = viewMode_ != kListMode;
+  if (!grid_.Create(hwnd(), thumbnails, thumbnails ? viewMode_ : kLightCells, thumbSize_)) return false;
+  grid_.SetFilling(thumbnails);
+  presenters_.push_back(&grid_);
   if (!pictureView_.CreatePane(hwnd(), IDW_PICTURE_VIEW, false)) return false;
   win::SetFontOnTree(hwnd(), GetAppFont());
   return true;
@@ -70,13 +76,14 @@ void CFileListView::OnSize(int width, int height) {
   if (!created_) created_ = CreateChildren();
   for (FileListPresenter* presenter : presenters_)
     SetWindowPos(presenter->window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  for (HWND standIn : {grid_.hwnd(), pictureView_.hwnd()})
-    if (standIn != nullptr) SetWindowPos(standIn, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (pictureView_.hwnd() != nullptr)
+    SetWindowPos(pictureView_.hwnd(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETFOCUS) {
-    if (viewMode_ == kListMode && list_.window() != nullptr) SetFocus(list_.window());
+    if (FileListPresenter* shown = Visible(); shown != nullptr && shown->window() != nullptr)
+      SetFocus(shown->window());
     return 0;
   }
   return Window::OnMessage(message, wParam, lParam);
@@ -88,11 +95,22 @@ bool CFileListView::OnNotify(NMHDR& header, LRESULT& result) {
   return false;
 }
 
-FileListPresenter* CFileListView::Visible() { return viewMode_ == kListMode ? &list_ : nullptr; }
+FileListPresenter* CFileListView::Visible() {
+  if (viewMode_ == kListMode) return &list_;
+  return &grid_;
+}
 
 void CFileListView::OnCurrentChanged(int index) {
   model_.items().SetCurrent(index);
   StartTimer(IDT_STATUS_UPDATE, kStatusDelayMs);  // (re)started: arrow keys through the list update once
+}
+
+// A click in the grid shows the new current record at once.
+void CFileListView::OnCurrentChangedNow(int index) {
+  if (index == model_.items().current()) return;
+  model_.items().SetCurrent(index);
+  StopTimer(IDT_STATUS_UPDATE);
+  UpdateStatus();
 }
 
 void CFileListView::OnSelect(int index, bool selected) {
@@ -118,15 +136,29 @@ void CFileListView::OnContextMenu(POINT screen) {
   if (host_ != nullptr) host_->ShowContextMenu(screen);
 }
 
+// Dragging files out of the list or the grid belongs to the transfer formats;
+// until they exist a drag start changes nothing.
+void CFileListView::OnBeginDrag() {}
+
+void CFileListView::OnThumbnailProgress(size_t made, size_t total) {
+  std::string progress;
+  if (made < total) progress = std::to_string(made) + " / " + std::to_string(total);
+  if (progress == progress_) return;
+  progress_ = std::move(progress);
+  if (host_ != nullptr) host_->ShowStatusText(StatusText());
+}
+
 void CFileListView::RefreshFolders() {
   if (host_ != nullptr) host_->RefreshFolders();
 }
 
 void CFileListView::OnDestroy() {
   StopTimer(IDT_STATUS_UPDATE);
-  if (created_) WriteBackSettings();
+  if (created_) {
+    WriteBackSettings();
+    grid_.SaveCache();
+  }
   presenters_.clear();
-  // The listed folder's thumbnails go into the thumbnail cache here once the grid makes them.
   created_ = false;
 }
 
@@ -145,6 +177,7 @@ void CFileListView::WriteBackSettings() {
 
 void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
+  grid_.SaveCache();  // the thumbnails of the folder being left
   model_.OpenFolder(folder, sortKey_, sortDir_);
   times_ = model_.lastListingTimes();
   UpdateStatus();
@@ -181,12 +214,18 @@ void CFileListView::RefreshList() {
 }
 
 void CFileListView::UpdateStatus() {
-  const FileListItem* item = model_.items().At(model_.items().current());
   // The preview pane is told the record's path (or nothing) here once it exists.
-  if (host_ == nullptr) return;
-  host_->ShowStatusText(item != nullptr
-                            ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
-                            : IdleText());
+  if (host_ != nullptr) host_->ShowStatusText(StatusText());
+}
+
+// The current record's text (or the idle text), and the thumbnails' progress after it.
+std::string CFileListView::StatusText() const {
+  const FileListItem* item = model_.items().At(model_.items().current());
+  std::string text = item != nullptr
+                         ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
+                         : IdleText();
+  if (!progress_.empty()) text += "    " + progress_;
+  return text;
 }
 
 }  // namespace zv

@@ -3,8 +3,8 @@
 // (FileListModel: the folder, its records, the current record, selection and
 // mirror state) and the presenters that show it in its client area: the list
 // control (1001, view mode 2), the thumbnail grid (1002, view modes 0 and 1)
-// and the picture view (1003, while a picture is open). The grid and the
-// picture view are blank panes for now (browser/blank_pane.h).
+// and the picture view (1003, while a picture is open). The picture view is
+// a blank pane for now (browser/blank_pane.h).
 //
 // Commands travel the chain: the visible presenter, then the view's own
 // map, then the file commands (fileops/), then the frame.
@@ -17,6 +17,7 @@
 #include "browser/blank_pane.h"
 #include "browser/file_list_model.h"
 #include "browser/file_list_pane.h"
+#include "browser/grid_presenter.h"
 #include "browser/list_presenter.h"
 #include "core/app/envset.h"
 #include "fileops/file_commands.h"
@@ -56,7 +57,9 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   size_t ItemCount() const { return model_.items().size(); }
   const FileListItem* Item(size_t index) const { return model_.items().At(index); }
   HWND listControl() const { return list_.window(); }
-  HWND grid() const { return grid_.hwnd(); }
+  HWND grid() const { return grid_.window(); }
+  GridPresenter& gridPresenter() { return grid_; }
+  int thumbSize() const { return thumbSize_; }
   HWND pictureView() const { return pictureView_.hwnd(); }
   int viewMode() const { return viewMode_; }
   int sortKey() const { return sortKey_; }
@@ -68,6 +71,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   // Command handlers (the command map is in file_list_commands.cpp).
   void OnSelectAll(int id);
   void OnListMode(int id);
+  void OnThumbnailMode(int id);
+  void OnThumbnailSize(int id);
   void OnUpdateThumbnailModes(win::CommandUpdate& update);
   void OnUpdateThumbnailSizes(win::CommandUpdate& update);
   void OnUpdateListMode(win::CommandUpdate& update);
@@ -83,19 +88,23 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
  private:
   // PresenterEvents
   void OnCurrentChanged(int index) override;
+  void OnCurrentChangedNow(int index) override;
   void OnSelect(int index, bool selected) override;
   void OnOpenCurrent() override {}  // the picture view opens the current record once it exists
   void OnContextMenu(POINT screen) override;
   void OnSortColumn(int column) override;
+  void OnBeginDrag() override;
+  void OnThumbnailProgress(size_t made, size_t total) override;
   // FileCommandHost
   void RefreshFolders() override;
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;
-  // The presenter that commands reach first; null while the visible pane is a blank stand-in.
+  // The presenter that commands reach first.
   FileListPresenter* Visible();
   void RebuildPresenters();
   void UpdateStatus();
+  std::string StatusText() const;
   void WriteBackSettings();
 
   EnvSet& settings_;
@@ -104,7 +113,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   ListPresenter list_;
   // The presenters made so far; each is told every change of the model.
   std::vector<FileListPresenter*> presenters_;
-  CBlankPane grid_;
+  ThumbCacheStore thumbCache_;
+  GridPresenter grid_;
   CBlankPane pictureView_;
   CFileCommands fileCommands_;
   bool created_ = false;
@@ -114,6 +124,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   int thumbSize_ = 0;
   ColumnCaptionTexts captions_;
   ListingTimes times_;
+  std::string progress_;  // "made / total" while thumbnails are being made
 };
 
 }  // namespace zv

@@ -81,7 +81,8 @@ bool ListPresenter::OnNotify(NMHDR& header, LRESULT& result) {
       return true;
     }
     case NM_DBLCLK: events_.OnOpenCurrent(); return true;
-    default: return false;  // LVN_BEGINDRAG: dragging files out comes with the transfer formats
+    case LVN_BEGINDRAG: events_.OnBeginDrag(); return true;
+    default: return false;
   }
 }
 

@@ -96,3 +96,8 @@
 #define ZV_SCAN_IMAGE 0x80000001u     // scanner connection -> frame: ScanNotify
 #define ZV_SCAN_ENDED 0x80000002u
 #define WM_ZV_TRAY_NOTIFY 0x0800      // the tray icon's callback message
+#define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResults)
+#define GN_SELCHANGE 0x80000001u      // thumbnail grid -> file list view: GridNotify, the new current cell
+#define GN_OPEN 0x80000002u           // ... the cell to open
+#define GN_CONTEXTMENU 0x80000003u    // ... the packed screen point
+#define GN_BEGINDRAG 0x80000004u      // ... 0

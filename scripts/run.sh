@@ -15,11 +15,6 @@ cp "$ZV_WINE_TREE/ZViewer.exe" "$program_dir/"
 # The simulated copyboard, when its script is there, is plugged in with demo images.
 if [ -x "$here/copyboard.sh" ]; then bash "$here/copyboard.sh" plug || true; fi
 
-# The thumbnail modes are not part of the program yet: until they are, the
-# demo opens in list mode (view mode 2), where the board's scans are listed.
-"$here/wine-env.sh" exec reg add 'HKCU\Software\ZAMO Kivon software\ZAMO Image Viewer\AppSettings' \
-  /v m_tagEnvSet.dwdLstMod /t REG_DWORD /d 2 /f >/dev/null 2>&1 </dev/null || true
-
 wine_dir=${ZV_WINE%/*}
 if [ -n "${DISPLAY:-}" ]; then
   "$here/wine-env.sh" exec explorer /desktop=ZViewer,1280x1024 'C:\ZViewer\ZViewer.exe'

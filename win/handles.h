@@ -79,6 +79,7 @@ using UniqueKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 

@@ -294,7 +294,7 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(view.DropWindow(), view.grid());
   view.SetFolder(folder_.path().c_str());
   EXPECT_EQ(RowNames(view.listControl()).size(), 3u) << "the rows exist in every mode";
-  EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL)) << "the grid's stand-in shows no selection";
+  EXPECT_TRUE(Enabled(ID_EDIT_SELECTALL));
 
   ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIST));
   EXPECT_EQ(view.viewMode(), kListMode);
@@ -322,13 +322,14 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 1);
 
   // A command is enabled only where it really does its work: the picture
-  // view, the grid, the file and image commands and the dialogs are not
-  // part of the program yet. A disabled command does not run either.
-  for (int id : {ID_VIEW_SHOWPICTURE, ID_VIEW_RETURNLIST, ID_FILE_PRINT, ID_VIEW_LIGHTTHUMB, ID_VIEW_NEXTPICTURE,
-                 ID_VIEW_THUMBSMALL, ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_EDIT_COPY, ID_EDIT_DELETEALL})
+  // view, the file and image commands and the dialogs are not part of the
+  // program yet, and the thumbnail sizes have nothing to size in list mode.
+  // A disabled command does not run either.
+  for (int id : {ID_VIEW_SHOWPICTURE, ID_VIEW_RETURNLIST, ID_FILE_PRINT, ID_VIEW_NEXTPICTURE, ID_VIEW_THUMBSMALL,
+                 ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_EDIT_COPY, ID_EDIT_DELETEALL})
     EXPECT_FALSE(Enabled(id)) << id;
-  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_LIGHTTHUMB)) << "taken by the view's map, which shows its check mark";
-  EXPECT_EQ(view.viewMode(), kListMode) << "but not run";
+  EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_THUMBLARGE)) << "taken by the view's map";
+  EXPECT_EQ(view.thumbSize(), 0) << "but not run";
   EXPECT_FALSE(view.ExecuteCommand(ID_TWAIN_INPUT)) << "the frame's commands are not the view's";
   EXPECT_FALSE(view.ExecuteCommand(ID_HELP_INFORMATION));
   EXPECT_EQ(view.DropFiles(nullptr, DROPEFFECT_COPY, folder_.path()), E_NOTIMPL)

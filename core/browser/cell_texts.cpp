@@ -50,6 +50,15 @@ std::string PictureSizeCellText(int32_t width, int32_t height) {
 
 std::string ColorsCellText(int32_t colors) { return Formatted("%d", static_cast<int>(colors)); }
 
+std::string DetailPictureSizeText(std::string_view horizontal, int32_t width, std::string_view vertical,
+                                  int32_t height) {
+  std::string text(horizontal);
+  text += Formatted(" %d * ", static_cast<int>(width));
+  text += vertical;
+  text += Formatted(" %d", static_cast<int>(height));
+  return text;
+}
+
 std::string CurrentItemStatusText(const FileListItem& item, std::string_view pictSizeCaption,
                                   std::string_view colorsCaption) {
   std::string text(item.name, strnlen(item.name, sizeof item.name));

@@ -39,6 +39,9 @@ std::string DateCellText(const LocalDateTime& time);  // "%Y/%m/%d %H:%M:%S"
 std::string SizeCellText(uint32_t fileSize);
 std::string PictureSizeCellText(int32_t width, int32_t height);  // "%d * %d"
 std::string ColorsCellText(int32_t colors);                      // "%d"
+// A detail cell's picture size: "%s %d * %s %d" with the two captions.
+std::string DetailPictureSizeText(std::string_view horizontal, int32_t width, std::string_view vertical,
+                                  int32_t height);
 
 // "%s, %s %d/%d,  %s %d": name, picture size caption, width, height, colours caption, colours.
 std::string CurrentItemStatusText(const FileListItem& item, std::string_view pictSizeCaption,

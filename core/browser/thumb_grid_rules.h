@@ -127,6 +127,8 @@ class GridSelection {
   std::optional<GridNotice> DoubleClick() const;
   // The selection change a right press makes; the window sends the context menu after it.
   std::optional<GridNotice> PressRight(int hit);
+  // The press ends without a release (the window lost the mouse): no click, no drag.
+  void CancelPress() { click_ = Click::kNone; }
 
   // The cells whose state changed since the last call, each once.
   std::vector<size_t> TakeChanged();

@@ -1,0 +1,86 @@
+#pragma once
+// The grid presenter: shows the model's records as the thumbnail grid
+// (view modes 0 and 1). It fills the grid through the folder's thumbnail
+// cache, has the missing thumbnails made by worker threads (the cells in
+// view first), keeps the pixels in a memory-bounded store, writes the
+// folder's cache file when the folder is left, and turns the grid's
+// notifications into the view's events.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/file_list_model.h"
+#include "browser/file_list_presenter.h"
+#include "browser/thumb_cache_store.h"
+#include "browser/thumb_grid.h"
+#include "browser/thumb_pixel_store.h"
+#include "browser/thumb_workers.h"
+
+namespace zv {
+
+// The thumbnail box of a thumbnail size 0, 1, 2 (any other value: 0).
+ThumbBox ThumbBoxOfSize(int thumbSize);
+
+class GridPresenter : public FileListPresenter, private ThumbGridHost {
+ public:
+  GridPresenter(const FileListModel& model, PresenterEvents& events, ThumbCacheStore& cache);
+  ~GridPresenter() override;
+
+  bool Create(HWND parent, bool visible, int cellMode, int thumbSize);
+  CThumbnailGrid& grid() { return grid_; }
+
+  // While off (list mode), Rebuild leaves the grid empty and unfilled; the
+  // grid is filled once when it is switched on again.
+  void SetFilling(bool on);
+  bool filled() const { return filled_; }
+  void SetCellMode(int mode) { grid_.SetCellMode(mode); }
+  // A new box: every thumbnail is made again (the cache holds another size).
+  void SetThumbSize(int thumbSize);
+  // Writes the listed folder's thumbnails into its cache file; called before
+  // the folder is left and when the view closes. Nothing when nothing changed.
+  void SaveCache();
+  // Makes the thumbnail of record `index` again from its file.
+  void ReloadCell(size_t index);
+
+  // Thumbnails still being made, of how many that had to be made.
+  size_t outstanding() const { return workers_ ? workers_->Outstanding() : 0; }
+  size_t requested() const { return requested_; }
+
+  void Rebuild() override;
+  void Reorder(const std::vector<size_t>& permutation) override;
+  void Removed(size_t index) override;
+  void Appended(size_t first) override;
+  void ShowSelection() override;
+  bool OnNotify(NMHDR& header, LRESULT& result) override;
+
+ private:
+  // ThumbGridHost
+  std::shared_ptr<const PixelImage> CellPixels(uint64_t cellId) override;
+  void OnCellsInView(size_t first, size_t last) override;
+  void OnThumbnailsReady() override;
+  void OnSelectionChanged(const std::vector<size_t>& cells) override;
+
+  void Fill();
+  void Forget();
+  ThumbRequest RequestFor(uint64_t cellId, const FileListItem& record) const;
+  void Request(ThumbRequest request);
+
+  const FileListModel& model_;
+  ThumbCacheStore& cache_;
+  CThumbnailGrid grid_;
+  std::unique_ptr<ThumbWorkers> workers_;
+  ThumbPixelStore store_;
+  ThumbCacheFile cacheFile_;
+  std::string folder_;      // the folder the cells belong to
+  ThumbBox box_{120, 80};
+  uint64_t nextId_ = 1;
+  bool filling_ = true;
+  bool filled_ = false;     // the grid holds a cell per record
+  bool cacheClean_ = false; // the cache file on disk already holds exactly these thumbnails
+  size_t requested_ = 0;
+};
+
+}  // namespace zv

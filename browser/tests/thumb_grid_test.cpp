@@ -1,0 +1,368 @@
+// The thumbnail grid in real windows: cells painted pixel for pixel, mouse
+// messages turned into selection and notifications, scrolling; and the grid
+// in the file list view, filled through the thumbnail cache on disk.
+#include "browser/thumb_grid.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/app_paths.h"
+#include "browser/tests/list_fixture.h"
+#include "browser/thumb_cache_store.h"
+#include "core/browser/thumb_index.h"
+#include "res/resource.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/gdi.h"
+#include "win/handles.h"
+
+namespace zv {
+namespace {
+
+// ---- one cell, painted into a 32-bit DIB section ----
+
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height) : width_(width) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+    selected_.emplace(dc_.get(), bitmap_.get());
+  }
+  HDC dc() const { return dc_.get(); }
+  // The pixel as a COLORREF (R in the low byte).
+  COLORREF At(int x, int y) const {
+    const uint32_t bgr = bits_[y * width_ + x];
+    return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+  }
+
+ private:
+  int width_;
+  uint32_t* bits_ = nullptr;
+  win::MemoryDC dc_{nullptr};
+  win::UniqueBitmap bitmap_;
+  std::optional<win::SelectedObject> selected_;
+};
+
+PixelImage Solid(int32_t width, int32_t height, uint32_t bgra) {
+  return {width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, bgra)};
+}
+
+TEST(ThumbCellPainting, BevelSelectionFrameAndCentredThumbnail) {
+  const CellCaptions captions{"n", "d", "s", "h", "v", "c"};
+  const CellPainter painter(captions, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  GridCell cell;
+  cell.name = "a.png";
+  cell.state = ThumbState::kReady;
+  const PixelImage thumb = Solid(120, 60, 0x00123456);
+  DibCanvas canvas(140, 120);
+  painter.Paint(canvas.dc(), {0, 0}, kLightCells, {120, 80}, cell, &thumb, true);
+
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), red = RGB(255, 0, 0);
+  EXPECT_EQ(canvas.At(0, 0), light);
+  EXPECT_EQ(canvas.At(1, 1), light);
+  EXPECT_EQ(canvas.At(0, 118), light) << "the left line ends above the bottom line";
+  EXPECT_EQ(canvas.At(0, 119), dark);
+  EXPECT_EQ(canvas.At(139, 1), dark);
+  EXPECT_EQ(canvas.At(138, 117), dark);
+  // The red frame: 3-pixel bars inside the bevel.
+  EXPECT_EQ(canvas.At(2, 2), red);
+  EXPECT_EQ(canvas.At(137, 4), red);
+  EXPECT_EQ(canvas.At(70, 5), face) << "the top bar is 3 pixels high";
+  EXPECT_EQ(canvas.At(4, 60), red);
+  EXPECT_EQ(canvas.At(5, 60), face);
+  EXPECT_EQ(canvas.At(135, 60), red);
+  EXPECT_EQ(canvas.At(70, 117), red);
+  // A 120 x 60 thumbnail in a 120 x 80 box is drawn at (10, 20).
+  EXPECT_EQ(canvas.At(10, 20), RGB(0x12, 0x34, 0x56));
+  EXPECT_EQ(canvas.At(129, 79), RGB(0x12, 0x34, 0x56));
+  EXPECT_EQ(canvas.At(10, 19), face);
+  EXPECT_EQ(canvas.At(129, 80), face);
+
+  // Not selected: no red anywhere; failed: the panel only, no thumbnail.
+  DibCanvas plain(140, 120);
+  cell.state = ThumbState::kFailed;
+  painter.Paint(plain.dc(), {0, 0}, kLightCells, {120, 80}, cell, &thumb, false);
+  EXPECT_EQ(plain.At(2, 2), face);
+  EXPECT_EQ(plain.At(70, 50), face);
+  EXPECT_EQ(plain.At(70, 101), face) << "a cell that failed shows no name";
+}
+
+// ---- the grid window and its notifications ----
+
+class RecordingParent : public win::Window, public ThumbGridHost {
+ public:
+  bool Open() {
+    if (!RegisterClass("ZVGridTestParent", nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1))) return false;
+    if (!Create({.className = "ZVGridTestParent", .style = WS_POPUP | WS_CLIPCHILDREN, .exStyle = WS_EX_NOACTIVATE,
+                 .rect = {30, 30, 600, 400}}))
+      return false;
+    ShowWindow(hwnd(), SW_SHOWNA);
+    return grid.CreateGrid(hwnd(), IDW_THUMB_GRID, true, *this) &&
+           MoveWindow(grid.hwnd(), 0, 0, 3 * 140 + 30, 300, TRUE);
+  }
+  std::shared_ptr<const PixelImage> CellPixels(uint64_t) override { return pixels; }
+  void OnCellsInView(size_t first, size_t last) override { inView = {first, last}; }
+  void OnThumbnailsReady() override {}
+  void OnSelectionChanged(const std::vector<size_t>& cells) override { changed.insert(changed.end(), cells.begin(), cells.end()); }
+
+  CThumbnailGrid grid;
+  std::shared_ptr<const PixelImage> pixels = std::make_shared<PixelImage>(Solid(100, 80, 0x0000FF00));
+  std::vector<GridNotice> notices;
+  std::vector<size_t> changed;
+  std::pair<size_t, size_t> inView;
+
+ protected:
+  bool OnNotify(NMHDR& header, LRESULT& result) override {
+    if (header.idFrom != IDW_THUMB_GRID) return false;
+    notices.push_back({static_cast<GridNoticeCode>(header.code), reinterpret_cast<GridNotify&>(header).value});
+    result = 0;
+    return true;
+  }
+};
+
+class ThumbGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(parent_.Open());
+    std::vector<GridCell> cells(7);
+    for (size_t i = 0; i < cells.size(); ++i) {
+      cells[i].id = 100 + i;
+      cells[i].name = "cell" + std::to_string(i);
+      cells[i].state = ThumbState::kReady;
+    }
+    grid().SetCells(cells);
+    test::Pump();
+  }
+  void TearDown() override {
+    parent_.Destroy();
+    test::Pump();
+  }
+  CThumbnailGrid& grid() { return parent_.grid; }
+  // A mouse message at a client point of the grid.
+  void Mouse(UINT message, int x, int y, UINT keys) {
+    SendMessageA(grid().hwnd(), message, keys, MAKELPARAM(x, y));
+  }
+  std::vector<GridNotice> TakeNotices() { return std::exchange(parent_.notices, {}); }
+  COLORREF ScreenPixel(int x, int y) {
+    win::WindowDC dc(grid().hwnd());
+    return GetPixel(dc.get(), x, y);
+  }
+
+  RecordingParent parent_;
+};
+
+TEST_F(ThumbGridTest, LayoutPaintsCellsAndWhiteWhereThereAreNone) {
+  // 450 pixels hold 3 columns; 7 cells make 3 rows (360 > 300), so the bar shows.
+  EXPECT_EQ(grid().layout().columns, 3);
+  EXPECT_TRUE(grid().layout().scrollable);
+  EXPECT_EQ(parent_.inView, (std::pair<size_t, size_t>{0, 7}));
+  UpdateWindow(grid().hwnd());
+  EXPECT_EQ(ScreenPixel(0, 0), GetSysColor(COLOR_BTNHIGHLIGHT)) << "cell 0's bevel";
+  EXPECT_EQ(ScreenPixel(10 + 10, 10 + 0), RGB(0, 255, 0)) << "cell 0's thumbnail, centred at (20, 10)";
+  EXPECT_EQ(ScreenPixel(425, 100), RGB(255, 255, 255)) << "right of the cells";
+
+  SendMessageA(grid().hwnd(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(grid().scrollPosition(), 360 - 300);
+  UpdateWindow(grid().hwnd());
+  EXPECT_EQ(ScreenPixel(200, 250), RGB(255, 255, 255)) << "the empty two thirds of the last row";
+  EXPECT_EQ(ScreenPixel(0, 180), GetSysColor(COLOR_BTNHIGHLIGHT)) << "cell 6 at canvas y 240";
+  SendMessageA(grid().hwnd(), WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(grid().scrollPosition(), 50);
+
+  grid().SetCellMode(kDetailCells);  // any layout shows the top again
+  EXPECT_EQ(grid().scrollPosition(), 0);
+  EXPECT_EQ(grid().layout().cell, (GridSize{400, 100}));
+  EXPECT_EQ(grid().layout().columns, 1);
+  grid().ScrollToBottom();
+  EXPECT_EQ(grid().scrollPosition(), 700 - 300);
+}
+
+TEST_F(ThumbGridTest, MouseSelectsDragsOpensAndAsksForTheMenu) {
+  Mouse(WM_LBUTTONDOWN, 150, 10, MK_LBUTTON);  // cell 1
+  Mouse(WM_LBUTTONUP, 150, 10, 0);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kSelChange, 1}, {GridNoticeCode::kSelChange, 1}}));
+  Mouse(WM_LBUTTONDOWN, 290, 130, MK_LBUTTON | MK_SHIFT);  // cell 5: 1..5 selected
+  Mouse(WM_LBUTTONUP, 290, 130, MK_SHIFT);
+  EXPECT_EQ(grid().GetSelection(), (std::vector<char>{0, 1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(parent_.changed, (std::vector<size_t>{1, 2, 3, 4, 5})) << "the owner hears every change";
+
+  // A press on a selected cell and a move of 10 pixels start a drag of the selection.
+  TakeNotices();
+  Mouse(WM_LBUTTONDOWN, 10, 130, MK_LBUTTON);  // cell 3
+  Mouse(WM_MOUSEMOVE, 16, 138, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 16, 138, 0);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kBeginDrag, 0}}));
+  EXPECT_EQ(grid().GetSelection(), (std::vector<char>{0, 1, 1, 1, 1, 1, 0}));
+
+  Mouse(WM_LBUTTONDBLCLK, 10, 130, MK_LBUTTON);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kOpen, 5}})) << "the last cell selected opens";
+
+  // A right click in the white area: the menu at the screen point, the selection as it was.
+  Mouse(WM_RBUTTONDOWN, 300, 250, MK_RBUTTON);
+  POINT screen{300, 250};
+  ClientToScreen(grid().hwnd(), &screen);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kContextMenu, PackScreenPoint({screen.x, screen.y})}}));
+  EXPECT_EQ(grid().GetSelection(), (std::vector<char>{0, 1, 1, 1, 1, 1, 0}));
+  Mouse(WM_RBUTTONDOWN, 10, 10, MK_RBUTTON);  // cell 0, not selected: it alone
+  EXPECT_EQ(TakeNotices().front(), (GridNotice{GridNoticeCode::kSelChange, 0}));
+  EXPECT_EQ(grid().GetSelection(), (std::vector<char>{1, 0, 0, 0, 0, 0, 0}));
+
+  // The selection follows its cells through a new order and a removal.
+  grid().Reorder({6, 5, 4, 3, 2, 1, 0});
+  EXPECT_EQ(grid().GetSelection(), (std::vector<char>{0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(grid().Cell(0)->id, 106u);
+  grid().RemoveCell(0);
+  EXPECT_EQ(grid().IndexOf(100), 5);
+  EXPECT_EQ(grid().IndexOf(106), -1);
+  EXPECT_EQ(grid().GetCellBitmap(5), parent_.pixels);
+  EXPECT_EQ(grid().GetCellBitmap(6), nullptr);
+}
+
+// ---- the grid in the file list view, through the cache on disk ----
+
+uint32_t U32At(const std::string& bytes, size_t offset) {
+  uint32_t v = 0;
+  if (offset + 4 <= bytes.size()) std::memcpy(&v, bytes.data() + offset, 4);
+  return v;
+}
+
+// A 24-bit BMP of width x height in one colour, written by hand.
+void WriteBmp(const std::string& path, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::string bytes(54 + static_cast<size_t>(stride) * height, '\x40');
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<uint32_t>(bytes.size()));
+  put(6, 0);
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  put(26, 1 | (24 << 16));
+  for (size_t at : {30u, 34u, 38u, 42u, 46u, 50u}) put(at, 0);
+  test::WriteFileBytes(path, bytes);
+}
+
+class GridCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::RemoveStringIni();
+    thumbs_ = ThumbCacheStore().folder();
+    CreateDirectoryA(thumbs_.c_str(), nullptr);
+    DeleteFileA((thumbs_ + "\\ZVThumb.lst").c_str());
+    ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", folder_.File("a.png")));
+    ASSERT_TRUE(test::CopyZooFile("jpeg_huge.jpg", folder_.File("b.jpg")));  // listed, too large to decode
+    WriteBmp(folder_.File("c.bmp"), 240, 120);
+  }
+  void TearDown() override { view_.Close(); }
+  CFileListView& Open() {
+    EXPECT_TRUE(view_.Open());
+    return view_.view();
+  }
+  void WaitForThumbnails() {
+    for (int i = 0; i < 1000 && view_.view().gridPresenter().outstanding() > 0; ++i) test::PumpFor(10);
+    test::Pump();
+  }
+  ThumbState StateOf(const char* name) {
+    const CThumbnailGrid& grid = view_.view().gridPresenter().grid();
+    for (size_t i = 0; i < grid.size(); ++i)
+      if (grid.Cell(i)->name == name) return grid.Cell(i)->state;
+    ADD_FAILURE() << name << " has no cell";
+    return ThumbState::kWaiting;
+  }
+
+  EnvSet settings_;
+  std::string thumbs_;
+  test::TempFolder folder_;
+  test::TempFolder other_;
+  test::ViewUnderTest view_{settings_};
+};
+
+TEST_F(GridCacheTest, TheCacheIsWrittenOnLeavingAndReusedUntilAFileChanges) {
+  settings_.dwdLstMod = 0;
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(view.gridPresenter().requested(), 3u) << "nothing cached yet";
+  WaitForThumbnails();
+  EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
+  EXPECT_EQ(StateOf("b.jpg"), ThumbState::kFailed);
+  EXPECT_EQ(StateOf("c.bmp"), ThumbState::kReady);
+  view.SetFolder(other_.path().c_str());
+
+  // The index: the folder looked up last on top, each with the smallest free name.
+  EXPECT_EQ(test::ReadFileBytes(thumbs_ + "\\ZVThumb.lst"),
+            other_.path() + "|00000001.bin\r\n" + folder_.path() + "|00000000.bin\r\n");
+  const std::string cache = test::ReadFileBytes(thumbs_ + "\\00000000.bin");
+  constexpr size_t kEntry = 532 + 120 * 80 * 4;
+  ASSERT_EQ(cache.size(), 1040 + 2 * kEntry) << "the picture that failed has no entry";
+  EXPECT_EQ(U32At(cache, 0), 100u);
+  EXPECT_EQ(std::string(cache.c_str() + 4), folder_.path());
+  EXPECT_EQ(U32At(cache, 1028), 120u);
+  EXPECT_EQ(U32At(cache, 1032), 80u);
+  EXPECT_EQ(U32At(cache, 1036), 2u);
+  const size_t bmp = std::string(cache.c_str() + 1040) == "c.bmp" ? 1040 : 1040 + kEntry;
+  EXPECT_EQ(std::string(cache.c_str() + bmp), "c.bmp");
+  EXPECT_EQ(U32At(cache, bmp + 512), test::FileSizeOf(folder_.File("c.bmp")));
+  EXPECT_EQ(U32At(cache, bmp + 524), 120u);
+  EXPECT_EQ(U32At(cache, bmp + 528), 60u);
+  EXPECT_EQ(U32At(cache, bmp + 532), 0xFF404040u) << "the picture's colour, opaque";
+  EXPECT_EQ(U32At(cache, bmp + 532 + 120 * 60 * 4 - 4), 0xFF404040u) << "the last of 120 x 60 pixels";
+  EXPECT_EQ(U32At(cache, bmp + 532 + 120 * 60 * 4), 0u) << "the rest of the box is zeros";
+
+  // Back again: only the file touched meanwhile (and the one that never decodes) is made again.
+  ASSERT_TRUE(test::SetWriteTime(folder_.File("a.png"), test::FileTimeOf(2024, 5, 6, 7, 8, 9)));
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(view.gridPresenter().requested(), 2u);
+  EXPECT_EQ(StateOf("c.bmp"), ThumbState::kReady) << "shown at once from the cache";
+  WaitForThumbnails();
+  EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
+}
+
+TEST_F(GridCacheTest, ListModeFillsTheGridOnceWithTheSelectionAndSizesRemakeIt) {
+  settings_.dwdLstMod = kListMode;
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_FALSE(view.gridPresenter().filled()) << "listed in list mode: the grid stays empty";
+  EXPECT_EQ(view.gridPresenter().grid().size(), 0u);
+  ListView_SetItemState(view.listControl(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_DETAILTHUMB));
+  EXPECT_EQ(view.viewMode(), 1);
+  EXPECT_TRUE(IsWindowVisible(view.grid()));
+  EXPECT_EQ(view.gridPresenter().grid().size(), 3u);
+  EXPECT_EQ(view.gridPresenter().grid().cellMode(), kDetailCells);
+  EXPECT_EQ(view.gridPresenter().grid().GetSelection(), (std::vector<char>{0, 0, 1}));
+  WaitForThumbnails();
+
+  // A click in the grid reaches the model and the rows once back in list mode.
+  const GridPoint cell0 = view.gridPresenter().grid().layout().CellOrigin(0);
+  SendMessageA(view.grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell0.x + 5, cell0.y + 5));
+  SendMessageA(view.grid(), WM_LBUTTONUP, 0, MAKELPARAM(cell0.x + 5, cell0.y + 5));
+  EXPECT_EQ(view.currentItem(), 0);
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{0});
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIST));
+  EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 0);
+  EXPECT_EQ(view.gridPresenter().grid().size(), 3u) << "the grid keeps its cells";
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIGHTTHUMB));
+  EXPECT_EQ(view.gridPresenter().requested(), 3u) << "switching back fills nothing again";
+
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_THUMBLARGE));
+  EXPECT_EQ(view.thumbSize(), 2);
+  EXPECT_EQ(view.gridPresenter().grid().box(), (GridSize{240, 160}));
+  EXPECT_EQ(view.gridPresenter().requested(), 3u) << "every thumbnail is made again at the new size";
+  WaitForThumbnails();
+  const std::shared_ptr<const PixelImage> large = view.gridPresenter().grid().GetCellBitmap(2);
+  ASSERT_NE(large, nullptr);
+  EXPECT_EQ(large->width, 240);
+  EXPECT_EQ(large->height, 120) << "made from the file, not scaled from the small one";
+}
+
+}  // namespace
+}  // namespace zv

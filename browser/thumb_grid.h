@@ -1,0 +1,112 @@
+#pragma once
+// The thumbnail grid (1002): one window that lays its cells out in rows
+// filling its width, paints them itself, scrolls vertically and turns mouse
+// input into selection and the GN_* notifications to its parent. Cells are
+// plain objects (browser/thumb_cell.h) and thumbnails pixel buffers kept by
+// the owner, so a folder of any size costs one window and no bitmap per
+// picture. Scrolling moves what is on the screen and paints only what it
+// uncovers.
+#include <windows.h>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "browser/thumb_cell.h"
+#include "core/browser/thumb_grid_rules.h"
+#include "win/window.h"
+
+namespace zv {
+
+// The record sent with WM_NOTIFY (wParam: the grid's id): the header, then one value.
+struct GridNotify {
+  NMHDR header;
+  int32_t value;
+};
+
+// What the grid asks of the object that owns its cells.
+class ThumbGridHost {
+ public:
+  // The thumbnail of a cell; null when it has none (yet).
+  virtual std::shared_ptr<const PixelImage> CellPixels(uint64_t cellId) = 0;
+  // Cells first..last-1 are now in view (after a layout or a scroll).
+  virtual void OnCellsInView(size_t first, size_t last) = 0;
+  // A message the owner's workers posted to the grid (WM_ZV_THUMBS_READY).
+  virtual void OnThumbnailsReady() = 0;
+  // These cells were selected or deselected (by the mouse or by SetSelection).
+  virtual void OnSelectionChanged(const std::vector<size_t>& cells) = 0;
+
+ protected:
+  ~ThumbGridHost() = default;
+};
+
+class CThumbnailGrid : public win::Window {
+ public:
+  static constexpr GridSize kDefaultBox{120, 80};
+
+  bool CreateGrid(HWND parent, int id, bool visible, ThumbGridHost& host);
+
+  void Clear();
+  // Many cells at once: one layout and one repaint.
+  void SetCells(std::vector<GridCell> cells);
+  void AddCell(GridCell cell);
+  void RemoveCell(size_t index);
+  void SetCellMode(int mode);
+  void SetBoxSize(GridSize box);
+  // Repaints a cell whose state or thumbnail changed.
+  void SetCellState(size_t index, ThumbState state);
+  void SetSelection(const std::vector<char>& flags);
+  void SetCellSelected(size_t index, bool selected);
+  std::vector<char> GetSelection() const { return selection_.Flags(); }
+  bool IsSelected(size_t index) const { return selection_.IsSelected(index); }
+  void Reorder(const std::vector<size_t>& permutation);
+  void ScrollToBottom();
+  // The thumbnail of cell `index`; null out of range or when it has none.
+  std::shared_ptr<const PixelImage> GetCellBitmap(size_t index) const;
+
+  size_t size() const { return cells_.size(); }
+  const GridCell* Cell(size_t index) const { return index < cells_.size() ? &cells_[index] : nullptr; }
+  // The index of the cell with this id; -1 when it is gone.
+  int IndexOf(uint64_t cellId) const;
+  int cellMode() const { return cellMode_; }
+  GridSize box() const { return box_; }
+  const GridLayout& layout() const { return layout_; }
+  int32_t scrollPosition() const { return scroll_; }
+  // The cells that cross the client area now.
+  GridLayout::Span CellsInView() const;
+
+ protected:
+  void OnSize(int width, int height) override;
+  bool OnPaint() override;
+  bool OnMouse(UINT message, POINT client, UINT keys) override;
+  bool OnScroll(int bar, int code, int position) override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void LayOut();
+  void ScrollTo(int32_t position);
+  void Notify(const GridNotice& notice);
+  void Notify(const std::optional<GridNotice>& notice) {
+    if (notice) Notify(*notice);
+  }
+  void RepaintChanged();
+  void InvalidateCell(size_t index);
+  void PaintCells(HDC dc, const RECT& dirty) const;
+  int HitTest(POINT client) const;
+  void TellCellsInView();
+
+  ThumbGridHost* host_ = nullptr;
+  int id_ = 0;
+  std::vector<GridCell> cells_;
+  mutable std::unordered_map<uint64_t, size_t> indexOfId_;  // rebuilt when empty
+  GridSelection selection_;
+  GridLayout layout_;
+  int cellMode_ = kLightCells;
+  GridSize box_ = kDefaultBox;
+  int32_t scroll_ = 0;
+  bool layingOut_ = false;
+  CellCaptions captions_;
+  bool captionsLoaded_ = false;
+};
+
+}  // namespace zv
