@@ -20,7 +20,9 @@ bool WriteAt(HANDLE file, uint64_t offset, const void* data, size_t size) {
 }  // namespace
 
 ThumbPixelStore::ThumbPixelStore(size_t budgetBytes, std::string spillFolder)
-    : budget_(budgetBytes), spillFolder_(std::move(spillFolder)) {}
+    : budget_(budgetBytes), spillFolder_(std::move(spillFolder)) {
+  static_assert(sizeof(void*) > 4 || sizeof(Slot) <= 32, "a folder of 20,000 cells keeps its bookkeeping small");
+}
 
 void ThumbPixelStore::Clear() {
   slots_.clear();
