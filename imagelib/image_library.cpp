@@ -4,14 +4,17 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/pixels.h"
 #include "core/imagelib/tiff_writer.h"
+#include "imagelib/wic_decode.h"
 #include "win/gdi.h"
 #include "win/text_convert.h"
 
@@ -31,10 +34,23 @@ struct ImageObject {
 
 namespace {
 
+// Made and released by the user-interface thread (Bind, Unbind); a worker
+// thread uses its own factory (ThreadImaging), so only that thread reads it.
 ComPtr<IWICImagingFactory> g_factory;
-long g_liveImages = 0;  // one user-interface thread: no lock
+thread_local IWICImagingFactory* t_threadFactory = nullptr;
+// Handles are made and freed on worker threads too (the thumbnail maker's
+// callers may use the library there).
+std::atomic<long> g_liveImages{0};
 
-IWICImagingFactory* Factory() { return g_factory.Get(); }
+}  // namespace
+
+IWICImagingFactory* Factory() { return t_threadFactory != nullptr ? t_threadFactory : g_factory.Get(); }
+
+IWICImagingFactory* SetThreadFactory(IWICImagingFactory* factory) {
+  return std::exchange(t_threadFactory, factory);
+}
+
+namespace {
 
 bool SameFormat(const WICPixelFormatGUID& a, const WICPixelFormatGUID& b) { return IsEqualGUID(a, b) != FALSE; }
 
@@ -90,8 +106,8 @@ ComPtr<IWICBitmap> CmykToBgra(IWICBitmapSource* source, bool sixteenBit) {
   return out;
 }
 
-// An in-memory copy of `source` in `format` (or a plain copy when it is
-// already in it).
+}  // namespace
+
 ComPtr<IWICBitmap> ConvertedCopy(IWICBitmapSource* source, const WICPixelFormatGUID& format) {
   WICPixelFormatGUID have{};
   if (FAILED(source->GetPixelFormat(&have))) return nullptr;
@@ -114,6 +130,12 @@ ComPtr<IWICBitmap> ConvertedCopy(IWICBitmapSource* source, const WICPixelFormatG
   if (bgra == nullptr || SameFormat(format, GUID_WICPixelFormat32bppBGRA)) return bgra;
   return ConvertedCopy(bgra.Get(), format);
 }
+
+bool HoldsCmyk(const WICPixelFormatGUID& format) {
+  return SameFormat(format, GUID_WICPixelFormat32bppCMYK) || SameFormat(format, GUID_WICPixelFormat64bppCMYK);
+}
+
+namespace {
 
 // Reading the pixels of a 32-bit bitmap in place.
 class PixelLock {
@@ -177,42 +199,53 @@ const GUID* ContainerOf(ImageFormat format) {
   }
 }
 
-// Decodes the first frame of `path` into memory, so that the file is closed
-// when this returns. The headers are read first: a file of another format,
-// one whose size we would not hold, or one the decoder cannot read is turned
-// away before any decoder runs (Wine's JPEG decoder decodes the whole picture
-// as soon as it is made).
-ImageHandle Load(const char* path, ImageFormat wanted, UINT frameIndex = 0) {
-  if (Factory() == nullptr || path == nullptr) return nullptr;
+}  // namespace
+
+bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out) {
+  if (Factory() == nullptr || path == nullptr) return false;
   ImageHeader header;
-  if (!ProbeImageFile(path, &header)) return nullptr;
-  if (wanted != ImageFormat::kNone && header.format != wanted) return nullptr;
-  if (!header.decoderCanRead || !PixelSizeIsAllowed(header.width, header.height)) return nullptr;
+  if (!ProbeImageFile(path, &header)) return false;
+  if (wanted != ImageFormat::kNone && header.format != wanted) return false;
+  if (!header.decoderCanRead || !PixelSizeIsAllowed(header.width, header.height)) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICStream> stream;
-  if (FAILED(Factory()->CreateDecoder(*ContainerOf(header.format), nullptr, &decoder))) return nullptr;
+  if (FAILED(Factory()->CreateDecoder(*ContainerOf(header.format), nullptr, &decoder))) return false;
   if (FAILED(Factory()->CreateStream(&stream)) ||
       FAILED(stream->InitializeFromFilename(WidePath(path).c_str(), GENERIC_READ)))
-    return nullptr;
-  if (FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand))) return nullptr;
+    return false;
+  if (FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand))) return false;
   ComPtr<IWICBitmapFrameDecode> frame;
-  if (FAILED(decoder->GetFrame(frameIndex, &frame))) return nullptr;
+  if (FAILED(decoder->GetFrame(frameIndex, &frame))) return false;
   UINT w = 0, h = 0;
-  if (FAILED(frame->GetSize(&w, &h)) || !PixelSizeIsAllowed(w, h)) return nullptr;
-  double dpiX = 96, dpiY = 96;
-  frame->GetResolution(&dpiX, &dpiY);
+  if (FAILED(frame->GetSize(&w, &h)) || !PixelSizeIsAllowed(w, h)) return false;
+  out->dpiX = out->dpiY = 96;
+  frame->GetResolution(&out->dpiX, &out->dpiY);
+  out->frame = std::move(frame);
+  out->width = static_cast<int32_t>(w);
+  out->height = static_cast<int32_t>(h);
+  out->bits = header.bitsPerPixel;
+  return true;
+}
+
+namespace {
+
+// Decodes the first frame of `path` into memory, so that the file is closed
+// when this returns.
+ImageHandle Load(const char* path, ImageFormat wanted, UINT frameIndex = 0) {
+  DecodedFrame decoded;
+  if (!OpenFrame(path, wanted, frameIndex, &decoded)) return nullptr;
   ComPtr<IWICBitmap> bitmap;
-  if (FAILED(Factory()->CreateBitmapFromSource(frame.Get(), WICBitmapCacheOnLoad, &bitmap))) return nullptr;
+  if (FAILED(Factory()->CreateBitmapFromSource(decoded.frame.Get(), WICBitmapCacheOnLoad, &bitmap))) return nullptr;
   // The copy above read every pixel, so a decoder that opens a file but
   // cannot decode its strips (Wine's TIFF with JPEG or LZMA) has failed there.
   WICPixelFormatGUID format{};
   if (FAILED(bitmap->GetPixelFormat(&format))) return nullptr;
   // A CMYK picture is kept as BGRA: not every converter takes CMYK.
-  if (SameFormat(format, GUID_WICPixelFormat32bppCMYK) || SameFormat(format, GUID_WICPixelFormat64bppCMYK)) {
+  if (HoldsCmyk(format)) {
     bitmap = ConvertedCopy(bitmap.Get(), GUID_WICPixelFormat32bppBGRA);
     if (bitmap == nullptr) return nullptr;
   }
-  return NewObject(std::move(bitmap), header.bitsPerPixel, dpiX, dpiY);
+  return NewObject(std::move(bitmap), decoded.bits, decoded.dpiX, decoded.dpiY);
 }
 
 template <class Result, class Body>
@@ -479,6 +512,23 @@ ImageHandle IKResize(ImageHandle* image, int width, int height, int, int, int, i
                          [&](const auto& pixels, PixelImage* out) { return ResizePixels(pixels, width, height, out); });
 }
 
+bool ReadPixels32(ImageHandle image, PixelImage* out) {
+  if (Factory() == nullptr || image == nullptr || out == nullptr) return false;
+  return Guarded<bool>(false, [&] {
+    ComPtr<IWICBitmap> bgra = As32Bit(*image);
+    if (bgra == nullptr) return false;
+    PixelLock lock(bgra.Get());
+    if (!lock.ok()) return false;
+    const PixelView& v = lock.view();
+    PixelImage copy;
+    if (!AllocatePixels(&copy, v.width, v.height)) return false;
+    for (int32_t y = 0; y < v.height; ++y)
+      std::memcpy(copy.pixels.data() + static_cast<size_t>(y) * v.width, v.Row(y), static_cast<size_t>(v.width) * 4);
+    *out = std::move(copy);
+    return true;
+  });
+}
+
 HBITMAP IKBitmapFromDib(ImageHandle image) {
   if (Factory() == nullptr || image == nullptr) return nullptr;
   return Guarded<HBITMAP>(nullptr, [&]() -> HBITMAP {
@@ -561,6 +611,6 @@ void IKFreeMemory(ImageHandle image) {
   delete image;
 }
 
-long LiveImageCount() { return g_liveImages; }
+long LiveImageCount() { return g_liveImages.load(); }
 
 }  // namespace zv::imagelib

@@ -15,6 +15,8 @@
 
 #include <cstddef>
 
+#include "core/imagelib/pixels.h"
+
 namespace zv::imagelib {
 
 struct ImageObject;
@@ -65,6 +67,10 @@ int IKRotationEx(ImageHandle* image, ImageHandle* result, int angle, int mirrorL
 // where it shrinks, bilinear where it grows.
 ImageHandle IKResize(ImageHandle* image, int width, int height, int quality = 1, int reserved1 = 0, int reserved2 = 0,
                      int reserved3 = 0, int reserved4 = 0);
+
+// The pixels in 32 bits (B, G, R, A), as IKBitmapFromDib would show them;
+// false when there are none or memory runs out.
+bool ReadPixels32(ImageHandle image, PixelImage* out);
 
 // A device-dependent bitmap of the screen for display, owned by the caller
 // (DeleteObject); 0 on failure.

@@ -21,22 +21,9 @@ data=$ZV_BUILD/bench-listing
 src=$data/src
 folder=$data/files-$count
 
-# 40 distinct pictures, 10 per format, 1.0 to 12.0 megapixels: a grey
-# gradient with mild noise (photo-like, so PNG and LZW do not shrink it to
-# nothing). Made once; takes a minute or two.
-sizes="1152x864 1600x1200 2048x1536 2560x1920 2816x2112 3072x2304 3264x2448 3456x2592 3648x2736 4000x3000"
-if [ ! -f "$src/.done" ]; then
-  rm -rf "$src" && mkdir -p "$src"
-  i=0
-  for s in $sizes; do
-    convert -size "$s" gradient:white-gray60 -attenuate 0.15 +noise Gaussian -depth 8 "$src/p$i.png"
-    convert "$src/p$i.png" -quality 85 "$src/p$i.jpg"
-    convert "$src/p$i.png" -compress lzw "$src/p$i.tif"
-    convert "$src/p$i.png" bmp3:"$src/p$i.bmp"
-    i=$((i + 1))
-  done
-  touch "$src/.done"
-fi
+source "$(dirname "$0")/bench-pictures.sh"
+sizes=$bench_picture_sizes
+make_bench_pictures "$src"
 # The folder: `count` names, hard links to the 40 pictures in turn (each
 # name is its own directory entry; the page cache holds each picture once).
 if [ ! -d "$folder" ]; then

@@ -37,4 +37,27 @@ class OleSession {
   bool ok_;
 };
 
+// COM for the scope of a thread that is not the user-interface thread
+// (COINIT_MULTITHREADED for a worker). A thread that already runs COM in
+// another model keeps it (RPC_E_CHANGED_MODE): COM is usable, and nothing is
+// uninitialised at the end.
+class ComSession {
+ public:
+  explicit ComSession(DWORD model) {
+    const HRESULT hr = CoInitializeEx(nullptr, model);
+    paired_ = SUCCEEDED(hr);
+    usable_ = paired_ || hr == RPC_E_CHANGED_MODE;
+  }
+  ~ComSession() {
+    if (paired_) CoUninitialize();
+  }
+  ComSession(const ComSession&) = delete;
+  ComSession& operator=(const ComSession&) = delete;
+  bool ok() const { return usable_; }
+
+ private:
+  bool paired_;
+  bool usable_;
+};
+
 }  // namespace zv::win

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <new>
 #include <utility>
 
@@ -76,6 +77,33 @@ uint8_t ToByte(float v) {
   if (v <= 0.0f) return 0;
   if (v >= 255.0f) return 255;
   return static_cast<uint8_t>(v + 0.5f);
+}
+
+// The second pass of both resamplers: one output row from one summed row of
+// source values (4 floats a pixel).
+void SumAcross(const float* sum, const AxisFilter& across, int32_t newWidth, uint32_t* row) {
+  uint8_t* dst = reinterpret_cast<uint8_t*>(row);
+  for (int32_t x = 0; x < newWidth; ++x) {
+    const Taps& tx = across.taps[static_cast<size_t>(x)];
+    float c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+    const float* s = sum + static_cast<size_t>(tx.first) * 4;
+    const float* wts = across.weights.data() + tx.offset;
+    for (int32_t k = 0; k < tx.count; ++k, s += 4) {
+      c0 += wts[k] * s[0];
+      c1 += wts[k] * s[1];
+      c2 += wts[k] * s[2];
+      c3 += wts[k] * s[3];
+    }
+    dst[4 * x + 0] = ToByte(c0);
+    dst[4 * x + 1] = ToByte(c1);
+    dst[4 * x + 2] = ToByte(c2);
+    dst[4 * x + 3] = ToByte(c3);
+  }
+}
+
+// acc += w * row, value by value.
+void AddWeighted(float* acc, const uint8_t* row, float w, size_t count) {
+  for (size_t i = 0; i < count; ++i) acc[i] += w * static_cast<float>(row[i]);
 }
 
 }  // namespace
@@ -154,32 +182,110 @@ bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, 
       std::fill(sum.begin(), sum.end(), 0.0f);
       for (int32_t k = 0; k < ty.count; ++k) {
         const float w = down.weights[ty.offset + static_cast<size_t>(k)];
-        const uint8_t* src = reinterpret_cast<const uint8_t*>(source.Row(ty.first + k));
-        float* acc = sum.data();
-        for (size_t i = 0; i < rowValues; ++i) acc[i] += w * static_cast<float>(src[i]);
+        AddWeighted(sum.data(), reinterpret_cast<const uint8_t*>(source.Row(ty.first + k)), w, rowValues);
       }
-      uint8_t* dst = reinterpret_cast<uint8_t*>(result.pixels.data() + static_cast<size_t>(y) * newWidth);
-      for (int32_t x = 0; x < newWidth; ++x) {
-        const Taps& tx = across.taps[static_cast<size_t>(x)];
-        float c0 = 0, c1 = 0, c2 = 0, c3 = 0;
-        const float* s = sum.data() + static_cast<size_t>(tx.first) * 4;
-        const float* wts = across.weights.data() + tx.offset;
-        for (int32_t k = 0; k < tx.count; ++k, s += 4) {
-          c0 += wts[k] * s[0];
-          c1 += wts[k] * s[1];
-          c2 += wts[k] * s[2];
-          c3 += wts[k] * s[3];
-        }
-        dst[4 * x + 0] = ToByte(c0);
-        dst[4 * x + 1] = ToByte(c1);
-        dst[4 * x + 2] = ToByte(c2);
-        dst[4 * x + 3] = ToByte(c3);
-      }
+      SumAcross(sum.data(), across, newWidth, result.pixels.data() + static_cast<size_t>(y) * newWidth);
     }
   } catch (const std::bad_alloc&) {
     return false;
   }
   *out = std::move(result);
+  return true;
+}
+
+struct RowResampler::State {
+  int32_t sourceWidth = 0;
+  int32_t sourceHeight = 0;
+  int32_t newWidth = 0;
+  int32_t newHeight = 0;
+  AxisFilter across, down;
+  int32_t rowsTaken = 0;
+  // Output rows [finished, opened) are being summed, one accumulator each,
+  // front first; a source row belongs to two of them when shrinking, to a
+  // few more when enlarging.
+  int32_t finished = 0;
+  int32_t opened = 0;
+  std::deque<std::vector<float>> open;
+  std::vector<std::vector<float>> spare;  // finished accumulators, reused
+  PixelImage result;
+  bool failed = false;
+
+  void TakeRow(const uint8_t* row) {
+    const int32_t j = rowsTaken++;
+    const size_t values = static_cast<size_t>(sourceWidth) * 4;
+    while (opened < newHeight && down.taps[static_cast<size_t>(opened)].first <= j) {
+      if (spare.empty()) {
+        open.emplace_back(values, 0.0f);
+      } else {
+        open.push_back(std::move(spare.back()));
+        spare.pop_back();
+        std::fill(open.back().begin(), open.back().end(), 0.0f);
+      }
+      ++opened;
+    }
+    for (int32_t y = finished; y < opened; ++y) {
+      const Taps& t = down.taps[static_cast<size_t>(y)];
+      if (j < t.first || j >= t.first + t.count) continue;
+      AddWeighted(open[static_cast<size_t>(y - finished)].data(), row,
+                  down.weights[t.offset + static_cast<size_t>(j - t.first)], values);
+    }
+    while (finished < opened) {
+      const Taps& t = down.taps[static_cast<size_t>(finished)];
+      if (t.first + t.count - 1 > j) break;
+      SumAcross(open.front().data(), across, newWidth, result.pixels.data() + static_cast<size_t>(finished) * newWidth);
+      spare.push_back(std::move(open.front()));
+      open.pop_front();
+      ++finished;
+    }
+  }
+};
+
+RowResampler::RowResampler() = default;
+RowResampler::~RowResampler() = default;
+
+bool RowResampler::Start(int32_t sourceWidth, int32_t sourceHeight, int32_t newWidth, int32_t newHeight) {
+  state_.reset();
+  if (!PixelSizeIsAllowed(sourceWidth, sourceHeight) || !PixelSizeIsAllowed(newWidth, newHeight)) return false;
+  try {
+    auto state = std::make_unique<State>();
+    if (!AllocatePixels(&state->result, newWidth, newHeight)) return false;
+    state->sourceWidth = sourceWidth;
+    state->sourceHeight = sourceHeight;
+    state->newWidth = newWidth;
+    state->newHeight = newHeight;
+    BuildAxisFilter(sourceWidth, newWidth, &state->across);
+    BuildAxisFilter(sourceHeight, newHeight, &state->down);
+    state_ = std::move(state);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool RowResampler::AddRows(const PixelView& rows) {
+  if (state_ == nullptr || state_->failed) return false;
+  State& s = *state_;
+  if (rows.height == 0) return true;
+  if (rows.data == nullptr || rows.width != s.sourceWidth || rows.height < 0 ||
+      rows.height > s.sourceHeight - s.rowsTaken || rows.stride < static_cast<size_t>(rows.width) * 4)
+    return false;
+  try {
+    for (int32_t y = 0; y < rows.height; ++y) s.TakeRow(reinterpret_cast<const uint8_t*>(rows.Row(y)));
+  } catch (const std::bad_alloc&) {
+    s.failed = true;
+    return false;
+  }
+  return true;
+}
+
+int32_t RowResampler::RowsMissing() const { return state_ == nullptr ? 0 : state_->sourceHeight - state_->rowsTaken; }
+
+bool RowResampler::Finish(PixelImage* out) {
+  if (state_ == nullptr || state_->failed || state_->rowsTaken != state_->sourceHeight ||
+      state_->finished != state_->newHeight)
+    return false;
+  *out = std::move(state_->result);
+  state_.reset();
   return true;
 }
 

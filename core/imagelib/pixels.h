@@ -4,6 +4,7 @@
 // resampling (area averaging to shrink, bilinear to enlarge).
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace zv {
@@ -52,5 +53,33 @@ bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, boo
 // interpolated bilinearly between the two nearest source pixels (centres
 // aligned, edges clamped). The four bytes of a pixel are filtered alike.
 bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out);
+
+// ResizePixels for a source that arrives a few rows at a time, top to bottom
+// (a decoder read in strips), so that no whole 32-bit copy of it need exist.
+// The result equals ResizePixels' exactly: every output row sums the same
+// source rows with the same weights in the same order, only the loop runs
+// over source rows instead of output rows.
+class RowResampler {
+ public:
+  RowResampler();
+  ~RowResampler();
+  RowResampler(const RowResampler&) = delete;
+  RowResampler& operator=(const RowResampler&) = delete;
+
+  // Begins a picture (dropping any earlier one); false when a size is not
+  // allowed or memory runs out.
+  bool Start(int32_t sourceWidth, int32_t sourceHeight, int32_t newWidth, int32_t newHeight);
+  // Takes the next source rows: `rows` must be sourceWidth wide and no higher
+  // than the rows still missing. False for any other strip, before Start, or
+  // when memory runs out; after a failure the picture is lost.
+  bool AddRows(const PixelView& rows);
+  int32_t RowsMissing() const;
+  // Hands over the result once every source row was taken; false before.
+  bool Finish(PixelImage* out);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace zv

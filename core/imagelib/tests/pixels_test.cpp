@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "core/imagelib/probe_rules.h"
@@ -172,6 +174,84 @@ TEST(ResizePixels, RefusesSizesOutsideTheLimits) {
   PixelImage p;
   EXPECT_FALSE(AllocatePixels(&p, 70000, 70000));
   EXPECT_TRUE(p.pixels.empty());
+}
+
+// A picture of noise, so that every weight and every summing order shows.
+PixelImage Noise(int32_t w, int32_t h, uint32_t seed) {
+  PixelImage p;
+  EXPECT_TRUE(AllocatePixels(&p, w, h));
+  std::mt19937 random(seed);
+  for (uint32_t& v : p.pixels) v = random();
+  return p;
+}
+
+// Feeds `source` to a RowResampler in strips of the given heights, in turn.
+bool StreamResize(const PixelImage& source, int32_t w, int32_t h, const std::vector<int32_t>& strips, PixelImage* out) {
+  RowResampler resampler;
+  if (!resampler.Start(source.width, source.height, w, h)) return false;
+  PixelView all = ViewOf(source);
+  for (size_t i = 0; resampler.RowsMissing() > 0; ++i) {
+    PixelView strip = all;
+    strip.height = std::min(strips[i % strips.size()], resampler.RowsMissing());
+    strip.data = all.data + static_cast<size_t>(source.height - resampler.RowsMissing()) * all.stride;
+    if (!resampler.AddRows(strip)) return false;
+  }
+  return resampler.Finish(out);
+}
+
+TEST(RowResampler, EqualsResizePixelsForEveryRatioAndStrip) {
+  struct Case {
+    int32_t sw, sh, w, h;
+  } cases[] = {
+      {97, 61, 40, 25},    {97, 61, 120, 76},  {1600, 1200, 106, 80}, {61, 97, 3, 5},   {9, 4, 9, 4},
+      {100, 2, 10, 50},    {2, 100, 50, 10},   {1, 1, 7, 5},          {5, 7, 1, 1},     {13, 300, 13, 299},
+      {300, 13, 301, 14},  {64, 48, 64, 47},   {7, 3, 200, 90},       {4000, 30, 120, 1},
+  };
+  const std::vector<std::vector<int32_t>> strips = {{1}, {16}, {3, 1, 7, 2}, {100000}};
+  for (const Case& c : cases) {
+    const PixelImage src = Noise(c.sw, c.sh, uint32_t(c.sw * 31 + c.sh));
+    PixelImage expected;
+    ASSERT_TRUE(ResizePixels(ViewOf(src), c.w, c.h, &expected));
+    for (const auto& s : strips) {
+      PixelImage got;
+      ASSERT_TRUE(StreamResize(src, c.w, c.h, s, &got)) << c.sw << "x" << c.sh << " -> " << c.w << "x" << c.h;
+      EXPECT_EQ(got.width, c.w);
+      EXPECT_EQ(got.height, c.h);
+      EXPECT_TRUE(got.pixels == expected.pixels)
+          << c.sw << "x" << c.sh << " -> " << c.w << "x" << c.h << " in strips of " << s[0];
+    }
+  }
+}
+
+TEST(RowResampler, RefusesWrongStripsAndUnfinishedPictures) {
+  const PixelImage src = Noise(8, 6, 5);
+  PixelView all = ViewOf(src);
+  RowResampler r;
+  PixelImage out;
+  EXPECT_FALSE(r.AddRows(all)) << "before Start";
+  EXPECT_FALSE(r.Finish(&out));
+  EXPECT_FALSE(r.Start(8, 6, 0, 3));
+  EXPECT_FALSE(r.Start(70000, 1, 3, 3));
+  ASSERT_TRUE(r.Start(8, 6, 4, 3));
+  PixelView narrow = all;
+  narrow.width = 7;
+  EXPECT_FALSE(r.AddRows(narrow)) << "a strip of another width";
+  PixelView tight = all;
+  tight.stride = 16;
+  EXPECT_FALSE(r.AddRows(tight)) << "rows overlapping each other";
+  PixelView half = all;
+  half.height = 3;
+  ASSERT_TRUE(r.AddRows(half));
+  EXPECT_EQ(r.RowsMissing(), 3);
+  EXPECT_FALSE(r.Finish(&out)) << "rows are missing";
+  EXPECT_FALSE(r.AddRows(all)) << "more rows than the picture has";
+  half.data += 3 * all.stride;
+  ASSERT_TRUE(r.AddRows(half));
+  ASSERT_TRUE(r.Finish(&out));
+  PixelImage expected;
+  ASSERT_TRUE(ResizePixels(all, 4, 3, &expected));
+  EXPECT_EQ(out.pixels, expected.pixels);
+  EXPECT_FALSE(r.Finish(&out)) << "the result is handed over once";
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+#include "browser/thumb_workers.h"
+
+#include <algorithm>
+#include <new>
+#include <unordered_map>
+#include <utility>
+
+namespace zv {
+
+ThumbWorkers::ThumbWorkers(HWND target, UINT message, int threads) : target_(target), message_(message) {
+  if (threads <= 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+  threads_.reserve(static_cast<size_t>(threads));
+  for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+}
+
+ThumbWorkers::~ThumbWorkers() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    StartLocked(ThumbBox{}, {});
+  }
+  wake_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+void ThumbWorkers::StartLocked(ThumbBox box, std::vector<ThumbRequest> requests) {
+  ++generation_;
+  box_ = box;
+  queue_.assign(std::make_move_iterator(requests.begin()), std::make_move_iterator(requests.end()));
+  making_ = 0;  // what is being made belongs to the old batch now
+  results_.clear();
+}
+
+void ThumbWorkers::Start(ThumbBox box, std::vector<ThumbRequest> requests) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    StartLocked(box, std::move(requests));
+  }
+  wake_.notify_all();
+}
+
+void ThumbWorkers::Add(ThumbRequest request) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(std::move(request));
+  }
+  wake_.notify_one();
+}
+
+void ThumbWorkers::Prefer(const std::vector<uint64_t>& cellIds) {
+  std::unordered_map<uint64_t, size_t> rank;
+  for (size_t i = 0; i < cellIds.size(); ++i) rank.emplace(cellIds[i], i);  // the first mention counts
+  const size_t last = cellIds.size();
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::stable_sort(queue_.begin(), queue_.end(), [&](const ThumbRequest& a, const ThumbRequest& b) {
+    const auto ra = rank.find(a.cellId), rb = rank.find(b.cellId);
+    return (ra == rank.end() ? last : ra->second) < (rb == rank.end() ? last : rb->second);
+  });
+}
+
+void ThumbWorkers::Cancel() { Start(ThumbBox{}, {}); }
+
+std::vector<ThumbResult> ThumbWorkers::TakeResults() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  posted_ = false;
+  return std::exchange(results_, {});
+}
+
+size_t ThumbWorkers::Outstanding() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return queue_.size() + making_;
+}
+
+void ThumbWorkers::Work() {
+  imagelib::ThreadImaging imaging;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    if (stopping_) return;
+    ThumbRequest request = std::move(queue_.front());
+    queue_.pop_front();
+    const uint64_t generation = generation_;
+    const ThumbBox box = box_;
+    ++making_;
+    lock.unlock();
+
+    ThumbResult result;
+    result.cellId = request.cellId;
+    if (imaging.ok()) {
+      // A box beyond int32_t is no box a file may have; it fails like one past the pixel limit.
+      const auto side = [](uint32_t v) { return static_cast<int32_t>(std::min<uint32_t>(v, 0x7FFFFFFF)); };
+      if (auto made = imagelib::MakeThumbnail(request.path.c_str(), request.type, side(box.width), side(box.height))) {
+        result.ok = true;
+        result.thumbnail = std::move(*made);
+      }
+    }
+
+    lock.lock();
+    if (generation != generation_) continue;  // its batch was replaced: dropped
+    --making_;
+    try {
+      results_.push_back(std::move(result));
+    } catch (const std::bad_alloc&) {
+      continue;  // out of memory: this cell stays without a thumbnail
+    }
+    if (!posted_) posted_ = PostMessageA(target_, message_, 0, 0) != FALSE;
+  }
+}
+
+}  // namespace zv

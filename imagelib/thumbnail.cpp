@@ -1,0 +1,118 @@
+#include "imagelib/thumbnail.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "core/imagelib/image_header.h"
+#include "core/imagelib/probe_rules.h"
+#include "imagelib/wic_decode.h"
+
+namespace zv::imagelib {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// About 256 KiB of 32-bit rows a strip: large enough that the per-call cost
+// of the decoder and converter vanishes, small enough to stay in the cache
+// between the converter writing it and the resampler reading it.
+constexpr size_t kStripBytes = 256 * 1024;
+
+// Where the strips come from: the frame itself when it is 24-bit BGR (most
+// JPEG, PNG, TIFF and BMP files), expanded to BGRA here, which spares the
+// converter's own buffer and pass; else the 32-bit BGRA form of the frame
+// as ConvertTo32Bits makes it after a load: CMYK through our own copy (as
+// the loader keeps it), every other format through WIC's converter.
+struct StripSource {
+  ComPtr<IWICBitmapSource> source;
+  bool bgr24 = false;
+};
+
+bool OpenStrips(const DecodedFrame& decoded, StripSource* out) {
+  WICPixelFormatGUID format{};
+  if (FAILED(decoded.frame->GetPixelFormat(&format))) return false;
+  if (HoldsCmyk(format)) {
+    out->source = ConvertedCopy(decoded.frame.Get(), GUID_WICPixelFormat32bppBGRA);
+    return out->source != nullptr;
+  }
+  if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA) || IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+    out->source = decoded.frame;
+    out->bgr24 = IsEqualGUID(format, GUID_WICPixelFormat24bppBGR);
+    return true;
+  }
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(Factory()->CreateFormatConverter(&converter)) ||
+      FAILED(converter->Initialize(decoded.frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
+                                   0.0, WICBitmapPaletteTypeCustom)))
+    return false;
+  out->source = std::move(converter);
+  return true;
+}
+
+// B, G, R bytes to B, G, R, A pixels with A = 255, as WIC's converter does.
+void ExpandBgr(const uint8_t* bgr, size_t count, uint32_t* out) {
+  for (size_t i = 0; i < count; ++i, bgr += 3)
+    out[i] = 0xFF000000u | uint32_t{bgr[0]} | uint32_t{bgr[1]} << 8 | uint32_t{bgr[2]} << 16;
+}
+
+std::optional<Thumbnail> Make(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
+  if (type < static_cast<int>(ImageFormat::kPng) || type > static_cast<int>(ImageFormat::kJpeg)) return std::nullopt;
+  DecodedFrame decoded;
+  if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded)) return std::nullopt;
+  StripSource strips;
+  if (!OpenStrips(decoded, &strips)) return std::nullopt;
+
+  const int32_t w = decoded.width, h = decoded.height;
+  const PixelSize size =
+      boxWidth > 0 && boxHeight > 0 ? FitIntoBox(w, h, boxWidth, boxHeight) : PixelSize{w, h};
+  RowResampler resampler;
+  if (!resampler.Start(w, h, size.width, size.height)) return std::nullopt;
+  const size_t rowBytes = static_cast<size_t>(w) * 4;
+  const int32_t stripRows = static_cast<int32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, static_cast<size_t>(h)));
+  const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(stripRows);
+  std::vector<uint32_t> strip(pixels);
+  std::vector<uint8_t> bgr(strips.bgr24 ? pixels * 3 : 0);
+  for (int32_t y = 0; y < h; y += stripRows) {
+    const int32_t rows = std::min(stripRows, h - y);
+    const WICRect rect{0, y, w, rows};
+    // A decoder that opens a file but cannot decode its strips (Wine's TIFF
+    // with JPEG or LZMA) fails here, as the loader's full copy would.
+    const size_t readBytes = strips.bgr24 ? static_cast<size_t>(w) * 3 : rowBytes;
+    BYTE* target = strips.bgr24 ? bgr.data() : reinterpret_cast<BYTE*>(strip.data());
+    if (FAILED(strips.source->CopyPixels(&rect, static_cast<UINT>(readBytes), static_cast<UINT>(readBytes * rows),
+                                         target)))
+      return std::nullopt;
+    if (strips.bgr24) ExpandBgr(bgr.data(), static_cast<size_t>(w) * rows, strip.data());
+    const PixelView view{reinterpret_cast<const uint8_t*>(strip.data()), w, rows, rowBytes};
+    if (!resampler.AddRows(view)) return std::nullopt;
+  }
+  Thumbnail made;
+  if (!resampler.Finish(&made.pixels)) return std::nullopt;
+  made.info = PictureInfo{w, h, decoded.bits};
+  return made;
+}
+
+}  // namespace
+
+std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
+  try {
+    return Make(path, type, boxWidth, boxHeight);
+  } catch (...) {  // bad_alloc from a vector: no thumbnail
+    return std::nullopt;
+  }
+}
+
+ThreadImaging::ThreadImaging() : com_(COINIT_MULTITHREADED) {
+  if (!com_.ok() || FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_PPV_ARGS(&factory_))))
+    return;
+  previous_ = SetThreadFactory(factory_.Get());
+}
+
+ThreadImaging::~ThreadImaging() {
+  if (factory_ != nullptr) SetThreadFactory(previous_);
+}
+
+}  // namespace zv::imagelib

@@ -1,0 +1,56 @@
+#pragma once
+// Thumbnails made on worker threads as 32-bit pixels (no GDI object per
+// thumbnail): the file's frame is read in strips through a format converter
+// and each strip is summed into the resampler at once, so neither a whole
+// 32-bit copy nor a second pass over the picture is made. The pixels equal
+// those of FitPictureIntoBox(ConvertTo32Bits(LoadPicture(path, type)), w, h).
+//
+// Threads: every thread that makes thumbnails, other than the user-interface
+// thread while the library is bound, holds a ThreadImaging for as long as it
+// does. Each such thread has its own WIC imaging factory, made in its own
+// multithreaded COM apartment: no WIC object is shared between threads, and
+// the user-interface thread's factory (Bind, Unbind) is never touched by a
+// worker. While a ThreadImaging lives, the library's other operations on
+// that thread use its factory too.
+#include <windows.h>
+
+#include <wincodec.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "core/imagelib/pixels.h"
+#include "imagelib/picture_ops.h"
+#include "win/com.h"
+
+namespace zv::imagelib {
+
+struct Thumbnail {
+  PixelImage pixels;  // top-down B, G, R, A; the picture fitted into the box by FitIntoBox (small pictures enlarged)
+  PictureInfo info;   // the file's own width, height and bit depth (as ReadPictureInfo gives after LoadPicture)
+};
+
+// The thumbnail of an image file of type code `type` (0 PNG, 1 TIFF, 2 BMP,
+// 3 JPEG: ImageTypeFromPath). Nothing on any failure. A box side of 0 or
+// less gives the picture at its own size. Safe on any thread that holds a
+// ThreadImaging object.
+std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight);
+
+// Per-thread set-up for worker threads: CoInitializeEx (multithreaded) and
+// the thread's own WIC imaging factory; undone in the destructor. One per
+// thread, made and destroyed on that thread.
+class ThreadImaging {
+ public:
+  ThreadImaging();
+  ~ThreadImaging();
+  ThreadImaging(const ThreadImaging&) = delete;
+  ThreadImaging& operator=(const ThreadImaging&) = delete;
+  bool ok() const { return factory_ != nullptr; }
+
+ private:
+  win::ComSession com_;
+  win::ComPtr<IWICImagingFactory> factory_;
+  IWICImagingFactory* previous_ = nullptr;
+};
+
+}  // namespace zv::imagelib

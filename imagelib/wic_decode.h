@@ -1,0 +1,47 @@
+#pragma once
+// What the library's loaders share with the thumbnail maker, inside
+// imagelib/ only: the factory of the calling thread, opening a file's frame
+// after the header checks, and the conversions a frame may need.
+#include <windows.h>
+
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+
+#include "core/imagelib/image_header.h"
+
+namespace zv::imagelib {
+
+// The factory the calling thread uses: its own when it set one (a worker
+// thread's ThreadImaging), else the one Bind made on the user-interface
+// thread; null when neither exists.
+IWICImagingFactory* Factory();
+// Sets the calling thread's own factory (null: none) and answers the one
+// it replaces; the caller keeps it alive while it is set.
+IWICImagingFactory* SetThreadFactory(IWICImagingFactory* factory);
+
+struct DecodedFrame {
+  Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
+  int32_t width = 0;
+  int32_t height = 0;
+  int bits = 0;  // the file's own depth, from its headers
+  double dpiX = 96.0;
+  double dpiY = 96.0;
+};
+
+// Opens frame `frameIndex` of `path` for decoding. The headers are read
+// first: a file of another format (kNone takes any of ours), one whose size
+// we would not hold, or one the decoder cannot read is turned away before
+// any decoder runs (Wine's JPEG decoder decodes the whole picture as soon as
+// it is made). A decoder that fails on the pixels fails at CopyPixels.
+bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out);
+
+// The layouts that not every format converter takes.
+bool HoldsCmyk(const WICPixelFormatGUID& format);
+
+// An in-memory copy of `source` in `format` (or a plain copy when it is
+// already in it); CMYK by our own rule where the converter refuses it.
+Microsoft::WRL::ComPtr<IWICBitmap> ConvertedCopy(IWICBitmapSource* source, const WICPixelFormatGUID& format);
+
+}  // namespace zv::imagelib
