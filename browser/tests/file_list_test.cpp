@@ -164,6 +164,7 @@ TEST_F(FileListTest, RefreshDropsVanishedFilesAndAppendsNewOnesAtTheEnd) {
   // The user selects e.bmp; it becomes the current item at once (the status follows later).
   ListView_SetItemState(view_.list(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ASSERT_EQ(view.currentItem(), 2);
+  view_.WaitForThumbnails();
 
   ASSERT_TRUE(DeleteFileA(folder_.File("c.png").c_str()));
   Copy({{"png_rgb24.png", "b.png"}, {"fit_100x50.png", "a.png"}});  // b is new; a is rewritten in place

@@ -34,6 +34,11 @@ bool ViewUnderTest::Open() {
   return view_->listControl() != nullptr;
 }
 
+void ViewUnderTest::WaitForThumbnails() {
+  for (int i = 0; i < 2000 && view_->gridPresenter().outstanding() > 0; ++i) PumpFor(10);
+  Pump();
+}
+
 void ViewUnderTest::Close() {
   view_.reset();
   host_.Destroy();

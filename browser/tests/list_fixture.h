@@ -44,6 +44,9 @@ class ViewUnderTest {
   // Destroys the view (it writes its settings back) and the host.
   void Close();
   CFileListView& view() { return *view_; }
+  // Pumps messages until the grid's workers have made every thumbnail
+  // (they hold the pictures open while they decode them).
+  void WaitForThumbnails();
   RecordingListHost& host() { return listHost_; }
   HWND list() const { return view_->listControl(); }
 

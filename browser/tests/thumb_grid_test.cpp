@@ -260,16 +260,14 @@ class GridCacheTest : public ::testing::Test {
     ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", folder_.File("a.png")));
     ASSERT_TRUE(test::CopyZooFile("jpeg_huge.jpg", folder_.File("b.jpg")));  // listed, too large to decode
     WriteBmp(folder_.File("c.bmp"), 240, 120);
+    ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", other_.File("x.bmp")));
   }
   void TearDown() override { view_.Close(); }
   CFileListView& Open() {
     EXPECT_TRUE(view_.Open());
     return view_.view();
   }
-  void WaitForThumbnails() {
-    for (int i = 0; i < 1000 && view_.view().gridPresenter().outstanding() > 0; ++i) test::PumpFor(10);
-    test::Pump();
-  }
+  void WaitForThumbnails() { view_.WaitForThumbnails(); }
   ThumbState StateOf(const char* name) {
     const CThumbnailGrid& grid = view_.view().gridPresenter().grid();
     for (size_t i = 0; i < grid.size(); ++i)

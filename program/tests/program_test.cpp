@@ -63,7 +63,8 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   CMainFrame& frame = Open(0);
   const std::set<int> working = {ID_VIEW_FOLDERTREE, ID_VIEW_PREVIEW,  ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
                                  ID_APP_EXIT,        ID_HELP_INDEX,    ID_HELP_INFORMATION, ID_VIEW_REFRESH,
-                                 ID_VIEW_LIST};
+                                 ID_VIEW_LIST,       ID_VIEW_LIGHTTHUMB, ID_VIEW_DETAILTHUMB, ID_VIEW_THUMBSMALL,
+                                 ID_VIEW_THUMBMEDIUM, ID_VIEW_THUMBLARGE};
   for (const CommandInfo& c : CommandTable()) {
     if (c.id == ID_VIEW_CUSTOMIZE) continue;  // nothing invokes the toolbar customisation
     EXPECT_EQ(win::QueryCommand(frame, c.id).enabled(), working.count(c.id) == 1) << c.id;
@@ -72,8 +73,7 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   for (const char* name : {"a.png", "b.png"}) ASSERT_TRUE(test::CopyZooFile("png_grey8.png", folder_.File(name)));
   View().SetFolder(folder_.path().c_str());
   ASSERT_EQ(View().ItemCount(), 2u);
-  // Ctrl+A while the grid's blank stand-in shows: the accelerator reaches a
-  // disabled command, which must not run.
+  // Ctrl+A while the grid shows: the accelerator selects every cell.
   MSG key{View().hwnd(), WM_KEYDOWN, 'A', 0};
   BYTE keys[256] = {};
   GetKeyboardState(keys);
@@ -83,15 +83,17 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
   test::Pump();
-  EXPECT_EQ(View().GetSelectedCount(), 0) << "select all is disabled without a visible selection";
+  EXPECT_EQ(View().GetSelectedCount(), 2);
+  EXPECT_EQ(View().gridPresenter().grid().GetSelection(), (std::vector<char>{1, 1}));
 
   // A control's notification that carries a command's id is no command.
   Send(ID_VIEW_LIST, EN_CHANGE, View().hwnd());
   EXPECT_NE(View().viewMode(), kListMode);
   Send(ID_VIEW_LIST);
   EXPECT_EQ(View().viewMode(), kListMode);
-  Send(ID_EDIT_SELECTALL);
-  EXPECT_EQ(View().GetSelectedCount(), 2) << "enabled now that the rows show";
+  EXPECT_EQ(ListView_GetSelectedCount(View().listControl()), 2u) << "the rows show the grid's selection";
+  Send(ID_VIEW_THUMBLARGE);
+  EXPECT_EQ(View().thumbSize(), 0) << "a thumbnail size is disabled in list mode and does not run";
 }
 
 TEST_F(ProgramFrameTest, RefreshReadsTheFolderTreeAndTheFolderAgain) {
