@@ -156,7 +156,7 @@ void CFileListView::OnDestroy() {
   StopTimer(IDT_STATUS_UPDATE);
   if (created_) {
     WriteBackSettings();
-    grid_.SaveCache();
+    grid_.LeaveFolder();
   }
   presenters_.clear();
   created_ = false;
@@ -177,7 +177,7 @@ void CFileListView::WriteBackSettings() {
 
 void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
-  grid_.SaveCache();  // the thumbnails of the folder being left
+  grid_.LeaveFolder();  // its thumbnails saved, and none of its pictures held open
   model_.OpenFolder(folder, sortKey_, sortDir_);
   times_ = model_.lastListingTimes();
   UpdateStatus();

@@ -120,6 +120,11 @@ void GridPresenter::Request(ThumbRequest request) {
   ++requested_;
 }
 
+void GridPresenter::LeaveFolder() {
+  SaveCache();
+  if (workers_) workers_->CancelAndWait();
+}
+
 void GridPresenter::SaveCache() {
   if (!filled_ || folder_.empty() || grid_.size() == 0 || cacheClean_) return;
   const bool saved = cache_.Save(

@@ -39,9 +39,10 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void SetCellMode(int mode) { grid_.SetCellMode(mode); }
   // A new box: every thumbnail is made again (the cache holds another size).
   void SetThumbSize(int thumbSize);
-  // Writes the listed folder's thumbnails into its cache file; called before
-  // the folder is left and when the view closes. Nothing when nothing changed.
-  void SaveCache();
+  // Before the folder is left (or its files replaced): writes its
+  // thumbnails into its cache file (nothing when nothing changed) and stops
+  // the workers, so that no picture of it is held open.
+  void LeaveFolder();
   // Makes the thumbnail of record `index` again from its file.
   void ReloadCell(size_t index);
 
@@ -65,6 +66,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
 
   void Fill();
   void Forget();
+  void SaveCache();
   ThumbRequest RequestFor(uint64_t cellId, const FileListItem& record) const;
   void Request(ThumbRequest request);
 

@@ -60,6 +60,12 @@ void ThumbWorkers::Prefer(const std::vector<uint64_t>& cellIds) {
 
 void ThumbWorkers::Cancel() { Start(ThumbBox{}, {}); }
 
+void ThumbWorkers::CancelAndWait() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  StartLocked(ThumbBox{}, {});
+  idle_.wait(lock, [this] { return running_ == 0; });
+}
+
 std::vector<ThumbResult> ThumbWorkers::TakeResults() {
   std::lock_guard<std::mutex> lock(mutex_);
   posted_ = false;
@@ -82,6 +88,7 @@ void ThumbWorkers::Work() {
     const uint64_t generation = generation_;
     const ThumbBox box = box_;
     ++making_;
+    ++running_;
     lock.unlock();
 
     ThumbResult result;
@@ -96,6 +103,7 @@ void ThumbWorkers::Work() {
     }
 
     lock.lock();
+    if (--running_ == 0) idle_.notify_all();
     if (generation != generation_) continue;  // its batch was replaced: dropped
     --making_;
     try {

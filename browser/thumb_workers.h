@@ -54,6 +54,9 @@ class ThumbWorkers {
   // their order after them. Unknown ids are ignored.
   void Prefer(const std::vector<uint64_t>& cellIds);
   void Cancel();  // like Start with nothing
+  // Cancel, then wait until no worker is decoding any more, so that no
+  // picture is held open (before a folder's files are deleted or replaced).
+  void CancelAndWait();
   // User-interface thread; only results of the current batch.
   std::vector<ThumbResult> TakeResults();
   // Requests of the current batch queued or being made.
@@ -72,6 +75,8 @@ class ThumbWorkers {
   ThumbBox box_;
   std::deque<ThumbRequest> queue_;
   size_t making_ = 0;  // requests of the current batch being made now
+  size_t running_ = 0;  // decodes running now, of any batch
+  std::condition_variable idle_;  // running_ went to 0
   std::vector<ThumbResult> results_;
   bool posted_ = false;
   bool stopping_ = false;

@@ -132,6 +132,19 @@ TEST(ThumbWorkers, ANewBatchOrCancelDropsTheOldOnesResults) {
   Sleep(300);  // let the running decode end
   target.TakeMessages();
   EXPECT_TRUE(workers.TakeResults().empty()) << "its result is dropped";
+
+  // After CancelAndWait no picture is held open: a folder's files can go.
+  test::ScratchFolder scratch;
+  std::vector<ThumbRequest> copies;
+  for (uint64_t id = 1; id <= 3; ++id) {
+    const std::string path = scratch.File(std::to_string(id) + ".png");
+    ASSERT_TRUE(CopyFileA(ZooPath("stroke_1600x1200.png").c_str(), path.c_str(), FALSE));
+    copies.push_back({id, path, 0});
+  }
+  workers.Start(kBox, copies);
+  Sleep(30);
+  workers.CancelAndWait();
+  for (const ThumbRequest& r : copies) EXPECT_TRUE(DeleteFileA(r.path.c_str())) << r.path;
 }
 
 TEST(ThumbWorkers, PreferredCellsComeFirstInTheirOrder) {
