@@ -103,7 +103,9 @@ bool ReadImageRecord(const std::string& folder, const std::string& name, const I
   FileSizeAndTime file;
   {
     PhaseTimer timer(times.fileInfo);
-    if (!GetFileSizeAndTime(item.path, file)) return false;
+    // Shared: the probe has read the file already, and the listing's own
+    // threads may have another name of the same file (a hard link) open.
+    if (!GetSharedFileSizeAndTime(item.path, file)) return false;
   }
   item.lastWrite = {file.lastWrite.dwLowDateTime, file.lastWrite.dwHighDateTime};
   item.fileSize = file.sizeLow;

@@ -15,8 +15,7 @@ win::UniqueFile OpenForReading(const std::string& path) {
 
 bool FileExists(const std::string& path) { return static_cast<bool>(OpenForReading(path)); }
 
-bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
-  win::UniqueFile file = OpenForReading(path);
+static bool SizeAndTimeOf(const win::UniqueFile& file, FileSizeAndTime& out) {
   if (!file) return false;
   DWORD high = 0;
   DWORD low = GetFileSize(file.get(), &high);
@@ -25,6 +24,17 @@ bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
     return false;
   out = {low, high, written};
   return true;
+}
+
+bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
+  return SizeAndTimeOf(OpenForReading(path), out);
+}
+
+bool GetSharedFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
+  constexpr DWORD kAnySharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  return SizeAndTimeOf(win::UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, kAnySharing, nullptr, OPEN_EXISTING,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr)),
+                       out);
 }
 
 bool IsFolderWritable(const std::string& folder) {

@@ -54,6 +54,21 @@ TEST(ReadImageRecords, GivesWhatTheSerialReadGivesInTheOrderOfTheNames) {
   EXPECT_TRUE(SameRecord(one[0], serial[0]));
 }
 
+TEST(ReadImageRecords, EveryNameOfAFileWithManyNamesIsListed) {
+  // Hard links: the workers open the same file under different names at
+  // the same time.
+  test::ScratchFolder scratch;
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) {
+    names.push_back("link" + std::to_string(i) + ".jpg");
+    const std::string path = scratch.File(names.back());
+    ASSERT_TRUE(i == 0 ? CopyFileA(test::ZooPath("jpeg_baseline.jpg").c_str(), path.c_str(), FALSE)
+                       : CreateHardLinkA(path.c_str(), scratch.File(names[0]).c_str(), nullptr));
+  }
+  ListingTimes times;
+  EXPECT_EQ(ReadImageRecords(scratch.path(), names, times).size(), names.size());
+}
+
 // A 16 x 16 icon file of one colour.
 std::string IconFile(uint8_t blue) {
   std::string ico = {0, 0, 1, 0, 1, 0};                          // ICONDIR: type 1, one image
