@@ -72,13 +72,7 @@ std::string DetailValue(int row, const GridCell& cell, const CellCaptions& capti
 
 void DrawPixels(HDC dc, int x, int y, const PixelImage& pixels) {
   if (pixels.width <= 0 || pixels.height <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = pixels.width;
-  info.bmiHeader.biHeight = -pixels.height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = win::TopDownDib32(pixels.width, pixels.height);
   SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(pixels.width), static_cast<DWORD>(pixels.height), 0, 0, 0,
                     static_cast<UINT>(pixels.height), pixels.pixels.data(), &info, DIB_RGB_COLORS);
 }

@@ -547,13 +547,7 @@ HBITMAP IKBitmapFromDib(ImageHandle image) {
         std::memcpy(packed.data() + static_cast<size_t>(y) * v.width * 4, v.Row(y), static_cast<size_t>(v.width) * 4);
       bits = packed.data();
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = v.width;
-    info.bmiHeader.biHeight = -v.height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = win::TopDownDib32(v.width, v.height);
     win::WindowDC screen(nullptr);
     if (screen.get() == nullptr) return static_cast<HBITMAP>(nullptr);
     return CreateDIBitmap(screen.get(), &info.bmiHeader, CBM_INIT, bits, &info, DIB_RGB_COLORS);

@@ -5,6 +5,18 @@
 
 namespace zv::win {
 
+// The header of a 32-bit DIB of width x height whose rows run top down.
+inline BITMAPINFO TopDownDib32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 // GetDC / ReleaseDC; a null window gives the screen.
 class WindowDC {
  public:

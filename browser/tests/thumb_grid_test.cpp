@@ -28,8 +28,7 @@ namespace {
 class DibCanvas {
  public:
   DibCanvas(int width, int height) : width_(width) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const BITMAPINFO info = win::TopDownDib32(width, height);
     bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
     selected_.emplace(dc_.get(), bitmap_.get());
   }
