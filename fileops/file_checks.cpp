@@ -15,8 +15,12 @@ win::UniqueFile OpenForReading(const std::string& path) {
 
 bool FileExists(const std::string& path) { return static_cast<bool>(OpenForReading(path)); }
 
+// Other readers are let in: the listing reads several files at once, and two
+// names of one file (hard links) or a picture being decoded meanwhile must
+// not make each other vanish from the list.
 bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
-  win::UniqueFile file = OpenForReading(path);
+  win::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD high = 0;
   DWORD low = GetFileSize(file.get(), &high);

@@ -16,7 +16,8 @@ struct FileSizeAndTime {
 // True when the file opens for reading without sharing. A file that another
 // program holds open without sharing counts as absent; so does a folder.
 bool FileExists(const std::string& path);
-// Size and last-write time of a file that opens the same way.
+// Size and last-write time of a file that opens for reading while others
+// may read it too: one held open without sharing or being written gives false.
 bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out);
 // True when a probe file "___zv_temp___" can be made in the folder; the
 // probe is deleted again.

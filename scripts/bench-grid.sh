@@ -11,7 +11,7 @@
 #  3. 20,000 small pictures (hard links) in each box size: cell states,
 #     windows, GDI objects, handles, private memory; folder switches.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, or many)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -19,6 +19,7 @@ source "$(dirname "$0")/bench-pictures.sh"
 reopens=${1:-10}
 switches=${2:-100}
 large=${3:-20000}
+parts=${4:-all}
 cmake --build "$ZV_WINE_TREE" --target grid_bench >/dev/null
 bench=$ZV_WINE_TREE/browser/grid_bench.exe
 thumbs=$ZV_WINE_TREE/browser/Thumbs  # ThumbCacheStore's folder beside the exe
@@ -69,6 +70,7 @@ echo "== $(date -u '+%Y-%m-%d %H:%M UTC'); $(nproc) CPUs, $(grep -m1 'model name
 echo "== load average before: $(cut -d' ' -f1-3 /proc/loadavg) (the machine is shared: other jobs take CPU too)"
 started=$(date +%s)
 
+if [ "$parts" = all ]; then
 echo "== 1,000 mixed 1-12 MP pictures: cold, then reopened from the cache ($reopens counted reopens)"
 rm -rf "$thumbs"
 run thousand "$(win "$thousand")" "$(win "$data/empty")" "$reopens"
@@ -89,6 +91,7 @@ rm -rf "$thumbs"
 run respond "$(win "$thousand")" "$(win "$data/empty")"
 echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+fi
 for size in 0 1 2; do
   echo "== $large small pictures, box size $size"
   rm -rf "$thumbs"

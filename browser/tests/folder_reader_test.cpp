@@ -54,6 +54,32 @@ TEST(ReadImageRecords, GivesWhatTheSerialReadGivesInTheOrderOfTheNames) {
   EXPECT_TRUE(SameRecord(one[0], serial[0]));
 }
 
+// Two listing workers may open two names of one file (hard links) at once,
+// and a thumbnail worker may be decoding a picture meanwhile: readers that
+// share reading never hide a file; a file held without sharing is not listed.
+TEST(ReadImageRecords, AFileOthersReadIsListedOneHeldWithoutSharingIsNot) {
+  const std::string folder = test::ZooFolder();
+  const ImageProbe probe;
+  ListingTimes times;
+  std::string name;
+  for (const test::ZooFile& file : test::ReadZooManifest()) {
+    FileListItem record{};
+    if (file.expectation == "load" && ReadImageRecord(folder, file.name, probe, record, times)) {
+      name = file.name;
+      break;
+    }
+  }
+  ASSERT_FALSE(name.empty());
+  const std::string path = folder + "\\" + name;
+  for (const DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{0}}) {
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const size_t listed = ReadImageRecords(folder, {name, name}, times).size();
+    CloseHandle(held);
+    EXPECT_EQ(listed, share == 0 ? 0u : 2u) << "held with share mode " << share;
+  }
+}
+
 // A 16 x 16 icon file of one colour.
 std::string IconFile(uint8_t blue) {
   std::string ico = {0, 0, 1, 0, 1, 0};                          // ICONDIR: type 1, one image
