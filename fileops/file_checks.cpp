@@ -31,9 +31,8 @@ bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
 }
 
 bool GetSharedFileSizeAndTime(const std::string& path, FileSizeAndTime& out) {
-  constexpr DWORD kAnySharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  return SizeAndTimeOf(win::UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, kAnySharing, nullptr, OPEN_EXISTING,
-                                                   FILE_ATTRIBUTE_NORMAL, nullptr)),
+  return SizeAndTimeOf(win::UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
                        out);
 }
 

@@ -18,8 +18,9 @@ struct FileSizeAndTime {
 bool FileExists(const std::string& path);
 // Size and last-write time of a file that opens the same way.
 bool GetFileSizeAndTime(const std::string& path, FileSizeAndTime& out);
-// The same for a file that opens with every kind of sharing: one that others
-// (or this program's own threads) are reading at the same time is counted.
+// The same for a file that opens while others read it too: one that others
+// (or this program's own threads) are reading is counted; one held open
+// without sharing or being written gives false.
 bool GetSharedFileSizeAndTime(const std::string& path, FileSizeAndTime& out);
 // True when a probe file "___zv_temp___" can be made in the folder; the
 // probe is deleted again.

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Thumbnail grid benchmark under Wine (browser/bench/grid_bench.cpp), the
+# real file list view in light mode, small box, in a 1000 x 700 window:
+#  1. 1,000 mixed 1-12 MP pictures (the listing benchmark's folder): made
+#     cold (first screenful, all), then reopened from the thumbnail cache;
+#     side by side, vipsthumbnail --size 120x80 natively over the same files
+#     (Debian libvips-tools, installed here for the benchmark only; it is no
+#     dependency of the project);
+#  2. a cold fill while a second process sends WM_NULL to the grid every
+#     10 ms, and page-downs timed during and after it;
+#  3. 20,000 small pictures (hard links) in each box size: cell states,
+#     windows, GDI objects, handles, private memory; folder switches.
+# Figures for docs/performance.md; not a test, CTest does not run it.
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, or many)]
+# Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/bench-pictures.sh"
+reopens=${1:-10}
+switches=${2:-100}
+large=${3:-20000}
+parts=${4:-all}
+cmake --build "$ZV_WINE_TREE" --target grid_bench >/dev/null
+bench=$ZV_WINE_TREE/browser/grid_bench.exe
+thumbs=$ZV_WINE_TREE/browser/Thumbs  # ThumbCacheStore's folder beside the exe
+src=$ZV_BUILD/bench-listing/src      # the listing benchmark's 40 pictures
+data=$ZV_BUILD/bench-grid
+win() { local p=$1; echo "Z:${p//\//\\}"; }
+run() { bash "$ZV_ROOT/scripts/wine-env.sh" exec "$bench" "$@" </dev/null 2>/dev/null; }
+# links <folder> <count> <pictures...>: `count` names, hard links to the pictures in turn
+links() {
+  local folder=$1 count=$2; shift 2
+  [ -d "$folder" ] && return 0
+  python3 - "$folder.tmp" "$count" "$@" <<'EOF'
+import os, sys
+folder, count, pictures = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+os.makedirs(folder, exist_ok=True)
+for n in range(count):
+    p = pictures[n % len(pictures)]
+    os.link(p, os.path.join(folder, "IMG_%05d%s" % (n, os.path.splitext(p)[1])))
+EOF
+  mv "$folder.tmp" "$folder"
+}
+
+if ! command -v vipsthumbnail >/dev/null; then
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libvips-tools >/dev/null
+fi
+make_bench_pictures "$src"
+mapfile -t pictures < <(ls "$src"/p*.*)
+thousand=$ZV_BUILD/bench-listing/files-1000  # the same names as bench-listing.sh makes
+links "$thousand" 1000 "${pictures[@]}"
+mkdir -p "$data/empty"
+# The large folder: 8 small pictures (320 x 240, two of each format) under
+# `large` names; the small folder: 10 names.
+if [ ! -f "$data/small-src/.done" ]; then
+  rm -rf "$data/small-src" && mkdir -p "$data/small-src"
+  for i in 0 1; do
+    convert -size 320x240 gradient:white-gray$((40 + 20 * i)) -attenuate 0.15 +noise Gaussian -depth 8 "$data/small-src/s$i.png"
+    convert "$data/small-src/s$i.png" -quality 85 "$data/small-src/s$i.jpg"
+    convert "$data/small-src/s$i.png" -compress lzw "$data/small-src/s$i.tif"
+    convert "$data/small-src/s$i.png" bmp3:"$data/small-src/s$i.bmp"
+  done
+  touch "$data/small-src/.done"
+fi
+links "$data/files-$large" "$large" "$data"/small-src/s*.*
+links "$data/files-10" 10 "$data"/small-src/s*.*
+
+bash "$ZV_ROOT/scripts/wine-env.sh" start
+echo "== $(date -u '+%Y-%m-%d %H:%M UTC'); $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(wine --version 2>/dev/null || true); $ZV_ARCH build"
+echo "== load average before: $(cut -d' ' -f1-3 /proc/loadavg) (the machine is shared: other jobs take CPU too)"
+started=$(date +%s)
+
+if [ "$parts" = all ]; then
+echo "== 1,000 mixed 1-12 MP pictures: cold, then reopened from the cache ($reopens counted reopens)"
+rm -rf "$thumbs"
+run thousand "$(win "$thousand")" "$(win "$data/empty")" "$reopens"
+echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+echo "== vipsthumbnail --size 120x80 over the same 1,000 files, natively ($(vips --version))"
+out=$data/vips-out
+rm -rf "$out" && mkdir -p "$out"
+start=$(date +%s.%N)
+(cd "$thousand" && ls | xargs vipsthumbnail --size 120x80 -o "$out/%s.jpg")
+end=$(date +%s.%N)
+made=$(ls "$out" | wc -l)
+echo "vipsthumbnail: $made thumbnails in $(echo "$end - $start" | bc -l | xargs printf '%.2f') s ($(echo "$made / ($end - $start)" | bc -l | xargs printf '%.1f')/s)"
+echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+echo "== responsiveness during a cold fill of the 1,000"
+rm -rf "$thumbs"
+run respond "$(win "$thousand")" "$(win "$data/empty")"
+echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+fi
+for size in 0 1 2; do
+  echo "== $large small pictures, box size $size"
+  rm -rf "$thumbs"
+  n=0
+  [ "$size" = 0 ] && n=$switches  # the switches once, in the smallest box
+  run many "$(win "$data/files-$large")" "$(win "$data/files-10")" "$size" "$n"
+  echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+done
+rm -rf "$thumbs"
+echo "== total run time: $(( $(date +%s) - started )) s"
