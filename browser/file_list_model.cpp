@@ -44,7 +44,8 @@ void FileListModel::ReadFolder() {
     names = win::ListedFileNames(folder_);
   }
   times_.namesSeen = static_cast<int>(names.size());
-  for (const FileListItem& record : ReadImageRecords(folder_, names, times_)) items_.Append(record);
+  const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
+  for (const FileListItem& record : ReadImageRecords(folder_, names, times_, known)) items_.Append(record);
   times_.listed = static_cast<int>(items_.size());
 }
 

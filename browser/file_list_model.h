@@ -3,6 +3,7 @@
 // the mirror state of a copyboard folder, and the listing and refresh that
 // fill it from the file system. It owns no window; the file list view tells
 // its presenters what changed.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ class FileListModel {
   // In mirror mode new board files are copied into the mirror first.
   RefreshChanges Refresh();
 
+  // Asked for each folder about to be listed: which of its files are known
+  // unchanged since they were last listed (see KnownFile); none by default.
+  using KnownFilesOf = std::function<KnownFile(const std::string& folder)>;
+  void SetKnownFiles(KnownFilesOf provider) { knownFiles_ = std::move(provider); }
+
   FileListItems& items() { return items_; }
   const FileListItems& items() const { return items_; }
   // The folder listed (the mirror folder in mirror mode); empty when none.
@@ -48,6 +54,7 @@ class FileListModel {
   std::string folder_;
   MirrorState mirror_;
   ListingTimes times_;
+  KnownFilesOf knownFiles_;
 };
 
 }  // namespace zv

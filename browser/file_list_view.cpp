@@ -27,7 +27,9 @@ CFileListView::CFileListView(EnvSet& settings)
       model_(settings),
       list_(model_.items(), *this),
       grid_(model_, *this, thumbCache_),
-      fileCommands_(*this) {}
+      fileCommands_(*this) {
+  model_.SetKnownFiles([this](const std::string& folder) { return grid_.PreloadCache(folder); });
+}
 
 // Destroyed here, while OnDestroy can still write the settings back.
 CFileListView::~CFileListView() { Destroy(); }

@@ -29,15 +29,16 @@ double SecondsSince(const LARGE_INTEGER& start) {
 // The shared state of ReadImageRecords' workers; each takes the next name
 // until none is left and writes only its names' slots and its own times.
 struct RecordWork {
-  RecordWork(const std::string& inFolder, const std::vector<std::string>& inNames, size_t workers)
-      : folder(inFolder), names(inNames), records(names.size()), found(names.size()), times(workers),
-        failures(workers) {}
+  RecordWork(const std::string& inFolder, const std::vector<std::string>& inNames, const KnownFile& inKnown,
+             size_t workers)
+      : folder(inFolder), names(inNames), known(inKnown), records(names.size()), found(names.size()),
+        times(workers), failures(workers) {}
 
   void Run(size_t worker) {
     try {
       const ImageProbe probe(display);
       for (size_t i; (i = next.fetch_add(1)) < names.size();)
-        found[i] = ReadImageRecord(folder, names[i], probe, records[i], times[worker]);
+        found[i] = ReadImageRecord(folder, names[i], probe, records[i], times[worker], known);
     } catch (...) {
       failures[worker] = std::current_exception();
       next = names.size();  // the others stop too; the caller rethrows
@@ -61,6 +62,7 @@ struct RecordWork {
 
   const std::string& folder;
   const std::vector<std::string>& names;
+  const KnownFile& known;
   // Read before the workers start: the probe's display facts ask for the screen's DC.
   const DisplayFacts display = DisplayFacts::FromSystem();
   std::atomic<size_t> next{0};
@@ -92,23 +94,24 @@ PhaseTimer::PhaseTimer(double& into) : into_(into) { QueryPerformanceCounter(&st
 PhaseTimer::~PhaseTimer() { into_ += SecondsSince(start_); }
 
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
-                     ListingTimes& times) {
+                     ListingTimes& times, const KnownFile& known) {
   FileListItem item{};
-  if (!SetItemPath(item, folder, name, win::IsAnsiLeadByte)) return false;
-  ImageInfo info;
-  {
-    PhaseTimer timer(times.probe);
-    if (probe.GetImageInfo(item.path, &info) != 1) return false;
-  }
+  if (!SetItemPath(item, folder, name, win::IsAnsiLeadByte) || probe.GetImageType(item.path) < 0) return false;
   FileSizeAndTime file;
   {
     PhaseTimer timer(times.fileInfo);
-    // Shared: the probe has read the file already, and the listing's own
-    // threads may have another name of the same file (a hard link) open.
+    // Shared: the listing's own threads may have another name of the same
+    // file (a hard link) open, and the thumbnail workers may be reading it.
     if (!GetSharedFileSizeAndTime(item.path, file)) return false;
   }
   item.lastWrite = {file.lastWrite.dwLowDateTime, file.lastWrite.dwHighDateTime};
   item.fileSize = file.sizeLow;
+  ImageInfo info;
+  {
+    PhaseTimer timer(times.probe);
+    const bool unchanged = known && known(name, item.fileSize, item.lastWrite);
+    if ((unchanged ? probe.GetHeaderInfo(item.path, &info) : probe.GetImageInfo(item.path, &info)) != 1) return false;
+  }
   item.width = info.width;
   item.height = info.height;
   item.colors = ImageProbe::ColorCountFromBits(info.bitsPerPixel);
@@ -117,10 +120,10 @@ bool ReadImageRecord(const std::string& folder, const std::string& name, const I
 }
 
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
-                                           ListingTimes& times) {
+                                           ListingTimes& times, const KnownFile& known) {
   PhaseTimer wall(times.records);
   const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), names.size());
-  RecordWork work(folder, names, workers);
+  RecordWork work(folder, names, known, workers);
   std::vector<std::thread> threads;
   threads.reserve(workers);
   try {

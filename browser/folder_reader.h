@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -44,17 +45,24 @@ class PhaseTimer {
   LARGE_INTEGER start_{};
 };
 
+// Whether a file of the folder is known to have been listed before with this
+// size and last-write time (its thumbnail is in the folder's cache file):
+// then the listing reads its headers only and skips the PNG check over the
+// whole file, as the file has passed it unchanged. Called from the listing's
+// worker threads at once, so it may only read.
+using KnownFile = std::function<bool(const std::string& name, uint32_t fileSize, const FileTime& lastWrite)>;
+
 // A record for folder\name when the probe recognises the file and its size
 // and time can be read; false (nothing listed) otherwise, also when the path
 // does not fit the record.
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
-                     ListingTimes& times);
+                     ListingTimes& times, const KnownFile& known = {});
 
 // The records of the names ReadImageRecord accepts, in the order of the
 // names, read on worker threads (one per core). The workers only read files:
 // no window, image list or other user-interface object.
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
-                                           ListingTimes& times);
+                                           ListingTimes& times, const KnownFile& known = {});
 
 // Whether a listed file is still there. Files that another program holds
 // open count as present (the check does not open the file).

@@ -65,12 +65,34 @@ void GridPresenter::Rebuild() {
     grid_.Clear();
 }
 
+// The cells' thumbnails go; the folder's open cache file stays for the next fill.
 void GridPresenter::Forget() {
   if (workers_) workers_->Cancel();
   store_.Clear();
-  cacheFile_ = ThumbCacheFile();
   cacheClean_ = false;
   requested_ = 0;
+}
+
+// Looking the folder up also moves its index line to the top.
+void GridPresenter::OpenCache(const std::string& folder) {
+  if (cacheFolder_ == folder && cacheBox_ == box_ && !folder.empty()) return;
+  store_.Clear();  // nothing may point into the file it had
+  // Closed first: the file is held without sharing, and it may be the one to open.
+  cacheFile_ = ThumbCacheFile();
+  cacheFile_ = cache_.Load(folder, box_);
+  cacheFolder_ = folder;
+  cacheBox_ = box_;
+}
+
+KnownFile GridPresenter::PreloadCache(const std::string& folder) {
+  if (!filling_ || folder.empty()) return {};
+  Forget();
+  OpenCache(folder);
+  if (!cacheFile_.IsUsable()) return {};
+  const ThumbCacheFile* file = &cacheFile_;
+  return [file](const std::string& name, uint32_t fileSize, const FileTime& lastWrite) {
+    return file->Find(ThumbKey{name, fileSize, lastWrite}) != nullptr;
+  };
 }
 
 // Cached thumbnails show at once; the others are made by the workers, the
@@ -83,7 +105,7 @@ void GridPresenter::Fill() {
     grid_.Clear();
     return;
   }
-  cacheFile_ = cache_.Load(folder_, box_);
+  OpenCache(folder_);
   store_.SetCacheFile(&cacheFile_);
   const std::vector<ThumbCacheEntry>& stored = cacheFile_.contents().entries;
   bool clean = cacheFile_.IsUsable() && stored.size() == items_.size();
@@ -140,6 +162,7 @@ void GridPresenter::SaveCache() {
       },
       &cacheFile_);
   cacheClean_ = saved;
+  cacheFolder_.clear();  // the save closed the file it read from
 }
 
 void GridPresenter::ReloadCell(size_t index) {

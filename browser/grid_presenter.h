@@ -45,6 +45,10 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void LeaveFolder();
   // Makes the thumbnail of record `index` again from its file.
   void ReloadCell(size_t index);
+  // Before `folder` is listed: opens its cache file for the grid to come,
+  // and tells the listing which files the cache knows unchanged (their
+  // thumbnails were made from them as they are). Nothing while not filling.
+  KnownFile PreloadCache(const std::string& folder);
 
   // Thumbnails still being made, of how many that had to be made.
   size_t outstanding() const { return workers_ ? workers_->Outstanding() : 0; }
@@ -67,6 +71,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void Fill();
   void Forget();
   void SaveCache();
+  void OpenCache(const std::string& folder);
   ThumbRequest RequestFor(uint64_t cellId, const FileListItem& record) const;
   void Request(ThumbRequest request);
 
@@ -76,6 +81,8 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   std::unique_ptr<ThumbWorkers> workers_;
   ThumbPixelStore store_;
   ThumbCacheFile cacheFile_;
+  std::string cacheFolder_;  // the folder cacheFile_ was opened for, at box cacheBox_; empty: none
+  ThumbBox cacheBox_;
   std::string folder_;      // the folder the cells belong to
   ThumbBox box_{120, 80};
   uint64_t nextId_ = 1;

@@ -32,9 +32,13 @@ int ImageProbe::GetImageType(const char* path) const { return path != nullptr ? 
 int ImageProbe::ColorCountFromBits(int bits) { return zv::ColorCountFromBits(bits); }
 
 int ImageProbe::GetImageInfo(const char* path, ImageInfo* info) const {
+  if (GetImageType(path) == 0 && PngCheck.IsValid(path) == 0) return 0;
+  return GetHeaderInfo(path, info);
+}
+
+int ImageProbe::GetHeaderInfo(const char* path, ImageInfo* info) const {
   const int type = GetImageType(path);
   if (type < 0 || info == nullptr) return 0;
-  if (type == 0 && PngCheck.IsValid(path) == 0) return 0;
   uint8_t record[kInfoRecordSize];
   if (IKFileType(path, 0, record) != 1) return 0;
   if (type == 1 && RecordInt16(record, file_info::kDecoderSupport) == file_info::kDecoderCannotRead) return 0;

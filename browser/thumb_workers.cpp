@@ -78,6 +78,8 @@ size_t ThumbWorkers::Outstanding() const {
 }
 
 void ThumbWorkers::Work() {
+  // Thumbnails are background work: the user-interface thread goes first.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   imagelib::ThreadImaging imaging;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {

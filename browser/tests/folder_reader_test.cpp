@@ -80,6 +80,27 @@ TEST(ReadImageRecords, AFileOthersReadIsListedOneHeldWithoutSharingIsNot) {
   }
 }
 
+TEST(ReadImageRecord, AFileKnownUnchangedIsReadFromItsHeadersOnly) {
+  // A PNG whose data fails its CRC: the whole-file check turns it away,
+  // unless the file is known to have passed it with this size and time.
+  test::ScratchFolder scratch;
+  ASSERT_TRUE(CopyFileA(test::ZooPath("png_badcrc.png").c_str(), scratch.File("a.png").c_str(), FALSE));
+  const ImageProbe probe;
+  ListingTimes times;
+  FileListItem record{};
+  EXPECT_FALSE(ReadImageRecord(scratch.path(), "a.png", probe, record, times));
+  std::vector<std::string> asked;
+  const KnownFile known = [&](const std::string& name, uint32_t size, const FileTime&) {
+    asked.push_back(name);
+    return size == test::ReadBytes(scratch.File("a.png")).size();
+  };
+  EXPECT_TRUE(ReadImageRecord(scratch.path(), "a.png", probe, record, times, known));
+  EXPECT_EQ(record.width, 97);
+  const KnownFile otherSize = [](const std::string&, uint32_t, const FileTime&) { return false; };
+  EXPECT_FALSE(ReadImageRecord(scratch.path(), "a.png", probe, record, times, otherSize));
+  EXPECT_EQ(asked, std::vector<std::string>{"a.png"});
+}
+
 // A 16 x 16 icon file of one colour.
 std::string IconFile(uint8_t blue) {
   std::string ico = {0, 0, 1, 0, 1, 0};                          // ICONDIR: type 1, one image
