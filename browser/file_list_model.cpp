@@ -38,14 +38,14 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
 void FileListModel::ReadFolder() {
   items_.Clear();
   if (folder_.empty()) return;
-  std::vector<std::string> names;
+  std::vector<FolderEntry> files;
   {
     PhaseTimer timer(times_.enumerate);
-    names = win::ListedFileNames(folder_);
+    files = win::ListedFiles(folder_);
   }
-  times_.namesSeen = static_cast<int>(names.size());
+  times_.namesSeen = static_cast<int>(files.size());
   const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
-  for (const FileListItem& record : ReadImageRecords(folder_, names, times_, known)) items_.Append(record);
+  for (const FileListItem& record : ReadImageRecords(folder_, files, times_, known)) items_.Append(record);
   times_.listed = static_cast<int>(items_.size());
 }
 

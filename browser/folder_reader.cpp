@@ -26,26 +26,63 @@ double SecondsSince(const LARGE_INTEGER& start) {
   return frequency.QuadPart > 0 ? static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart : 0.0;
 }
 
-// The shared state of ReadImageRecords' workers; each takes the next name
-// until none is left and writes only its names' slots and its own times.
+// One file of a listing: its name and, when the folder listing gave them,
+// its size and time.
+struct ListedFile {
+  std::string name;
+  const FolderEntry* found = nullptr;
+};
+
+bool ReadRecord(const std::string& folder, const ListedFile& file, const ImageProbe& probe, FileListItem& record,
+                ListingTimes& times, const KnownFile& known) {
+  FileListItem item{};
+  if (!SetItemPath(item, folder, file.name, win::IsAnsiLeadByte) || probe.GetImageType(item.path) < 0) return false;
+  if (file.found != nullptr) {
+    item.lastWrite = {file.found->writeTimeLow, file.found->writeTimeHigh};
+    item.fileSize = file.found->sizeLow;
+  } else {
+    PhaseTimer timer(times.fileInfo);
+    // Shared: the listing's own threads may have another name of the same
+    // file (a hard link) open, and the thumbnail workers may be reading it.
+    FileSizeAndTime info;
+    if (!GetSharedFileSizeAndTime(item.path, info)) return false;
+    item.lastWrite = {info.lastWrite.dwLowDateTime, info.lastWrite.dwHighDateTime};
+    item.fileSize = info.sizeLow;
+  }
+  ImageInfo info;
+  {
+    // The probe opens the file: one held open without sharing is not listed.
+    PhaseTimer timer(times.probe);
+    const bool unchanged = known && known(file.name, item.fileSize, item.lastWrite);
+    if ((unchanged ? probe.GetHeaderInfo(item.path, &info) : probe.GetImageInfo(item.path, &info)) != 1) return false;
+  }
+  item.width = info.width;
+  item.height = info.height;
+  item.colors = ImageProbe::ColorCountFromBits(info.bitsPerPixel);
+  record = item;
+  return true;
+}
+
+// The shared state of ReadImageRecords' workers; each takes the next file
+// until none is left and writes only its files' slots and its own times.
 struct RecordWork {
-  RecordWork(const std::string& inFolder, const std::vector<std::string>& inNames, const KnownFile& inKnown,
+  RecordWork(const std::string& inFolder, const std::vector<ListedFile>& inFiles, const KnownFile& inKnown,
              size_t workers)
-      : folder(inFolder), names(inNames), known(inKnown), records(names.size()), found(names.size()),
+      : folder(inFolder), files(inFiles), known(inKnown), records(files.size()), found(files.size()),
         times(workers), failures(workers) {}
 
   void Run(size_t worker) {
     try {
       const ImageProbe probe(display);
-      for (size_t i; (i = next.fetch_add(1)) < names.size();)
-        found[i] = ReadImageRecord(folder, names[i], probe, records[i], times[worker], known);
+      for (size_t i; (i = next.fetch_add(1)) < files.size();)
+        found[i] = ReadRecord(folder, files[i], probe, records[i], times[worker], known);
     } catch (...) {
       failures[worker] = std::current_exception();
-      next = names.size();  // the others stop too; the caller rethrows
+      next = files.size();  // the others stop too; the caller rethrows
     }
   }
 
-  // After the workers ended: the records found, in the order of the names.
+  // After the workers ended: the records found, in the order of the files.
   std::vector<FileListItem> Collect(ListingTimes& into) const {
     for (const std::exception_ptr& failure : failures)
       if (failure) std::rethrow_exception(failure);
@@ -55,22 +92,40 @@ struct RecordWork {
     }
     std::vector<FileListItem> kept;
     kept.reserve(static_cast<size_t>(std::count(found.begin(), found.end(), 1)));
-    for (size_t i = 0; i < names.size(); ++i)
+    for (size_t i = 0; i < files.size(); ++i)
       if (found[i]) kept.push_back(records[i]);
     return kept;
   }
 
   const std::string& folder;
-  const std::vector<std::string>& names;
+  const std::vector<ListedFile>& files;
   const KnownFile& known;
   // Read before the workers start: the probe's display facts ask for the screen's DC.
   const DisplayFacts display = DisplayFacts::FromSystem();
   std::atomic<size_t> next{0};
-  std::vector<FileListItem> records;  // one slot per name
+  std::vector<FileListItem> records;  // one slot per file
   std::vector<char> found;            // whether slot i holds a record
   std::vector<ListingTimes> times;    // one per worker
   std::vector<std::exception_ptr> failures;
 };
+
+std::vector<FileListItem> ReadAll(const std::string& folder, const std::vector<ListedFile>& files,
+                                  ListingTimes& times, const KnownFile& known) {
+  PhaseTimer wall(times.records);
+  const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), files.size());
+  RecordWork work(folder, files, known, workers);
+  std::vector<std::thread> threads;
+  threads.reserve(workers);
+  try {
+    // The calling thread is a worker too: it would only wait otherwise.
+    for (size_t w = 1; w < workers; ++w) threads.emplace_back(&RecordWork::Run, &work, w);
+  } catch (const std::system_error&) {
+    // Fewer threads than cores: the ones made and this one share the files.
+  }
+  if (workers > 0) work.Run(0);
+  for (std::thread& thread : threads) thread.join();
+  return work.Collect(times);
+}
 
 // Whether the shell draws each file of the type with an icon of its own: the
 // type's DefaultIcon is "%1" (.ico, .exe: the icon inside the file), or an
@@ -95,46 +150,23 @@ PhaseTimer::~PhaseTimer() { into_ += SecondsSince(start_); }
 
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
                      ListingTimes& times, const KnownFile& known) {
-  FileListItem item{};
-  if (!SetItemPath(item, folder, name, win::IsAnsiLeadByte) || probe.GetImageType(item.path) < 0) return false;
-  FileSizeAndTime file;
-  {
-    PhaseTimer timer(times.fileInfo);
-    // Shared: the listing's own threads may have another name of the same
-    // file (a hard link) open, and the thumbnail workers may be reading it.
-    if (!GetSharedFileSizeAndTime(item.path, file)) return false;
-  }
-  item.lastWrite = {file.lastWrite.dwLowDateTime, file.lastWrite.dwHighDateTime};
-  item.fileSize = file.sizeLow;
-  ImageInfo info;
-  {
-    PhaseTimer timer(times.probe);
-    const bool unchanged = known && known(name, item.fileSize, item.lastWrite);
-    if ((unchanged ? probe.GetHeaderInfo(item.path, &info) : probe.GetImageInfo(item.path, &info)) != 1) return false;
-  }
-  item.width = info.width;
-  item.height = info.height;
-  item.colors = ImageProbe::ColorCountFromBits(info.bitsPerPixel);
-  record = item;
-  return true;
+  return ReadRecord(folder, {name}, probe, record, times, known);
 }
 
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
                                            ListingTimes& times, const KnownFile& known) {
-  PhaseTimer wall(times.records);
-  const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), names.size());
-  RecordWork work(folder, names, known, workers);
-  std::vector<std::thread> threads;
-  threads.reserve(workers);
-  try {
-    // The calling thread is a worker too: it would only wait otherwise.
-    for (size_t w = 1; w < workers; ++w) threads.emplace_back(&RecordWork::Run, &work, w);
-  } catch (const std::system_error&) {
-    // Fewer threads than cores: the ones made and this one share the names.
-  }
-  if (workers > 0) work.Run(0);
-  for (std::thread& thread : threads) thread.join();
-  return work.Collect(times);
+  std::vector<ListedFile> files;
+  files.reserve(names.size());
+  for (const std::string& name : names) files.push_back({name});
+  return ReadAll(folder, files, times, known);
+}
+
+std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<FolderEntry>& entries,
+                                           ListingTimes& times, const KnownFile& known) {
+  std::vector<ListedFile> files;
+  files.reserve(entries.size());
+  for (const FolderEntry& entry : entries) files.push_back({entry.name, &entry});
+  return ReadAll(folder, files, times, known);
 }
 
 bool StillExists(const std::string& path) {

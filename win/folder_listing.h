@@ -11,7 +11,9 @@ namespace zv::win {
 // Every entry, "." and ".." included; none when the folder cannot be listed.
 std::vector<FolderEntry> ListFolderEntries(const std::string& folder);
 
-// The names of the entries IsListedEntry accepts (plain files not beginning with '.').
+// The entries IsListedEntry accepts (plain files not beginning with '.').
+std::vector<FolderEntry> ListedFiles(const std::string& folder);
+// Their names.
 std::vector<std::string> ListedFileNames(const std::string& folder);
 
 }  // namespace zv::win

@@ -48,7 +48,7 @@ TEST(ReadImageRecords, GivesWhatTheSerialReadGivesInTheOrderOfTheNames) {
   EXPECT_GT(times.fileInfo, 0.0);
   EXPECT_GT(times.records, 0.0);
 
-  EXPECT_TRUE(ReadImageRecords(folder, {}, times).empty());
+  EXPECT_TRUE(ReadImageRecords(folder, std::vector<std::string>{}, times).empty());
   const std::vector<FileListItem> one = ReadImageRecords(folder, {serial[0].name}, times);
   ASSERT_EQ(one.size(), 1u);
   EXPECT_TRUE(SameRecord(one[0], serial[0]));

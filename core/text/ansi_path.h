@@ -4,6 +4,7 @@
 // of its own, never the trail byte of a two-byte character (Shift-JIS "表"
 // is 0x95 0x5C). Paths compare ignoring the case of single-byte letters;
 // two-byte characters compare byte for byte.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,11 @@ std::string FoldedName(std::string_view name, LeadBytePredicate isLead);
 struct FolderEntry {
   std::string name;
   bool isFolder = false;
+  // As the listing found them: the size and the last-write time (FILETIME, UTC).
+  uint32_t sizeLow = 0;
+  uint32_t sizeHigh = 0;
+  uint32_t writeTimeLow = 0;
+  uint32_t writeTimeHigh = 0;
 };
 
 // Entries of a folder listing that the program considers: plain files whose
