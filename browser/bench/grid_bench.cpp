@@ -455,6 +455,7 @@ int Many(const char* folder, const char* small, int thumbSize, int switches) {
   std::printf("SetFolder: %.3f s (listing %.3f s), %zu cells, %zu requested\n", Now() - start,
               ListingSeconds(bench.view().lastListingTimes()), bench.grid().size(), bench.presenter().requested());
   Resources peak = Resources::Of(bench.top());
+  peak.Print("listed, before the first thumbnail");
   double nextSample = Now() + 1;
   while (bench.presenter().outstanding() > 0) {
     WaitAndPump(20);
