@@ -83,13 +83,13 @@ GridLayout LayOutGrid(size_t count, GridSize cell, int32_t fullWidth, int32_t he
   return layout;
 }
 
-int32_t ScrollTarget(ScrollRequest request, int32_t position, int32_t trackPosition, int32_t max) {
+int32_t ScrollTarget(ScrollRequest request, int32_t position, int32_t trackPosition, int32_t max, ScrollSteps steps) {
   int64_t next = position;
   switch (request) {
-    case ScrollRequest::kLineUp: next -= 10; break;
-    case ScrollRequest::kLineDown: next += 10; break;
-    case ScrollRequest::kPageUp: next -= 100; break;
-    case ScrollRequest::kPageDown: next += 100; break;
+    case ScrollRequest::kLineUp: next -= steps.line; break;
+    case ScrollRequest::kLineDown: next += steps.line; break;
+    case ScrollRequest::kPageUp: next -= steps.page; break;
+    case ScrollRequest::kPageDown: next += steps.page; break;
     case ScrollRequest::kTrack: next = trackPosition; break;
     case ScrollRequest::kTop: next = 0; break;
     case ScrollRequest::kBottom: next = max; break;

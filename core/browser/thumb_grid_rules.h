@@ -74,8 +74,14 @@ struct GridLayout {
 GridLayout LayOutGrid(size_t count, GridSize cell, int32_t fullWidth, int32_t height, int32_t barWidth);
 
 enum class ScrollRequest { kLineUp, kLineDown, kPageUp, kPageDown, kTrack, kTop, kBottom, kEnd };
+// Pixels a line and a page move: the grid's steps by default.
+struct ScrollSteps {
+  int32_t line = 10;
+  int32_t page = 100;
+};
 // The new scroll position for a request, clamped to 0..max.
-int32_t ScrollTarget(ScrollRequest request, int32_t position, int32_t trackPosition, int32_t max);
+int32_t ScrollTarget(ScrollRequest request, int32_t position, int32_t trackPosition, int32_t max,
+                     ScrollSteps steps = {});
 
 // ---- selection with the mouse ----
 
