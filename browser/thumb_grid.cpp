@@ -54,6 +54,7 @@ bool CThumbnailGrid::CreateGrid(HWND parent, int id, bool visible, ThumbGridHost
                .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))}))
     return false;
   ShowScrollBar(hwnd(), SB_VERT, FALSE);
+  captions_ = CellCaptions::Load();  // once for all cells
   return true;
 }
 
@@ -235,11 +236,6 @@ bool CThumbnailGrid::OnPaint() {
 void CThumbnailGrid::PaintCells(HDC dc, const RECT& dirty) const {
   FillWhite(dc, dirty);
   if (cells_.empty()) return;
-  if (!captionsLoaded_) {
-    auto& self = const_cast<CThumbnailGrid&>(*this);
-    self.captions_ = CellCaptions::Load();
-    self.captionsLoaded_ = true;
-  }
   const CellPainter painter(captions_, GetAppFont());
   const GridLayout::Span span = layout_.CellsInRows(cells_.size(), dirty.top + scroll_, dirty.bottom - dirty.top);
   for (size_t i = span.first; i < span.last; ++i) {

@@ -106,7 +106,6 @@ class CThumbnailGrid : public win::Window {
   int32_t scroll_ = 0;
   bool layingOut_ = false;
   CellCaptions captions_;
-  bool captionsLoaded_ = false;
 };
 
 }  // namespace zv
