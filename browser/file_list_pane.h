@@ -16,6 +16,9 @@ class FileListHost {
  public:
   virtual void ShowStatusText(const std::string& text) = 0;
   virtual void ShowContextMenu(POINT screen) = 0;
+  // The picture the preview pane shows: the current record's full path, or
+  // empty for none.
+  virtual void ShowPreview(const std::string& path) = 0;
   // The folder tree reads its folders again and selects the folder it had;
   // the file list then lists that folder afresh.
   virtual void RefreshFolders() = 0;

@@ -216,8 +216,10 @@ void CFileListView::RefreshList() {
 }
 
 void CFileListView::UpdateStatus() {
-  // The preview pane is told the record's path (or nothing) here once it exists.
-  if (host_ != nullptr) host_->ShowStatusText(StatusText());
+  if (host_ == nullptr) return;
+  const FileListItem* item = model_.items().At(model_.items().current());
+  host_->ShowPreview(item != nullptr ? item->path : std::string());
+  host_->ShowStatusText(StatusText());
 }
 
 // The current record's text (or the idle text), and the thumbnails' progress after it.

@@ -153,6 +153,10 @@ void CMainFrame::RefreshFolders() {
   if (folderTree_) folderTree_->Refresh();
 }
 
+void CMainFrame::ShowPreview(const std::string& path) {
+  if (preview_) preview_->SetPreview(path);
+}
+
 void CMainFrame::SetStatusText(const std::string& text) {
   SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
   UpdateWindow(statusBar_);

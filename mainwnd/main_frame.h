@@ -17,6 +17,7 @@
 #include "foldertree/folder_tree_pane.h"
 #include "mainwnd/drop_target.h"
 #include "mainwnd/frame_texts.h"
+#include "mainwnd/preview_pane.h"
 #include "mainwnd/scanner_connection.h"
 #include "win/command.h"
 #include "win/sizing_bar.h"
@@ -29,7 +30,7 @@ namespace zv {
 struct FrameParts {
   std::function<std::unique_ptr<CFileListPane>()> fileList;
   std::function<std::unique_ptr<CFolderTreePane>()> folderTree;
-  std::function<std::unique_ptr<win::SizingBar>()> preview;
+  std::function<std::unique_ptr<CPreviewBar>()> preview;
   std::function<std::unique_ptr<ScannerConnection>()> scanner;  // may give null: no TWAIN
 };
 
@@ -53,6 +54,7 @@ class CMainFrame : public win::Window,
   win::Window* GetPane(int index) const;
   CFileListPane* FileList() const { return fileList_.get(); }
   CFolderTreePane* FolderTreeBar() const { return folderTree_.get(); }
+  CPreviewBar* PreviewBar() const { return preview_.get(); }
   // The folder tree selects `folder` (or the nearest it can); the list follows.
   void SelectFolder(const std::string& folder);
   void SetStatusText(const std::string& text);
@@ -104,6 +106,7 @@ class CMainFrame : public win::Window,
   // FileListHost
   void ShowStatusText(const std::string& text) override { SetStatusText(text); }
   void ShowContextMenu(POINT screen) override;
+  void ShowPreview(const std::string& path) override;
   void RefreshFolders() override;
   // FolderTreeHost
   void OnFolderSelected(const char* path) override;
@@ -113,7 +116,7 @@ class CMainFrame : public win::Window,
   HWND toolbar_ = nullptr;
   std::unique_ptr<CFileListPane> fileList_;
   std::unique_ptr<CFolderTreePane> folderTree_;
-  std::unique_ptr<win::SizingBar> preview_;
+  std::unique_ptr<CPreviewBar> preview_;
   HMENU contextMenu_ = nullptr;
   CFrameDropTarget dropTarget_{*this};
   bool dropRegistered_ = false;

@@ -20,7 +20,7 @@ namespace zv {
 FrameParts DefaultFrameParts() {
   return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
           [] { return std::make_unique<FolderTreeBar>(); },
-          [] { return std::make_unique<win::SizingBar>(); },
+          [] { return std::make_unique<CPreviewBar>(); },
           [] { return std::unique_ptr<ScannerConnection>(); }};
 }
 

@@ -83,6 +83,7 @@
 #define IDW_FILE_LIST 1001          // the file list view's list control
 #define IDW_THUMB_GRID 1002
 #define IDW_PICTURE_VIEW 1003
+#define IDW_PREVIEW 2000            // the picture window inside the preview bar
 #define IDW_SCANNER 1010            // source id of the scanner connection's notifications
 #define IDW_FOLDER_TREE 4097        // the tree control inside a folder tree window
 #define IDW_FIRST_PANE 59648        // the file list view in the frame's client area

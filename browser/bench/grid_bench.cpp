@@ -42,6 +42,7 @@ class Host : public zv::win::Window {};
 class QuietHost : public zv::FileListHost {
   void ShowStatusText(const std::string&) override {}
   void ShowContextMenu(POINT) override {}
+  void ShowPreview(const std::string&) override {}
   void RefreshFolders() override {}
 };
 

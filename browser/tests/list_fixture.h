@@ -30,7 +30,9 @@ class RecordingListHost : public FileListHost {
   void ShowStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void ShowContextMenu(POINT screen) override { menus.push_back(screen); }
   void RefreshFolders() override { ++folderRefreshes; }
+  void ShowPreview(const std::string& path) override { previews.push_back(path); }
   std::vector<std::string> statusTexts;
+  std::vector<std::string> previews;
   std::vector<POINT> menus;
   int folderRefreshes = 0;
 };

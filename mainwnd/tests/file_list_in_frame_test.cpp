@@ -43,7 +43,7 @@ class FileListInFrameTest : public ::testing::Test {
                        view_ = view.get();
                        return view;
                      },
-                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<win::SizingBar>(); },
+                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CPreviewBar>(); },
                      [] { return std::unique_ptr<ScannerConnection>(); }};
     frame_ = std::make_unique<CMainFrame>(std::move(parts));
     ASSERT_TRUE(frame_->CreateFrame());
@@ -64,6 +64,7 @@ class FileListInFrameTest : public ::testing::Test {
     SendMessageA(frame_->statusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     return text;
   }
+  const std::string& PreviewPath() { return frame_->PreviewBar()->window().path(); }
   void SelectByUser(int row) {
     ListView_SetItemState(view_->listControl(), -1, 0, LVIS_SELECTED);
     ListView_SetItemState(view_->listControl(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -85,16 +86,33 @@ TEST_F(FileListInFrameTest, StatusTextFollowsTheCurrentItemAfterThePause) {
   SelectByUser(2);  // before the first update was due: the pause starts again
   test::PumpFor(300);
   EXPECT_EQ(StatusText(), "ZAMO Image Viewer") << "550 ms after the first change, 300 ms after the second";
+  EXPECT_EQ(PreviewPath(), "") << "the preview waits as the status does";
   test::PumpFor(400);
   EXPECT_EQ(StatusText(), "c.png, " + Caption(kPictSizeColumn) + " 97/61,  " + Caption(kColorsColumn) + " 16");
+  EXPECT_EQ(PreviewPath(), folder_.File("c.png"));
+  const RECT shown = frame_->PreviewBar()->window().PictureRect();
+  EXPECT_EQ(shown.right - shown.left, 97) << "a picture smaller than the pane keeps its size";
 
   // The view's own selection writes are not the user's.
   frame_->ExecuteCommand(ID_EDIT_SELECTALL);
   EXPECT_EQ(view_->GetSelectedCount(), 3);
   view_->SetFolder(folder_.path().c_str());
   EXPECT_EQ(StatusText(), "ZAMO Image Viewer") << "a new listing has no current item";
+  EXPECT_EQ(PreviewPath(), "") << "and no preview";
   test::PumpFor(700);
   EXPECT_EQ(StatusText(), "ZAMO Image Viewer");
+}
+
+TEST_F(FileListInFrameTest, AClickInTheGridPreviewsAtOnce) {
+  frame_->ExecuteCommand(ID_VIEW_LIGHTTHUMB);
+  test::Pump();
+  ASSERT_TRUE(IsWindowVisible(view_->grid()));
+  SendMessageA(view_->grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));  // the first cell
+  SendMessageA(view_->grid(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(PreviewPath(), folder_.File("a.png")) << "no pause after a click in the grid";
+  EXPECT_EQ(StatusText().substr(0, 6), "a.png,");
+  const RECT shown = frame_->PreviewBar()->window().PictureRect();
+  EXPECT_FALSE(IsRectEmpty(&shown));
 }
 
 // Finds the popup menu while it is tracked, records where it is, and ends it.

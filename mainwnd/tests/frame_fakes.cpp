@@ -41,7 +41,7 @@ void FakeFolderTree::LayoutContent(const RECT& c) {
 FrameParts FakeParts(FrameRecord& record) {
   return {[&record] { return std::make_unique<FakeFileList>(record); },
           [&record] { return std::make_unique<FakeFolderTree>(record); },
-          [] { return std::make_unique<win::SizingBar>(); },
+          [] { return std::make_unique<CPreviewBar>(); },
           [&record] { return std::make_unique<FakeScanner>(record); }};
 }
 
