@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_paths.h"
 #include "app/app_services.h"
