@@ -1,6 +1,7 @@
 // The file list view's commands and selection.
 #include "browser/file_list_view.h"
 
+#include "dialogs/sort_dlg.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -13,6 +14,7 @@ constexpr Entry kViewCommands[] = {
     {ID_VIEW_LIGHTTHUMB, ID_VIEW_DETAILTHUMB, &CFileListView::OnThumbnailMode, &CFileListView::OnUpdateThumbnailModes},
     {ID_VIEW_LIST, ID_VIEW_LIST, &CFileListView::OnListMode, &CFileListView::OnUpdateListMode},
     {ID_VIEW_THUMBSMALL, ID_VIEW_THUMBLARGE, &CFileListView::OnThumbnailSize, &CFileListView::OnUpdateThumbnailSizes},
+    {ID_VIEW_SORT, ID_VIEW_SORT, &CFileListView::OnSortSettings, nullptr},
     {ID_EDIT_SELECTALL, ID_EDIT_SELECTALL, &CFileListView::OnSelectAll, &CFileListView::OnUpdateSelectAll},
 };
 
@@ -31,6 +33,16 @@ bool CFileListView::UpdateCommand(win::CommandUpdate& update) {
 }
 
 void CFileListView::OnSelectAll(int) { SelectAll(); }
+
+// The view keeps what was chosen (and writes it back on closing) even for
+// an empty folder, whose next listing is then sorted that way.
+void CFileListView::OnSortSettings(int) {
+  const std::optional<SortOrder> chosen = RunSortDialog(GetAncestor(hwnd(), GA_ROOT), {sortKey_, sortDir_});
+  if (!chosen) return;
+  sortKey_ = NormalSortKey(chosen->key);
+  sortDir_ = NormalSortDir(chosen->dir);
+  SortAndApply(sortKey_, sortDir_);
+}
 
 void CFileListView::OnListMode(int) {
   if (viewMode_ == kListMode) return;

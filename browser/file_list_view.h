@@ -73,6 +73,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnListMode(int id);
   void OnThumbnailMode(int id);
   void OnThumbnailSize(int id);
+  void OnSortSettings(int id);
   void OnUpdateThumbnailModes(win::CommandUpdate& update);
   void OnUpdateThumbnailSizes(win::CommandUpdate& update);
   void OnUpdateListMode(win::CommandUpdate& update);

@@ -6,6 +6,7 @@
 // ---- resources ---------------------------------------------------------------
 #define IDR_MAINFRAME 128      // program icon, menu, toolbar and accelerators of the main frame
 #define IDD_INFORMATION 100
+#define IDD_SORT_SETTINGS 171
 #define IDD_SPLASH 173
 #define IDB_SPLASH 174
 #define IDI_FOLDER_FALLBACK 154    // folder tree: folder icon when shell32's cannot be extracted
@@ -24,6 +25,16 @@
 #define IDC_INFO_COMPANY_LINK 1055
 #define IDC_INFO_TEXT 1068
 #define IDC_INFO_PICTURE 1069
+#define IDC_SORT_NAME 1073         // sort settings: the key radio buttons 1073-1078, key 0-5 in order
+#define IDC_SORT_TYPE 1074
+#define IDC_SORT_DATE 1075
+#define IDC_SORT_SIZE 1076
+#define IDC_SORT_PICTSIZE 1077
+#define IDC_SORT_COLORS 1078
+#define IDC_SORT_ASCENDING 1079    // the direction radio buttons
+#define IDC_SORT_DESCENDING 1080
+#define IDC_SORT_KEY_GROUP 1081
+#define IDC_SORT_DIR_GROUP 1082
 #define IDC_SPLASH_PICTURE 1084
 
 // ---- commands (menus, toolbar 128, accelerators 128, context menu) -----------

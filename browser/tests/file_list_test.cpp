@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,78 @@ TEST_F(FileListTest, TheFirstHeaderClickAfterStartUpSortsByNameDescending) {
   EXPECT_EQ(RowNames(view_.list()), (Names{"b.png", "C.bmp", "a.jpg"}));
 }
 
+// The grid's cells by name, in their order.
+Names CellNames(CFileListView& view) {
+  Names names;
+  const CThumbnailGrid& grid = view.gridPresenter().grid();
+  for (size_t i = 0; i < grid.size(); ++i) names.push_back(grid.Cell(i)->name);
+  return names;
+}
+
+TEST_F(FileListTest, SortSettingsReorderRowsAndCellsKeepingTheirThumbnails) {
+  Copy({{"jpeg_baseline.jpg", "a.jpg"}, {"png_rgb24.png", "b.png"}, {"bmp_24.bmp", "c.BMP"}, {"tiff_lzw.tif", "d.tif"},
+        {"png_grey8.png", "e.PNG"}, {"jpeg_grey.jpg", "f.jpeg"}, {"tiff_none.tif", "g.tiff"}, {"bmp_8.bmp", "h.bmp"}});
+  settings_.dwdLstMod = 0;
+  settings_.intSotMod = 0;
+  settings_.intSotDir = kDescending;
+  CFileListView& view = Open();
+  EXPECT_TRUE(Enabled(ID_VIEW_SORT)) << "also without a folder";
+  view.SetFolder(folder_.path().c_str());
+  view_.WaitForThumbnails();
+  ASSERT_EQ(CellNames(view), (Names{"h.bmp", "g.tiff", "f.jpeg", "e.PNG", "d.tif", "c.BMP", "b.png", "a.jpg"}));
+  const size_t requested = view.gridPresenter().requested();
+  auto thumbnailsByName = [&] {
+    std::map<std::string, const PixelImage*> thumbnails;
+    for (size_t i = 0; i < view.ItemCount(); ++i)
+      thumbnails[view.gridPresenter().grid().Cell(i)->name] = view.gridPresenter().grid().GetCellBitmap(i).get();
+    return thumbnails;
+  };
+  const auto thumbnails = thumbnailsByName();
+
+  // Command 32885 as the user runs it: the dialog opens on the view's order;
+  // the answer clicks a key and a direction, then OK or Cancel.
+  auto sortSettings = [&](int key, int direction, int button) {
+    std::vector<int> shown;
+    EXPECT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(win::RunEnabledCommand(view, ID_VIEW_SORT)); },
+                                        [&](HWND dialog) {
+                                          for (int id = IDC_SORT_NAME; id <= IDC_SORT_DESCENDING; ++id)
+                                            if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) shown.push_back(id);
+                                          for (int id : {key, direction, button})
+                                            SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+                                        }));
+    return shown;
+  };
+  EXPECT_EQ(sortSettings(IDC_SORT_TYPE, IDC_SORT_ASCENDING, IDOK),
+            (std::vector<int>{IDC_SORT_NAME, IDC_SORT_DESCENDING}));
+  const Names byType = {"e.PNG", "b.png", "g.tiff", "d.tif", "h.bmp", "c.BMP", "f.jpeg", "a.jpg"};
+  EXPECT_EQ(view.sortKey(), 1);
+  EXPECT_EQ(view.sortDir(), kAscending);
+  EXPECT_EQ(RowNames(view_.list()), byType) << "PNG, TIFF, BMP, JPEG; each type in its previous order";
+  EXPECT_EQ(CellNames(view), byType);
+  EXPECT_EQ(view.gridPresenter().requested(), requested) << "no thumbnail is made again";
+  EXPECT_EQ(thumbnailsByName(), thumbnails) << "every cell keeps its own thumbnail";
+
+  EXPECT_EQ(sortSettings(IDC_SORT_SIZE, IDC_SORT_DESCENDING, IDCANCEL),
+            (std::vector<int>{IDC_SORT_TYPE, IDC_SORT_ASCENDING}));
+  EXPECT_EQ(view.sortKey(), 1) << "Cancel changes nothing";
+  EXPECT_EQ(view.sortDir(), kAscending);
+  EXPECT_EQ(RowNames(view_.list()), byType);
+
+  // Sorted in list mode, the filled grid follows, so the thumbnails show the same order.
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIST));
+  EXPECT_TRUE(Enabled(ID_VIEW_SORT));
+  sortSettings(IDC_SORT_TYPE, IDC_SORT_DESCENDING, IDOK);
+  const Names byTypeDescending = {"f.jpeg", "a.jpg", "h.bmp", "c.BMP", "g.tiff", "d.tif", "e.PNG", "b.png"};
+  EXPECT_EQ(RowNames(view_.list()), byTypeDescending);
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_DETAILTHUMB));
+  EXPECT_EQ(CellNames(view), byTypeDescending);
+  EXPECT_EQ(view.gridPresenter().requested(), requested);
+
+  view_.Close();
+  EXPECT_EQ(settings_.intSotMod, 1) << "the chosen order is written back";
+  EXPECT_EQ(settings_.intSotDir, kDescending);
+}
+
 TEST_F(FileListTest, PathsLongerThan259BytesAreSkipped) {
   // folder + "\" + name: the name that makes 259 bytes is listed, one more byte is not.
   const size_t subLength = 259 - folder_.path().size() - 1 - 1 - 10;  // folder\sub\ + a 10-byte name
@@ -323,11 +396,11 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 1);
 
   // A command is enabled only where it really does its work: the picture
-  // view, the file and image commands and the dialogs are not part of the
+  // view, the file and image commands and the setup dialog are not part of the
   // program yet, and the thumbnail sizes have nothing to size in list mode.
   // A disabled command does not run either.
   for (int id : {ID_VIEW_SHOWPICTURE, ID_VIEW_RETURNLIST, ID_FILE_PRINT, ID_VIEW_NEXTPICTURE, ID_VIEW_THUMBSMALL,
-                 ID_VIEW_SORT, ID_TOOL_APPSETTING, ID_EDIT_COPY, ID_EDIT_DELETEALL})
+                 ID_TOOL_APPSETTING, ID_EDIT_COPY, ID_EDIT_DELETEALL})
     EXPECT_FALSE(Enabled(id)) << id;
   EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_THUMBLARGE)) << "taken by the view's map";
   EXPECT_EQ(view.thumbSize(), 0) << "but not run";

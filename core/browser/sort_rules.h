@@ -16,6 +16,13 @@ inline constexpr int kSortKeyCount = 6;  // 0 name, 1 type, 2 date, 3 size, 4 pi
 inline constexpr int kAscending = -1;
 inline constexpr int kDescending = 1;
 
+// A key and a direction together: what the sort settings dialog shows and gives.
+struct SortOrder {
+  int key = 0;
+  int dir = kAscending;
+  bool operator==(const SortOrder&) const = default;
+};
+
 // A stored key outside 0..5 counts as 0 (name).
 int NormalSortKey(int stored);
 // -1 is ascending; any other stored value is descending.

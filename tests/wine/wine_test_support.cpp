@@ -204,6 +204,49 @@ HWND FindChildById(HWND parent, int id) {
   return search.found;
 }
 
+namespace {
+struct DialogAnswer {
+  const std::function<void(HWND)>* answer = nullptr;
+  bool answered = false;
+  bool forced = false;
+  DWORD answeredAt = 0;
+};
+DialogAnswer g_dialogAnswer;
+
+BOOL CALLBACK MatchVisibleDialog(HWND window, LPARAM found) {
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (std::string(className) != "#32770" || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK AnswerOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &MatchVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (dialog == nullptr) return;
+  DialogAnswer& state = g_dialogAnswer;
+  if (!state.answered) {
+    state.answered = true;
+    state.answeredAt = GetTickCount();
+    (*state.answer)(dialog);
+  } else if (GetTickCount() - state.answeredAt > 5000) {
+    state.forced = true;
+    EndDialog(dialog, IDABORT);
+  }
+}
+}  // namespace
+
+bool AnswerModalDialog(const std::function<void()>& open, const std::function<void(HWND dialog)>& answer) {
+  g_dialogAnswer = DialogAnswer{&answer};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerOnTimer);
+  open();
+  KillTimer(nullptr, timer);
+  const bool closedByAnswer = g_dialogAnswer.answered && !g_dialogAnswer.forced;
+  g_dialogAnswer = DialogAnswer{};
+  return closedByAnswer;
+}
+
 void DeleteProgramSettings() { win::DeleteTree(HKEY_CURRENT_USER, "Software\\ZAMO Kivon software"); }
 
 void Pump() {

@@ -75,6 +75,13 @@ bool RunBoardScript(const std::string& verb);
 // The first child (at any depth) of `parent` with control id `id`.
 HWND FindChildById(HWND parent, int id);
 
+// Runs `open`, which shows a modal dialog of this thread and returns when it
+// ends, and meanwhile answers the dialog with `answer` from a timer inside
+// the dialog's own message loop, as a user would (BM_CLICK on its buttons).
+// A dialog still open 5 s after its answer is ended with IDABORT. False when
+// no dialog showed or the answer did not close it.
+bool AnswerModalDialog(const std::function<void()>& open, const std::function<void(HWND dialog)>& answer);
+
 // Pumps the messages of this thread.
 void Pump();
 // Pumps messages for `milliseconds` (timers fire meanwhile).
