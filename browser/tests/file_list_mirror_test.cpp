@@ -112,6 +112,7 @@ TEST_F(MirrorModeTest, TheDeviceFolderIsShownThroughItsMirrorInEitherCase) {
   ExpectShowsTheMirror(view, "C:\\ZVM");
 
   // A new scan on the board, and a mirror file lost meanwhile: lower case opens the mirror again, refilled.
+  view_.WaitForThumbnails();  // the grid's workers read the pictures while they make thumbnails
   ASSERT_TRUE(DeleteFileA(mirror_.File("scan1.png").c_str()));
   ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", mirror_.File("stale.bmp")));
   view.SetFolder("c:\\zvm");
