@@ -1,6 +1,7 @@
 #include "browser/picture_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -60,6 +61,19 @@ bool Prepare(const PixelImage& pixels, int orientation, GridSize size, PixelImag
   return ResizePixels(ViewOf(*from), size.width, size.height, out);
 }
 
+// The reduced copy of a picture larger than kMaxZoomInPixels; empty for a
+// smaller one, or when memory runs short (the whole picture serves then).
+PixelImage Reduced(const PixelImage& pixels) {
+  const int64_t count = int64_t{pixels.width} * pixels.height;
+  if (count <= kMaxZoomInPixels) return {};
+  const double scale = std::sqrt(static_cast<double>(kMaxZoomInPixels) / static_cast<double>(count));
+  PixelImage reduced;
+  if (!ResizePixels(ViewOf(pixels), std::max(1, static_cast<int32_t>(pixels.width * scale)),
+                    std::max(1, static_cast<int32_t>(pixels.height * scale)), &reduced))
+    return {};
+  return reduced;
+}
+
 win::UniqueBitmap ToBitmap(const PixelImage& image) {
   const BITMAPINFO info = win::TopDownDib32(image.width, image.height);
   void* bits = nullptr;
@@ -84,6 +98,7 @@ bool CPictureView::CreateView(HWND parent, int id, bool visible) {
 bool CPictureView::ShowPicture(const char* path, int orientation) {
   Clear();
   pixels_ = {};
+  reduced_ = {};
   path_ = path != nullptr ? path : "";
   orientation_ = orientation;
   zoom_ = {};
@@ -93,6 +108,7 @@ bool CPictureView::ShowPicture(const char* path, int orientation) {
     pixels_ = {};
     return false;
   }
+  reduced_ = Reduced(pixels_);
   return Render();
 }
 
@@ -130,8 +146,12 @@ bool CPictureView::Render() {
   source_ = OrientedSize({pixels_.width, pixels_.height}, orientation_);
   const DisplayedPicture wanted = DisplayedSizeFor(zoom_.mode, source_, FullClient(), zoom_.factor);
   if (wanted.size.width <= 0 || wanted.size.height <= 0) return false;
+  // The reduced copy serves wherever it holds at least the pixels shown.
+  const GridSize reduced = OrientedSize({reduced_.width, reduced_.height}, orientation_);
+  const bool fromReduced = !reduced_.pixels.empty() && wanted.size.width <= reduced.width &&
+                           wanted.size.height <= reduced.height;
   PixelImage display;
-  if (!Prepare(pixels_, orientation_, wanted.size, &display)) return false;
+  if (!Prepare(fromReduced ? reduced_ : pixels_, orientation_, wanted.size, &display)) return false;
   win::UniqueBitmap bitmap = ToBitmap(display);
   if (!bitmap) return false;
   displayed_ = wanted.size;

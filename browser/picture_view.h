@@ -69,6 +69,9 @@ class CPictureView : public win::Window {
   HWND image_ = nullptr;
   bool created_ = false;
   PixelImage pixels_;  // the decoded picture, unturned
+  // A copy of a picture above kMaxZoomInPixels at about that many pixels:
+  // fitting and zooming out resample it instead of the whole picture.
+  PixelImage reduced_;
   std::string path_;
   int orientation_ = 0;
   ZoomState zoom_;
