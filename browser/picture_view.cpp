@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "app/app_services.h"
@@ -79,7 +78,9 @@ win::UniqueBitmap ToBitmap(const PixelImage& image) {
   void* bits = nullptr;
   win::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) return {};
-  std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(uint32_t));
+  // Opaque: a static of the common controls 6 would blend a 32-bit bitmap by its alpha.
+  uint32_t* out = static_cast<uint32_t*>(bits);
+  for (const uint32_t pixel : image.pixels) *out++ = pixel | 0xFF000000u;
   return bitmap;
 }
 
