@@ -15,6 +15,12 @@ constexpr Entry kViewCommands[] = {
     {ID_VIEW_LIST, ID_VIEW_LIST, &CFileListView::OnListMode, &CFileListView::OnUpdateListMode},
     {ID_VIEW_THUMBSMALL, ID_VIEW_THUMBLARGE, &CFileListView::OnThumbnailSize, &CFileListView::OnUpdateThumbnailSizes},
     {ID_VIEW_SORT, ID_VIEW_SORT, &CFileListView::OnSortSettings, nullptr},
+    {ID_VIEW_SHOWPICTURE, ID_VIEW_SHOWPICTURE, &CFileListView::OnShowPicture, &CFileListView::OnUpdateShowPicture},
+    {ID_VIEW_RETURNLIST, ID_VIEW_RETURNLIST, &CFileListView::OnReturnToList, &CFileListView::OnUpdatePictureCommands},
+    {ID_VIEW_PREVPICTURE, ID_VIEW_NEXTPICTURE, &CFileListView::OnPrevNextPicture,
+     &CFileListView::OnUpdatePictureCommands},
+    {ID_VIEW_REALSIZE, ID_VIEW_ZOOMOUT, &CFileListView::OnZoom, &CFileListView::OnUpdatePictureCommands},
+    {ID_IMAGE_ROTATERIGHT, ID_IMAGE_REFLECTV, &CFileListView::OnTurnOrMirror, &CFileListView::OnUpdatePictureCommands},
     {ID_EDIT_SELECTALL, ID_EDIT_SELECTALL, &CFileListView::OnSelectAll, &CFileListView::OnUpdateSelectAll},
 };
 
@@ -45,6 +51,7 @@ void CFileListView::OnSortSettings(int) {
 }
 
 void CFileListView::OnListMode(int) {
+  ReturnToList();
   if (viewMode_ == kListMode) return;
   viewMode_ = kListMode;
   // The grid keeps its cells; its selection is carried into the rows by the shared model.
@@ -56,6 +63,7 @@ void CFileListView::OnListMode(int) {
 
 void CFileListView::OnThumbnailMode(int id) {
   const int mode = id - ID_VIEW_LIGHTTHUMB;
+  ReturnToList();
   if (viewMode_ == mode) return;
   const bool fromList = viewMode_ == kListMode;
   viewMode_ = mode;
@@ -76,6 +84,7 @@ void CFileListView::OnThumbnailSize(int id) {
   const int size = id - ID_VIEW_THUMBSMALL;
   if (viewMode_ == kListMode || size == thumbSize_) return;
   thumbSize_ = size;
+  ReturnToList();
   UpdateWindow(GetAncestor(hwnd(), GA_ROOT));
   win::WaitCursor wait;
   grid_.SetThumbSize(size);

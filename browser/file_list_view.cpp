@@ -61,7 +61,7 @@ bool CFileListView::CreateChildren() {
   if (!grid_.Create(hwnd(), thumbnails, thumbnails ? viewMode_ : kLightCells, thumbSize_)) return false;
   grid_.SetFilling(thumbnails);
   presenters_.push_back(&grid_);
-  if (!pictureView_.CreatePane(hwnd(), IDW_PICTURE_VIEW, false)) return false;
+  if (!pictureView_.CreateView(hwnd(), IDW_PICTURE_VIEW, false)) return false;
   win::SetFontOnTree(hwnd(), GetAppFont());
   return true;
 }
@@ -84,6 +84,10 @@ void CFileListView::OnSize(int width, int height) {
 
 LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETFOCUS) {
+    if (pictureShown_) {
+      SetFocus(pictureView_.hwnd());
+      return 0;
+    }
     if (FileListPresenter* shown = Visible(); shown != nullptr && shown->window() != nullptr)
       SetFocus(shown->window());
     return 0;
@@ -179,6 +183,7 @@ void CFileListView::WriteBackSettings() {
 
 void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
+  ReturnToList();
   grid_.LeaveFolder();  // its thumbnails saved, and none of its pictures held open
   model_.OpenFolder(folder, sortKey_, sortDir_);
   times_ = model_.lastListingTimes();

@@ -3,8 +3,7 @@
 // (FileListModel: the folder, its records, the current record, selection and
 // mirror state) and the presenters that show it in its client area: the list
 // control (1001, view mode 2), the thumbnail grid (1002, view modes 0 and 1)
-// and the picture view (1003, while a picture is open). The picture view is
-// a blank pane for now (browser/blank_pane.h).
+// and the picture view (1003, while a picture is open).
 //
 // Commands travel the chain: the visible presenter, then the view's own
 // map, then the file commands (fileops/), then the frame.
@@ -14,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "browser/blank_pane.h"
 #include "browser/file_list_model.h"
 #include "browser/file_list_pane.h"
 #include "browser/grid_presenter.h"
 #include "browser/list_presenter.h"
+#include "browser/picture_view.h"
 #include "core/app/envset.h"
 #include "fileops/file_commands.h"
 
@@ -61,6 +60,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   GridPresenter& gridPresenter() { return grid_; }
   int thumbSize() const { return thumbSize_; }
   HWND pictureView() const { return pictureView_.hwnd(); }
+  CPictureView& picture() { return pictureView_; }
+  bool pictureShown() const { return pictureShown_; }
   int viewMode() const { return viewMode_; }
   int sortKey() const { return sortKey_; }
   int sortDir() const { return sortDir_; }
@@ -74,6 +75,16 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnThumbnailMode(int id);
   void OnThumbnailSize(int id);
   void OnSortSettings(int id);
+  // The picture view (file_list_picture.cpp).
+  void OpenCurrent();
+  void ReturnToList();
+  void OnShowPicture(int id);
+  void OnReturnToList(int id);
+  void OnPrevNextPicture(int id);
+  void OnZoom(int id);
+  void OnTurnOrMirror(int id);
+  void OnUpdateShowPicture(win::CommandUpdate& update);
+  void OnUpdatePictureCommands(win::CommandUpdate& update);
   void OnUpdateThumbnailModes(win::CommandUpdate& update);
   void OnUpdateThumbnailSizes(win::CommandUpdate& update);
   void OnUpdateListMode(win::CommandUpdate& update);
@@ -91,7 +102,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnCurrentChanged(int index) override;
   void OnCurrentChangedNow(int index) override;
   void OnSelect(int index, bool selected) override;
-  void OnOpenCurrent() override {}  // the picture view opens the current record once it exists
+  void OnOpenCurrent() override { OpenCurrent(); }
   void OnContextMenu(POINT screen) override;
   void OnSortColumn(int column) override;
   void OnBeginDrag() override;
@@ -116,9 +127,10 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   std::vector<FileListPresenter*> presenters_;
   ThumbCacheStore thumbCache_;
   GridPresenter grid_;
-  CBlankPane pictureView_;
+  CPictureView pictureView_;
   CFileCommands fileCommands_;
   bool created_ = false;
+  bool pictureShown_ = false;
   int viewMode_ = 0;
   int sortKey_ = 0;
   int sortDir_ = -1;

@@ -15,6 +15,7 @@
 #define IDB_TOOLBAR IDR_MAINFRAME  // toolbar 128: 27 images of 16 x 15 pixels
 #define IDB_INFO_PICTURE 162
 #define IDC_LINK_HAND 163          // hand cursor over the information dialog's links
+#define IDC_GRAB 164               // the picture view's cursor while a picture is dragged
 
 #define IDS_APP_TITLE 57344    // application title (registry key, message box captions)
 #define IDS_IDLE_TITLE 61336   // the status bar's text while no file is current; also its pane id
@@ -95,6 +96,7 @@
 #define IDW_THUMB_GRID 1002
 #define IDW_PICTURE_VIEW 1003
 #define IDW_PREVIEW 2000            // the picture window inside the preview bar
+#define IDW_PICTURE_IMAGE 2000      // the picture inside the picture view
 #define IDW_SCANNER 1010            // source id of the scanner connection's notifications
 #define IDW_FOLDER_TREE 4097        // the tree control inside a folder tree window
 #define IDW_FIRST_PANE 59648        // the file list view in the frame's client area

@@ -86,6 +86,24 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   EXPECT_EQ(View().GetSelectedCount(), 2);
   EXPECT_EQ(View().gridPresenter().grid().GetSelection(), (std::vector<char>{1, 1}));
 
+  // A selection opens a picture; then the picture commands work, and the
+  // Right key after the last picture shows the first.
+  EXPECT_TRUE(win::QueryCommand(frame, ID_VIEW_SHOWPICTURE).enabled());
+  Send(ID_VIEW_SHOWPICTURE);
+  ASSERT_TRUE(View().pictureShown());
+  EXPECT_EQ(View().picture().path(), folder_.File("b.png"));
+  for (int id : {ID_VIEW_RETURNLIST, ID_VIEW_PREVPICTURE, ID_VIEW_NEXTPICTURE, ID_VIEW_REALSIZE, ID_VIEW_INWINDOW,
+                 ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_IMAGE_ROTATERIGHT, ID_IMAGE_ROTATELEFT, ID_IMAGE_REFLECTH,
+                 ID_IMAGE_REFLECTV})
+    EXPECT_TRUE(win::QueryCommand(frame, id).enabled()) << id;
+  EXPECT_FALSE(win::QueryCommand(frame, ID_VIEW_SHOWPICTURE).enabled());
+  MSG right{View().hwnd(), WM_KEYDOWN, VK_RIGHT, 0};
+  EXPECT_TRUE(frame.PreTranslateMessage(right));
+  EXPECT_EQ(View().picture().path(), folder_.File("a.png"));
+  Send(ID_VIEW_RETURNLIST);
+  EXPECT_FALSE(View().pictureShown());
+  View().SelectAll();
+
   // A control's notification that carries a command's id is no command.
   Send(ID_VIEW_LIST, EN_CHANGE, View().hwnd());
   EXPECT_NE(View().viewMode(), kListMode);

@@ -1,0 +1,359 @@
+#include "browser/picture_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "app/app_services.h"
+#include "core/imagelib/probe_rules.h"
+#include "imagelib/picture_ops.h"
+#include "res/resource.h"
+#include "win/gdi.h"
+
+namespace zv {
+
+namespace {
+
+constexpr char kPictureViewClass[] = "ZVPictureView";
+
+std::optional<ScrollRequest> RequestOf(int code) {
+  switch (code) {
+    case SB_LINEUP: return ScrollRequest::kLineUp;
+    case SB_LINEDOWN: return ScrollRequest::kLineDown;
+    case SB_PAGEUP: return ScrollRequest::kPageUp;
+    case SB_PAGEDOWN: return ScrollRequest::kPageDown;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: return ScrollRequest::kTrack;
+    case SB_TOP: return ScrollRequest::kTop;
+    case SB_BOTTOM: return ScrollRequest::kBottom;
+    case SB_ENDSCROLL: return ScrollRequest::kEnd;
+    default: return std::nullopt;
+  }
+}
+
+// The picture in 32 bits, decoded once; false when it cannot be.
+bool Decode(const char* path, PixelImage* out) {
+  imagelib::Image picture = imagelib::ConvertTo32Bits(imagelib::LoadPicture(path, ImageTypeFromPath(path)));
+  return picture && imagelib::ReadPixels32(picture.get(), out) && out->width > 0 && out->height > 0;
+}
+
+// The kept pixels turned and mirrored by an orientation code, then resampled
+// to `size`. Each step runs only when it changes something.
+bool Prepare(const PixelImage& pixels, int orientation, GridSize size, PixelImage* out) {
+  PixelImage turned;
+  const PixelImage* from = &pixels;
+  if (orientation > 0 && orientation <= 7) {
+    const OrientationSteps steps = StepsForOrientation(orientation);
+    if (!TurnAndMirror(ViewOf(pixels), steps.angle, steps.mirrorLeftRight, steps.mirrorTopBottom, &turned))
+      return false;
+    if (steps.thenMirrorLeftRight) {
+      PixelImage mirrored;
+      if (!TurnAndMirror(ViewOf(turned), 0, true, false, &mirrored)) return false;
+      turned = std::move(mirrored);
+    }
+    from = &turned;
+  }
+  if (from->width == size.width && from->height == size.height) {
+    *out = from == &pixels ? pixels : std::move(turned);
+    return true;
+  }
+  return ResizePixels(ViewOf(*from), size.width, size.height, out);
+}
+
+// The reduced copy of a picture larger than kMaxZoomInPixels; empty for a
+// smaller one, or when memory runs short (the whole picture serves then).
+PixelImage Reduced(const PixelImage& pixels) {
+  const int64_t count = int64_t{pixels.width} * pixels.height;
+  if (count <= kMaxZoomInPixels) return {};
+  const double scale = std::sqrt(static_cast<double>(kMaxZoomInPixels) / static_cast<double>(count));
+  PixelImage reduced;
+  if (!ResizePixels(ViewOf(pixels), std::max(1, static_cast<int32_t>(pixels.width * scale)),
+                    std::max(1, static_cast<int32_t>(pixels.height * scale)), &reduced))
+    return {};
+  return reduced;
+}
+
+win::UniqueBitmap ToBitmap(const PixelImage& image) {
+  const BITMAPINFO info = win::TopDownDib32(image.width, image.height);
+  void* bits = nullptr;
+  win::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return {};
+  // Opaque: a static of the common controls 6 would blend a 32-bit bitmap by its alpha.
+  uint32_t* out = static_cast<uint32_t*>(bits);
+  for (const uint32_t pixel : image.pixels) *out++ = pixel | 0xFF000000u;
+  return bitmap;
+}
+
+}  // namespace
+
+bool CPictureView::CreateView(HWND parent, int id, bool visible) {
+  if (!RegisterClass(kPictureViewClass, nullptr, nullptr, CS_DBLCLKS)) return false;
+  return Create({.className = kPictureViewClass,
+                 .style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL |
+                          (visible ? WS_VISIBLE : 0u),
+                 .rect = {0, 0, 0, 0},
+                 .parent = parent,
+                 .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))});
+}
+
+bool CPictureView::ShowPicture(const char* path, int orientation) {
+  Clear();
+  pixels_ = {};
+  reduced_ = {};
+  path_ = path != nullptr ? path : "";
+  orientation_ = orientation;
+  zoom_ = {};
+  if (path == nullptr) return false;
+  ++decodes_;
+  if (!Decode(path, &pixels_)) {
+    pixels_ = {};
+    return false;
+  }
+  reduced_ = Reduced(pixels_);
+  return Render();
+}
+
+bool CPictureView::Reorient(int orientation) {
+  orientation_ = orientation;
+  Clear();
+  return Render();
+}
+
+void CPictureView::ZoomCommand(int code) {
+  if (code < 0 || code > 3 || !shown_) return;
+  const std::optional<ZoomState> next = ApplyZoomCommand(static_cast<enum ZoomCommand>(code), zoom_, displayed_);
+  if (!next) return;
+  zoom_ = *next;
+  Clear();
+  Render();
+}
+
+// Hides the bars and the picture and drops the display bitmap.
+void CPictureView::Clear() {
+  shown_ = false;
+  EndDrag();
+  if (hwnd() != nullptr) ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+  bars_ = {};
+  if (image_ != nullptr) {
+    ShowWindow(image_, SW_HIDE);
+    SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  }
+  bitmap_.reset();
+  if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+bool CPictureView::Render() {
+  if (pixels_.pixels.empty() || image_ == nullptr) return false;
+  source_ = OrientedSize({pixels_.width, pixels_.height}, orientation_);
+  const DisplayedPicture wanted = DisplayedSizeFor(zoom_.mode, source_, FullClient(), zoom_.factor);
+  if (wanted.size.width <= 0 || wanted.size.height <= 0) return false;
+  // The reduced copy serves wherever it holds at least the pixels shown.
+  const GridSize reduced = OrientedSize({reduced_.width, reduced_.height}, orientation_);
+  const bool fromReduced = !reduced_.pixels.empty() && wanted.size.width <= reduced.width &&
+                           wanted.size.height <= reduced.height;
+  PixelImage display;
+  if (!Prepare(fromReduced ? reduced_ : pixels_, orientation_, wanted.size, &display)) return false;
+  win::UniqueBitmap bitmap = ToBitmap(display);
+  if (!bitmap) return false;
+  displayed_ = wanted.size;
+  zoom_.factor = wanted.factor;
+  bitmap_ = std::move(bitmap);
+  // The static keeps the handle we give it; ours stays the owner.
+  SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+  LayOut(false);
+  MoveImage();
+  ShowWindow(image_, SW_SHOW);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  return true;
+}
+
+GridSize CPictureView::Client() const {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  return {client.right, client.bottom};
+}
+
+// The client area as it would be without bars.
+GridSize CPictureView::FullClient() const {
+  const GridSize client = Client();
+  return {client.width + (bars_.vertical ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+          client.height + (bars_.horizontal ? GetSystemMetrics(SM_CYHSCROLL) : 0)};
+}
+
+// Showing or hiding a bar sends WM_SIZE; shown_ stays false meanwhile so
+// that it does not lay out again.
+void CPictureView::LayOut(bool keep) {
+  const PictureBars previous = bars_;
+  const GridSize full = FullClient();
+  shown_ = false;
+  const PicturePlacement placed =
+      PlacePicture(displayed_, full, {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)},
+                   keep ? std::optional<PictureBars>(previous) : std::nullopt);
+  bars_ = placed.bars;
+  position_ = placed.origin;
+  ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+  // 32-bit ranges and positions: a zoomed picture can be far wider than 65535 pixels.
+  if (bars_.horizontal) {
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS, 0, bars_.horizontalMax, 0, bars_.horizontalPos, 0};
+    SetScrollInfo(hwnd(), SB_HORZ, &info, FALSE);
+    ShowScrollBar(hwnd(), SB_HORZ, TRUE);
+  }
+  if (bars_.vertical) {
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS, 0, bars_.verticalMax, 0, bars_.verticalPos, 0};
+    SetScrollInfo(hwnd(), SB_VERT, &info, FALSE);
+    ShowScrollBar(hwnd(), SB_VERT, TRUE);
+  }
+  shown_ = true;
+}
+
+void CPictureView::MoveImage() {
+  SetWindowPos(image_, nullptr, position_.x, position_.y, displayed_.width, displayed_.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPictureView::SetBarPositions() {
+  if (bars_.horizontal) {
+    bars_.horizontalPos = -position_.x;
+    SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, bars_.horizontalPos, 0};
+    SetScrollInfo(hwnd(), SB_HORZ, &info, TRUE);
+  }
+  if (bars_.vertical) {
+    bars_.verticalPos = -position_.y;
+    SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, bars_.verticalPos, 0};
+    SetScrollInfo(hwnd(), SB_VERT, &info, TRUE);
+  }
+}
+
+void CPictureView::OnSize(int, int) {
+  if (!created_) {
+    image_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_BITMAP | WS_DISABLED, 0, 0, 0, 0, hwnd(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_PICTURE_IMAGE)),
+                             GetModuleHandleA(nullptr), nullptr);
+    ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+    created_ = image_ != nullptr;
+    return;
+  }
+  if (!shown_) return;
+  if (zoom_.mode == ZoomMode::kFit) {
+    Clear();
+    Render();
+    return;
+  }
+  LayOut(true);
+  MoveImage();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+// Only the bands around the picture: the static paints the picture itself.
+bool CPictureView::OnPaint() {
+  win::PaintDC paint(hwnd());
+  const GridSize client = Client();
+  const HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  if (!shown_) {
+    const RECT all{0, 0, client.width, client.height};
+    FillRect(paint.get(), &all, face);
+    return true;
+  }
+  const int32_t right = position_.x + displayed_.width, bottom = position_.y + displayed_.height;
+  const RECT bands[] = {{0, 0, client.width, position_.y},
+                        {0, bottom, client.width, client.height},
+                        {0, position_.y, position_.x, bottom},
+                        {right, position_.y, client.width, bottom}};
+  for (const RECT& band : bands)
+    if (band.right > band.left && band.bottom > band.top) FillRect(paint.get(), &band, face);
+  return true;
+}
+
+bool CPictureView::OnMouse(UINT message, POINT client, UINT keys) {
+  switch (message) {
+    case WM_LBUTTONDOWN: {
+      const bool onPicture = client.x >= position_.x && client.x < position_.x + displayed_.width &&
+                             client.y >= position_.y && client.y < position_.y + displayed_.height;
+      if (!shown_ || !(bars_.horizontal || bars_.vertical) || !onPicture || (keys & MK_LBUTTON) == 0) return true;
+      dragging_ = true;
+      last_ = client;
+      SetCapture(hwnd());
+      SetCursorById(IDC_GRAB);
+      return true;
+    }
+    case WM_MOUSEMOVE:
+      if (!dragging_) return false;
+      if ((keys & MK_LBUTTON) == 0) {
+        EndDrag();
+        return true;
+      }
+      SetCursorById(IDC_GRAB);
+      DragTo(client);
+      return true;
+    case WM_LBUTTONUP:
+      if (!dragging_) return false;
+      DragTo(client);
+      EndDrag();
+      return true;
+    default: return false;
+  }
+}
+
+void CPictureView::DragTo(POINT client) {
+  const GridSize area = Client();
+  if (bars_.horizontal)
+    position_.x = ClampPictureCoordinate(position_.x + client.x - last_.x, area.width, displayed_.width);
+  if (bars_.vertical)
+    position_.y = ClampPictureCoordinate(position_.y + client.y - last_.y, area.height, displayed_.height);
+  last_ = client;
+  MoveImage();
+  SetBarPositions();
+}
+
+void CPictureView::EndDrag() {
+  if (!dragging_) return;
+  dragging_ = false;
+  if (GetCapture() == hwnd()) ReleaseCapture();
+  SetCursorById(-1);
+}
+
+bool CPictureView::OnScroll(int bar, int code, int) {
+  const bool horizontal = bar == SB_HORZ;
+  if (!shown_ || !(horizontal ? bars_.horizontal : bars_.vertical)) return false;
+  const std::optional<ScrollRequest> request = RequestOf(code);
+  if (!request) return false;
+  // The message carries 16 bits of the track position; the bar keeps all 32.
+  SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd(), bar, &info);
+  const GridSize area = Client();
+  if (horizontal) {
+    const int32_t target =
+        ScrollTarget(*request, bars_.horizontalPos, info.nTrackPos, bars_.horizontalMax, kPictureScrollSteps);
+    position_.x = ClampPictureCoordinate(-target, area.width, displayed_.width);
+  } else {
+    const int32_t target =
+        ScrollTarget(*request, bars_.verticalPos, info.nTrackPos, bars_.verticalMax, kPictureScrollSteps);
+    position_.y = ClampPictureCoordinate(-target, area.height, displayed_.height);
+  }
+  MoveImage();
+  SetBarPositions();
+  return false;  // the default handling runs after the move
+}
+
+LRESULT CPictureView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND: return 1;  // OnPaint covers every pixel the picture does not
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != hwnd() && dragging_) {
+        dragging_ = false;
+        SetCursorById(-1);
+      }
+      return 0;
+    default: return Window::OnMessage(message, wParam, lParam);
+  }
+}
+
+void CPictureView::OnDestroy() {
+  if (image_ != nullptr) SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  bitmap_.reset();
+  image_ = nullptr;
+  created_ = false;
+  shown_ = false;
+}
+
+}  // namespace zv

@@ -1,0 +1,252 @@
+// The picture view in real windows: where the picture's child lies and which
+// scroll bars show after fitting, zooming, turning, resizing, scrolling and
+// dragging; and the view's picture commands on a real folder.
+#include "browser/picture_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include "browser/tests/list_fixture.h"
+#include "res/resource.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/command.h"
+
+namespace zv {
+namespace {
+
+// A 24-bit BMP of one grey, written byte by byte.
+void WriteBmp(const std::string& path, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::string bytes(54 + static_cast<size_t>(stride) * height, '\x40');
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<uint32_t>(bytes.size()));
+  put(6, 0);
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  put(26, 1 | (24 << 16));
+  for (size_t at : {30u, 34u, 38u, 42u, 46u, 50u}) put(at, 0);
+  test::WriteFileBytes(path, bytes);
+}
+
+// A rectangle that gtest can compare and print.
+struct Box {
+  LONG left, top, right, bottom;
+  bool operator==(const Box&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "(" << b.left << ", " << b.top << ")-(" << b.right << ", " << b.bottom << ")";
+  }
+};
+
+bool BarShown(HWND window, DWORD style) { return (GetWindowLongA(window, GWL_STYLE) & style) != 0; }
+
+SCROLLINFO Bar(HWND window, int bar) {
+  SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(window, bar, &info);
+  return info;
+}
+
+class PictureViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(host_.Open());
+    ASSERT_TRUE(view_.CreateView(host_.hwnd(), IDW_PICTURE_VIEW, true));
+    Resize(800, 600);
+    WriteBmp(folder_.File("small.bmp"), 300, 200);
+  }
+  void TearDown() override {
+    view_.Destroy();
+    host_.Destroy();
+    test::Pump();
+  }
+  void Resize(int width, int height) {
+    MoveWindow(view_.hwnd(), 0, 0, width, height, TRUE);
+    test::Pump();
+  }
+  // The image child's rectangle in the view's client coordinates.
+  Box Image() const {
+    RECT rect{};
+    GetWindowRect(view_.imageChild(), &rect);
+    MapWindowPoints(nullptr, view_.hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right, rect.bottom};
+  }
+  RECT Client() const {
+    RECT rect{};
+    GetClientRect(view_.hwnd(), &rect);
+    return rect;
+  }
+  void Mouse(UINT message, int x, int y, WPARAM keys) {
+    SendMessageA(view_.hwnd(), message, keys, MAKELPARAM(x, y));
+  }
+  // Writes the large picture once for the tests that need it.
+  std::string Large() {
+    const std::string path = folder_.File("large.bmp");
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteBmp(path, 4000, 3000);
+    return path;
+  }
+
+  test::TempFolder folder_;
+  test::HostWindow host_;
+  CPictureView view_;
+};
+
+TEST_F(PictureViewTest, FitsCentresZoomsAndTurns) {
+  ASSERT_TRUE(view_.ShowPicture(folder_.File("small.bmp").c_str(), 0));
+  EXPECT_TRUE(IsWindowVisible(view_.imageChild()));
+  EXPECT_EQ(Image(), (Box{250, 200, 550, 400})) << "a smaller picture at real size, centred";
+  EXPECT_FALSE(BarShown(view_.hwnd(), WS_HSCROLL));
+  EXPECT_FALSE(BarShown(view_.hwnd(), WS_VSCROLL));
+
+  ASSERT_TRUE(view_.ShowPicture(folder_.File("small.bmp").c_str(), 1));
+  EXPECT_EQ(Image(), (Box{300, 150, 500, 450})) << "orientation 1 stands the picture up";
+
+  ASSERT_TRUE(view_.ShowPicture(Large().c_str(), 0));
+  EXPECT_EQ(Image(), (Box{0, 0, 800, 600})) << "fitted";
+  EXPECT_DOUBLE_EQ(view_.zoomFactor(), 0.2);
+  EXPECT_FALSE(BarShown(view_.hwnd(), WS_HSCROLL));
+
+  view_.ZoomCommand(2);
+  EXPECT_EQ(view_.zoomMode(), ZoomMode::kZoom);
+  ASSERT_TRUE(BarShown(view_.hwnd(), WS_HSCROLL));
+  ASSERT_TRUE(BarShown(view_.hwnd(), WS_VSCROLL));
+  const RECT client = Client();
+  const SCROLLINFO h = Bar(view_.hwnd(), SB_HORZ), v = Bar(view_.hwnd(), SB_VERT);
+  EXPECT_EQ(h.nMax, 1600 - client.right);
+  EXPECT_EQ(v.nMax, 1200 - client.bottom);
+  EXPECT_EQ(h.nPos, (1600 - client.right) / 2) << "the middle is shown";
+  EXPECT_EQ(Image(), (Box{-h.nPos, -v.nPos, 1600 - h.nPos, 1200 - v.nPos}));
+
+  for (int i = 0; i < 6; ++i) view_.ZoomCommand(3);
+  EXPECT_DOUBLE_EQ(view_.zoomFactor(), 0.125) << "zooming out stops at an eighth";
+  EXPECT_EQ(Image(), (Box{150, 112, 650, 487}));
+  EXPECT_FALSE(BarShown(view_.hwnd(), WS_HSCROLL));
+
+  // Turning works on the kept pixels: the file may be gone.
+  ASSERT_TRUE(DeleteFileA(Large().c_str()));
+  EXPECT_TRUE(view_.Reorient(3));
+  EXPECT_EQ(Image(), (Box{212, 50, 587, 550})) << "turned at the same zoom";
+  EXPECT_EQ(view_.decodeCount(), 3) << "one decode per picture shown";
+
+  EXPECT_FALSE(view_.ShowPicture(folder_.File("missing.bmp").c_str(), 0));
+  EXPECT_FALSE(view_.shown());
+  EXPECT_FALSE(IsWindowVisible(view_.imageChild())) << "a picture that cannot be decoded leaves the view empty";
+}
+
+TEST_F(PictureViewTest, ResizeScrollAndDrag) {
+  // No bars: a press on the picture does not drag it.
+  ASSERT_TRUE(view_.ShowPicture(folder_.File("small.bmp").c_str(), 0));
+  Mouse(WM_LBUTTONDOWN, 300, 300, MK_LBUTTON);
+  Mouse(WM_MOUSEMOVE, 350, 320, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 350, 320, 0);
+  EXPECT_EQ(Image(), (Box{250, 200, 550, 400}));
+
+  ASSERT_TRUE(view_.ShowPicture(Large().c_str(), 0));
+  Resize(400, 300);
+  EXPECT_EQ(Image(), (Box{0, 0, 400, 300})) << "fit mode refits to the new size";
+
+  view_.ZoomCommand(1);
+  ASSERT_TRUE(BarShown(view_.hwnd(), WS_HSCROLL));
+  const int centre = (4000 - Client().right) / 2;
+  SendMessageA(view_.hwnd(), WM_HSCROLL, SB_PAGEDOWN, 0);
+  SendMessageA(view_.hwnd(), WM_HSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(Bar(view_.hwnd(), SB_HORZ).nPos, centre + 9) << "a page is 10 pixels, a line 1";
+  EXPECT_EQ(Image().left, -(centre + 9));
+
+  Resize(600, 500);
+  EXPECT_EQ(Image().left, -(centre + 9)) << "real size keeps the scroll position";
+  EXPECT_EQ(Image().right - Image().left, 4000);
+  const int top = Image().top;
+
+  // A press beside the picture is no drag; one on it moves it with the mouse.
+  Mouse(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
+  Mouse(WM_MOUSEMOVE, 130, 120, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 140, 125, 0);
+  EXPECT_EQ(Image().left, -(centre + 9) + 40);
+  EXPECT_EQ(Image().top, top + 25);
+  EXPECT_EQ(Bar(view_.hwnd(), SB_HORZ).nPos, centre + 9 - 40) << "the bars follow the drag";
+  EXPECT_EQ(Bar(view_.hwnd(), SB_VERT).nPos, -(top + 25));
+  Mouse(WM_LBUTTONDOWN, 10, 10, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, 5000, 5000, 0);
+  EXPECT_EQ(Image().left, 0) << "a drag stops at the picture's edge";
+  EXPECT_EQ(Image().top, 0);
+}
+
+// ---- through the file list view ----
+
+class PictureCommandsTest : public ::testing::Test {
+ protected:
+  void TearDown() override { view_.Close(); }
+  bool Enabled(int id) { return win::QueryCommand(view_.view(), id).enabled(); }
+
+  EnvSet settings_;
+  test::TempFolder folder_;
+  test::ViewUnderTest view_{settings_};
+};
+
+TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
+  WriteBmp(folder_.File("a.bmp"), 30, 20);
+  WriteBmp(folder_.File("b.bmp"), 40, 20);
+  WriteBmp(folder_.File("c.bmp"), 300, 200);
+  settings_.dwdLstMod = 0;
+  ASSERT_TRUE(view_.Open());
+  CFileListView& view = view_.view();
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(view.ItemCount(), 3u);
+  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE)) << "nothing selected";
+  view.SelectAll();  // c current
+  ASSERT_TRUE(Enabled(ID_VIEW_SHOWPICTURE));
+  EXPECT_FALSE(Enabled(ID_VIEW_NEXTPICTURE));
+
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
+  EXPECT_TRUE(view.pictureShown());
+  EXPECT_TRUE(IsWindowVisible(view.pictureView()));
+  EXPECT_FALSE(IsWindowVisible(view.grid()));
+  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp"));
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{2}) << "the opened record is the only one selected";
+  EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE));
+  for (int id = ID_VIEW_RETURNLIST; id <= ID_IMAGE_REFLECTV; ++id) EXPECT_TRUE(Enabled(id)) << id;
+
+  view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
+  EXPECT_EQ(view.picture().path(), folder_.File("a.bmp")) << "next after the last is the first";
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{0});
+  view.ExecuteCommand(ID_VIEW_PREVPICTURE);
+  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp")) << "previous before the first is the last";
+  EXPECT_EQ(view.currentItem(), 2);
+  EXPECT_EQ(view.gridPresenter().grid().GetSelection(), (std::vector<char>{0, 0, 1}));
+
+  // Turning and mirroring do not read the file again.
+  const int decodes = view.picture().decodeCount();
+  ASSERT_TRUE(MoveFileA(folder_.File("c.bmp").c_str(), folder_.File("gone.bmp").c_str()));
+  view.ExecuteCommand(ID_IMAGE_ROTATERIGHT);
+  EXPECT_EQ(view.picture().GetOrientation(), 3);
+  EXPECT_TRUE(view.picture().shown());
+  EXPECT_EQ(view.picture().displayedSize(), (GridSize{200, 300}));
+  view.ExecuteCommand(ID_IMAGE_REFLECTH);
+  EXPECT_EQ(view.picture().GetOrientation(), 7);
+  view.ExecuteCommand(ID_VIEW_ZOOMIN);
+  EXPECT_EQ(view.picture().displayedSize(), (GridSize{400, 600}));
+  EXPECT_EQ(view.picture().decodeCount(), decodes);
+
+  view.ExecuteCommand(ID_VIEW_RETURNLIST);
+  EXPECT_FALSE(view.pictureShown());
+  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_TRUE(IsWindowVisible(view.grid()));
+  EXPECT_FALSE(Enabled(ID_VIEW_ZOOMIN));
+
+  // Listing mode leaves the picture too.
+  view.ExecuteCommand(ID_VIEW_SHOWPICTURE);
+  ASSERT_TRUE(view.pictureShown());
+  view.ExecuteCommand(ID_VIEW_LIST);
+  EXPECT_FALSE(view.pictureShown());
+  EXPECT_TRUE(IsWindowVisible(view.listControl()));
+  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+}
+
+}  // namespace
+}  // namespace zv
