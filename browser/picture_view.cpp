@@ -7,6 +7,7 @@
 #include "app/app_services.h"
 #include "core/imagelib/probe_rules.h"
 #include "imagelib/picture_ops.h"
+#include "browser/scroll_request.h"
 #include "res/resource.h"
 #include "win/gdi.h"
 
@@ -15,21 +16,6 @@ namespace zv {
 namespace {
 
 constexpr char kPictureViewClass[] = "ZVPictureView";
-
-std::optional<ScrollRequest> RequestOf(int code) {
-  switch (code) {
-    case SB_LINEUP: return ScrollRequest::kLineUp;
-    case SB_LINEDOWN: return ScrollRequest::kLineDown;
-    case SB_PAGEUP: return ScrollRequest::kPageUp;
-    case SB_PAGEDOWN: return ScrollRequest::kPageDown;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: return ScrollRequest::kTrack;
-    case SB_TOP: return ScrollRequest::kTop;
-    case SB_BOTTOM: return ScrollRequest::kBottom;
-    case SB_ENDSCROLL: return ScrollRequest::kEnd;
-    default: return std::nullopt;
-  }
-}
 
 // The picture in 32 bits, decoded once; false when it cannot be.
 bool Decode(const char* path, PixelImage* out) {
@@ -315,7 +301,7 @@ void CPictureView::EndDrag() {
 bool CPictureView::OnScroll(int bar, int code, int) {
   const bool horizontal = bar == SB_HORZ;
   if (!shown_ || !(horizontal ? bars_.horizontal : bars_.vertical)) return false;
-  const std::optional<ScrollRequest> request = RequestOf(code);
+  const std::optional<ScrollRequest> request = ScrollRequestOf(code);
   if (!request) return false;
   // The message carries 16 bits of the track position; the bar keeps all 32.
   SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};

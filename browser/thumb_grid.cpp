@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/app_services.h"
+#include "browser/scroll_request.h"
 #include "res/resource.h"
 #include "win/gdi.h"
 #include "win/handles.h"
@@ -19,21 +20,6 @@ static_assert(static_cast<uint32_t>(GridNoticeCode::kSelChange) == GN_SELCHANGE)
 static_assert(static_cast<uint32_t>(GridNoticeCode::kOpen) == GN_OPEN);
 static_assert(static_cast<uint32_t>(GridNoticeCode::kContextMenu) == GN_CONTEXTMENU);
 static_assert(static_cast<uint32_t>(GridNoticeCode::kBeginDrag) == GN_BEGINDRAG);
-
-std::optional<ScrollRequest> RequestOf(int code) {
-  switch (code) {
-    case SB_LINEUP: return ScrollRequest::kLineUp;
-    case SB_LINEDOWN: return ScrollRequest::kLineDown;
-    case SB_PAGEUP: return ScrollRequest::kPageUp;
-    case SB_PAGEDOWN: return ScrollRequest::kPageDown;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: return ScrollRequest::kTrack;
-    case SB_TOP: return ScrollRequest::kTop;
-    case SB_BOTTOM: return ScrollRequest::kBottom;
-    case SB_ENDSCROLL: return ScrollRequest::kEnd;
-    default: return std::nullopt;
-  }
-}
 
 void FillWhite(HDC dc, const RECT& rect) {
   SetBkColor(dc, kWhite);
@@ -185,7 +171,7 @@ void CThumbnailGrid::ScrollTo(int32_t position) {
 
 bool CThumbnailGrid::OnScroll(int bar, int code, int) {
   if (bar != SB_VERT) return false;
-  const std::optional<ScrollRequest> request = RequestOf(code);
+  const std::optional<ScrollRequest> request = ScrollRequestOf(code);
   if (!request) return true;
   // The track position of the message has 16 bits; the bar keeps all 32.
   SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};

@@ -17,24 +17,6 @@
 namespace zv {
 namespace {
 
-// A 24-bit BMP of one grey, written byte by byte.
-void WriteBmp(const std::string& path, int width, int height) {
-  const int stride = (width * 3 + 3) & ~3;
-  std::string bytes(54 + static_cast<size_t>(stride) * height, '\x40');
-  auto put = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put(2, static_cast<uint32_t>(bytes.size()));
-  put(6, 0);
-  put(10, 54);
-  put(14, 40);
-  put(18, static_cast<uint32_t>(width));
-  put(22, static_cast<uint32_t>(height));
-  put(26, 1 | (24 << 16));
-  for (size_t at : {30u, 34u, 38u, 42u, 46u, 50u}) put(at, 0);
-  test::WriteFileBytes(path, bytes);
-}
-
 // A rectangle that gtest can compare and print.
 struct Box {
   LONG left, top, right, bottom;
@@ -58,7 +40,7 @@ class PictureViewTest : public ::testing::Test {
     ASSERT_TRUE(host_.Open());
     ASSERT_TRUE(view_.CreateView(host_.hwnd(), IDW_PICTURE_VIEW, true));
     Resize(800, 600);
-    WriteBmp(folder_.File("small.bmp"), 300, 200);
+    test::WriteGreyBmp(folder_.File("small.bmp"), 300, 200);
   }
   void TearDown() override {
     view_.Destroy();
@@ -87,7 +69,7 @@ class PictureViewTest : public ::testing::Test {
   // Writes the large picture once for the tests that need it.
   std::string Large() {
     const std::string path = folder_.File("large.bmp");
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) WriteBmp(path, 4000, 3000);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) test::WriteGreyBmp(path, 4000, 3000);
     return path;
   }
 
@@ -190,9 +172,9 @@ class PictureCommandsTest : public ::testing::Test {
 };
 
 TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
-  WriteBmp(folder_.File("a.bmp"), 30, 20);
-  WriteBmp(folder_.File("b.bmp"), 40, 20);
-  WriteBmp(folder_.File("c.bmp"), 300, 200);
+  test::WriteGreyBmp(folder_.File("a.bmp"), 30, 20);
+  test::WriteGreyBmp(folder_.File("b.bmp"), 40, 20);
+  test::WriteGreyBmp(folder_.File("c.bmp"), 300, 200);
   settings_.dwdLstMod = 0;
   ASSERT_TRUE(view_.Open());
   CFileListView& view = view_.view();

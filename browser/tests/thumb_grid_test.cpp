@@ -231,24 +231,6 @@ uint32_t U32At(const std::string& bytes, size_t offset) {
   return v;
 }
 
-// A 24-bit BMP of width x height in one colour, written by hand.
-void WriteBmp(const std::string& path, int width, int height) {
-  const int stride = (width * 3 + 3) & ~3;
-  std::string bytes(54 + static_cast<size_t>(stride) * height, '\x40');
-  auto put = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  put(2, static_cast<uint32_t>(bytes.size()));
-  put(6, 0);
-  put(10, 54);
-  put(14, 40);
-  put(18, static_cast<uint32_t>(width));
-  put(22, static_cast<uint32_t>(height));
-  put(26, 1 | (24 << 16));
-  for (size_t at : {30u, 34u, 38u, 42u, 46u, 50u}) put(at, 0);
-  test::WriteFileBytes(path, bytes);
-}
-
 class GridCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -258,7 +240,7 @@ class GridCacheTest : public ::testing::Test {
     DeleteFileA((thumbs_ + "\\ZVThumb.lst").c_str());
     ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", folder_.File("a.png")));
     ASSERT_TRUE(test::CopyZooFile("jpeg_huge.jpg", folder_.File("b.jpg")));  // listed, too large to decode
-    WriteBmp(folder_.File("c.bmp"), 240, 120);
+    test::WriteGreyBmp(folder_.File("c.bmp"), 240, 120);
     ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", other_.File("x.bmp")));
   }
   void TearDown() override { view_.Close(); }

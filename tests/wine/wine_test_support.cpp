@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/registry_profile.h"
 #include "win/registry.h"
@@ -264,6 +265,23 @@ void PumpFor(DWORD milliseconds) {
     Sleep(10);
   }
   Pump();
+}
+
+void WriteGreyBmp(const std::string& path, int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::string bytes(54 + static_cast<size_t>(stride) * height, '\x40');
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(&bytes[at], &v, 4); };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<uint32_t>(bytes.size()));
+  put(6, 0);
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  put(26, 1 | (24 << 16));
+  for (size_t at : {30u, 34u, 38u, 42u, 46u, 50u}) put(at, 0);
+  WriteFileBytes(path, bytes);
 }
 
 }  // namespace zv::test

@@ -26,6 +26,8 @@ class TempFolder {
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// A 24-bit BMP of width x height in one grey (0x40), written byte by byte.
+void WriteGreyBmp(const std::string& path, int width, int height);
 std::string EnvironmentValue(const char* name);
 
 // A copy of ZViewer.exe (from %ZV_EXE%) in its own program folder.
