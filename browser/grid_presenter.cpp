@@ -57,12 +57,13 @@ void GridPresenter::SetThumbSize(int thumbSize) {
 }
 
 void GridPresenter::Rebuild() {
-  Forget();
   filled_ = false;
-  if (filling_)
-    Fill();
-  else
+  if (filling_) {
+    Fill();  // which forgets the old cells' thumbnails first
+  } else {
+    Forget();
     grid_.Clear();
+  }
 }
 
 // The cells' thumbnails go; the folder's open cache file stays for the next fill.

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/app_paths.h"
+#include "browser/bench/bench_support.h"
 #include "browser/file_list_view.h"
 #include "imagelib/image_library.h"
 #include "win/window.h"
@@ -39,27 +40,9 @@ constexpr char kHostClass[] = "ZVGridBenchHost";
 
 class Host : public zv::win::Window {};
 
-class QuietHost : public zv::FileListHost {
-  void ShowStatusText(const std::string&) override {}
-  void ShowContextMenu(POINT) override {}
-  void ShowPreview(const std::string&) override {}
-  void RefreshFolders() override {}
-};
-
-double Now() {
-  LARGE_INTEGER counter{}, frequency{};
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using zv::bench::Now;
+using zv::bench::Pump;
+using zv::bench::QuietHost;
 
 // The bench's message loop: waits for input up to `milliseconds`, then
 // dispatches everything that is queued.

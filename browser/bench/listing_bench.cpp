@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "browser/bench/bench_support.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_reader.h"
 #include "browser/list_control.h"
@@ -41,25 +42,9 @@ constexpr char kHostClass[] = "ZVListingBenchHost";
 
 class Host : public zv::win::Window {};
 
-// The view's host: the bench shows no status text or menu.
-class QuietHost : public zv::FileListHost {
-  void ShowStatusText(const std::string&) override {}
-  void ShowContextMenu(POINT) override {}
-  void ShowPreview(const std::string&) override {}
-  void RefreshFolders() override {}
-};
-
-double Now() {
-  LARGE_INTEGER counter{}, frequency{};
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+using zv::bench::Now;
+using zv::bench::Pump;
+using zv::bench::QuietHost;
 
 // The PNG check before: chunk fields and data through stdio's buffer, the
 // data in 64 KiB pieces, the CRC sliced by 8.
