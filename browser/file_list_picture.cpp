@@ -37,13 +37,39 @@ void CFileListView::OpenCurrent() {
   pictureView_.Show(true);
   pictureShown_ = true;
   // Shown before the picture is made, so that it is fitted into the view's real size.
-  pictureView_.ShowPicture(item->path, 0);
+  ShowInPicture(current);
+  UpdateStatus();
   SetFocus(pictureView_.hwnd());
 }
 
+// A picture read ahead is shown from its pixels; the one left behind is
+// kept, since it is now a neighbour, and the new neighbours are read ahead.
+void CFileListView::ShowInPicture(int index) {
+  const FileListItems& items = model_.items();
+  const std::string path = items.At(index)->path;
+  std::optional<KeptPicture> ready = readAhead_.Take(path);
+  KeptPicture left = pictureView_.TakePicture();
+  if (ready)
+    pictureView_.ShowKept(std::move(*ready), 0);
+  else
+    pictureView_.ShowPicture(path.c_str(), 0);
+  if (left.path != path) readAhead_.Keep(std::move(left));
+  const int count = static_cast<int>(items.size());
+  std::vector<std::string> neighbours;
+  for (const int next : {(index + 1) % count, (index + count - 1) % count})
+    if (next != index && (neighbours.empty() || items.At(next)->path != neighbours.front()))
+      neighbours.push_back(items.At(next)->path);
+  readAhead_.Want(neighbours);
+}
+
+
+// Also before a folder is listed or its files change: the pictures kept
+// and read ahead are dropped, and no decode holds a file open any more.
 void CFileListView::ReturnToList() {
+  readAhead_.CancelAndWait();
   if (pictureShown_) {
     pictureView_.Show(false);
+    pictureView_.TakePicture();
     pictureShown_ = false;
   }
   if (viewMode_ == kListMode)
@@ -72,7 +98,7 @@ void CFileListView::OnPrevNextPicture(int id) {
     next = old + 1 < count && old >= 0 ? old + 1 : 0;
   else
     next = old > 0 && old < count ? old - 1 : count - 1;
-  pictureView_.ShowPicture(items.At(next)->path, 0);
+  ShowInPicture(next);
   if (old >= 0) items.Select(static_cast<size_t>(old), false);
   items.Select(static_cast<size_t>(next), true);
   items.SetCurrent(next);
@@ -83,6 +109,7 @@ void CFileListView::OnPrevNextPicture(int id) {
 void CFileListView::OnZoom(int id) {
   win::WaitCursor wait;
   pictureView_.ZoomCommand(kZoomCodes[id - ID_VIEW_REALSIZE]);
+  UpdateStatus();
 }
 
 // The file is not touched: the view turns the pixels it already holds.
@@ -90,6 +117,7 @@ void CFileListView::OnTurnOrMirror(int id) {
   win::WaitCursor wait;
   const OrientationCommand command = kOrientationCommands[id - ID_IMAGE_ROTATERIGHT];
   pictureView_.Reorient(NextOrientation(pictureView_.GetOrientation(), command));
+  UpdateStatus();
 }
 
 void CFileListView::OnUpdateShowPicture(win::CommandUpdate& update) {

@@ -233,6 +233,7 @@ std::string CFileListView::StatusText() const {
   std::string text = item != nullptr
                          ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
                          : IdleText();
+  if (pictureShown_ && pictureView_.problem() != PictureProblem::kNone) text += "    " + PictureProblemText(pictureView_.problem());
   if (!progress_.empty()) text += "    " + progress_;
   return text;
 }

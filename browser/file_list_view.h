@@ -17,6 +17,7 @@
 #include "browser/file_list_pane.h"
 #include "browser/grid_presenter.h"
 #include "browser/list_presenter.h"
+#include "browser/picture_read_ahead.h"
 #include "browser/picture_view.h"
 #include "core/app/envset.h"
 #include "fileops/file_commands.h"
@@ -61,6 +62,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   int thumbSize() const { return thumbSize_; }
   HWND pictureView() const { return pictureView_.hwnd(); }
   CPictureView& picture() { return pictureView_; }
+  PictureReadAhead& readAhead() { return readAhead_; }
   bool pictureShown() const { return pictureShown_; }
   int viewMode() const { return viewMode_; }
   int sortKey() const { return sortKey_; }
@@ -117,6 +119,9 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void RebuildPresenters();
   void UpdateStatus();
   std::string StatusText() const;
+  // Shows record `index` in the picture view (read ahead or decoded now)
+  // and reads its neighbours ahead.
+  void ShowInPicture(int index);
   void WriteBackSettings();
 
   EnvSet& settings_;
@@ -138,6 +143,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   ColumnCaptionTexts captions_;
   ListingTimes times_;
   std::string progress_;  // "made / total" while thumbnails are being made
+  PictureReadAhead readAhead_;
 };
 
 }  // namespace zv

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/app_services.h"
+#include "app/ui_text_table.h"
 #include "core/imagelib/probe_rules.h"
 #include "imagelib/picture_ops.h"
 #include "browser/scroll_request.h"
@@ -17,46 +18,24 @@ namespace {
 
 constexpr char kPictureViewClass[] = "ZVPictureView";
 
-// The picture in 32 bits, decoded once; false when it cannot be.
-bool Decode(const char* path, PixelImage* out) {
-  imagelib::Image picture = imagelib::ConvertTo32Bits(imagelib::LoadPicture(path, ImageTypeFromPath(path)));
-  return picture && imagelib::ReadPixels32(picture.get(), out) && out->width > 0 && out->height > 0;
-}
-
-// The kept pixels turned and mirrored by an orientation code, then resampled
-// to `size`. Each step runs only when it changes something.
-bool Prepare(const PixelImage& pixels, int orientation, GridSize size, PixelImage* out) {
-  PixelImage turned;
-  const PixelImage* from = &pixels;
-  if (orientation > 0 && orientation <= 7) {
-    const OrientationSteps steps = StepsForOrientation(orientation);
-    if (!TurnAndMirror(ViewOf(pixels), steps.angle, steps.mirrorLeftRight, steps.mirrorTopBottom, &turned))
-      return false;
-    if (steps.thenMirrorLeftRight) {
-      PixelImage mirrored;
-      if (!TurnAndMirror(ViewOf(turned), 0, true, false, &mirrored)) return false;
-      turned = std::move(mirrored);
-    }
-    from = &turned;
-  }
-  if (from->width == size.width && from->height == size.height) {
-    *out = from == &pixels ? pixels : std::move(turned);
+// The unturned pixels resampled to `unturned`, then turned and mirrored by
+// an orientation code: resampling first turns only the small result. Each
+// step runs only when it changes something.
+bool Prepare(const PixelImage& pixels, int orientation, GridSize unturned, PixelImage* out) {
+  PixelImage sized;
+  const bool resize = pixels.width != unturned.width || pixels.height != unturned.height;
+  if (resize && !ResizePixels(ViewOf(pixels), unturned.width, unturned.height, &sized)) return false;
+  const PixelImage& from = resize ? sized : pixels;
+  if (orientation <= 0 || orientation > 7) {
+    *out = resize ? std::move(sized) : pixels;
     return true;
   }
-  return ResizePixels(ViewOf(*from), size.width, size.height, out);
-}
-
-// The reduced copy of a picture larger than kMaxZoomInPixels; empty for a
-// smaller one, or when memory runs short (the whole picture serves then).
-PixelImage Reduced(const PixelImage& pixels) {
-  const int64_t count = int64_t{pixels.width} * pixels.height;
-  if (count <= kMaxZoomInPixels) return {};
-  const double scale = std::sqrt(static_cast<double>(kMaxZoomInPixels) / static_cast<double>(count));
-  PixelImage reduced;
-  if (!ResizePixels(ViewOf(pixels), std::max(1, static_cast<int32_t>(pixels.width * scale)),
-                    std::max(1, static_cast<int32_t>(pixels.height * scale)), &reduced))
-    return {};
-  return reduced;
+  const OrientationSteps steps = StepsForOrientation(orientation);
+  PixelImage turned;
+  if (!TurnAndMirror(ViewOf(from), steps.angle, steps.mirrorLeftRight, steps.mirrorTopBottom, &turned)) return false;
+  if (steps.thenMirrorLeftRight) return TurnAndMirror(ViewOf(turned), 0, true, false, out);
+  *out = std::move(turned);
+  return true;
 }
 
 win::UniqueBitmap ToBitmap(const PixelImage& image) {
@@ -72,6 +51,16 @@ win::UniqueBitmap ToBitmap(const PixelImage& image) {
 
 }  // namespace
 
+std::string PictureProblemText(PictureProblem problem) {
+  CUiTextTable table;
+  switch (problem) {
+    case PictureProblem::kNone: return {};
+    case PictureProblem::kTooLarge:
+      return table.GetText("PictureView", "ErrorMsg0002", "画像が大きすぎるため、この大きさでは表示できません。");
+    default: return table.GetText("PictureView", "ErrorMsg0001", "画像を読み込めません。壊れているか、対応していない形式です。");
+  }
+}
+
 bool CPictureView::CreateView(HWND parent, int id, bool visible) {
   if (!RegisterClass(kPictureViewClass, nullptr, nullptr, CS_DBLCLKS)) return false;
   return Create({.className = kPictureViewClass,
@@ -83,35 +72,53 @@ bool CPictureView::CreateView(HWND parent, int id, bool visible) {
 }
 
 bool CPictureView::ShowPicture(const char* path, int orientation) {
-  Clear();
-  pixels_ = {};
-  reduced_ = {};
-  path_ = path != nullptr ? path : "";
-  orientation_ = orientation;
-  zoom_ = {};
+  // The old picture goes first: two very large ones need not fit together.
+  TakePicture();
+  problem_ = PictureProblem::kNone;
   if (path == nullptr) return false;
   ++decodes_;
-  if (!Decode(path, &pixels_)) {
-    pixels_ = {};
+  DecodeOutcome outcome = DecodeForView(path);
+  if (!outcome.picture) {
+    picture_.path = path;
+    problem_ = outcome.problem;
     return false;
   }
-  reduced_ = Reduced(pixels_);
-  return Render();
+  return ShowKept(std::move(*outcome.picture), orientation);
+}
+
+bool CPictureView::ShowKept(KeptPicture picture, int orientation) {
+  TakePicture();
+  picture_ = std::move(picture);
+  orientation_ = orientation;
+  zoom_ = {};
+  if (Render()) return true;
+  Clear();
+  return false;
+}
+
+KeptPicture CPictureView::TakePicture() {
+  Clear();
+  detail_ = {};
+  KeptPicture taken = std::move(picture_);
+  picture_ = {};
+  return taken;
 }
 
 bool CPictureView::Reorient(int orientation) {
+  const int previous = orientation_;
   orientation_ = orientation;
-  Clear();
-  return Render();
+  if (Render()) return true;
+  orientation_ = previous;
+  return false;
 }
 
 void CPictureView::ZoomCommand(int code) {
   if (code < 0 || code > 3 || !shown_) return;
   const std::optional<ZoomState> next = ApplyZoomCommand(static_cast<enum ZoomCommand>(code), zoom_, displayed_);
   if (!next) return;
+  const ZoomState previous = zoom_;
   zoom_ = *next;
-  Clear();
-  Render();
+  if (!Render()) zoom_ = previous;
 }
 
 // Hides the bars and the picture and drops the display bitmap.
@@ -129,18 +136,22 @@ void CPictureView::Clear() {
 }
 
 bool CPictureView::Render() {
-  if (pixels_.pixels.empty() || image_ == nullptr) return false;
-  source_ = OrientedSize({pixels_.width, pixels_.height}, orientation_);
-  const DisplayedPicture wanted = DisplayedSizeFor(zoom_.mode, source_, FullClient(), zoom_.factor);
+  if (picture_.empty() || image_ == nullptr) return false;
+  const GridSize source = OrientedSize(picture_.full, orientation_);
+  const DisplayedPicture wanted = DisplayedSizeFor(zoom_.mode, source, FullClient(), zoom_.factor);
   if (wanted.size.width <= 0 || wanted.size.height <= 0) return false;
-  // The reduced copy serves wherever it holds at least the pixels shown.
-  const GridSize reduced = OrientedSize({reduced_.width, reduced_.height}, orientation_);
-  const bool fromReduced = !reduced_.pixels.empty() && wanted.size.width <= reduced.width &&
-                           wanted.size.height <= reduced.height;
+  // Orienting a size twice gives it back: this is the wanted size unturned.
+  const GridSize unturned = OrientedSize(wanted.size, orientation_);
+  const PixelImage* from = SourceFor(unturned);
   PixelImage display;
-  if (!Prepare(fromReduced ? reduced_ : pixels_, orientation_, wanted.size, &display)) return false;
-  win::UniqueBitmap bitmap = ToBitmap(display);
-  if (!bitmap) return false;
+  win::UniqueBitmap bitmap;
+  if (from == nullptr || !Prepare(*from, orientation_, unturned, &display) || !(bitmap = ToBitmap(display))) {
+    problem_ = PictureProblem::kTooLarge;
+    return false;
+  }
+  Clear();
+  problem_ = PictureProblem::kNone;
+  source_ = source;
   displayed_ = wanted.size;
   zoom_.factor = wanted.factor;
   bitmap_ = std::move(bitmap);
@@ -151,6 +162,22 @@ bool CPictureView::Render() {
   ShowWindow(image_, SW_SHOW);
   InvalidateRect(hwnd(), nullptr, TRUE);
   return true;
+}
+
+// The kept pixels wherever they hold at least the pixels shown; past a
+// reduced copy, the file decoded again at exactly that size.
+const PixelImage* CPictureView::SourceFor(GridSize unturned) {
+  if (!picture_.reduced() || (unturned.width <= picture_.pixels.width && unturned.height <= picture_.pixels.height)) {
+    detail_ = {};
+    return &picture_.pixels;
+  }
+  if (detail_.width == unturned.width && detail_.height == unturned.height) return &detail_;
+  detail_ = {};
+  if (!PixelSizeIsAllowed(unturned.width, unturned.height)) return nullptr;
+  ++decodes_;
+  if (DecodeAtSize(picture_.path, unturned, &detail_)) return &detail_;
+  detail_ = {};
+  return nullptr;
 }
 
 GridSize CPictureView::Client() const {
@@ -221,7 +248,6 @@ void CPictureView::OnSize(int, int) {
   }
   if (!shown_) return;
   if (zoom_.mode == ZoomMode::kFit) {
-    Clear();
     Render();
     return;
   }

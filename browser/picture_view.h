@@ -5,19 +5,25 @@
 // bars or by dragging. The picture is shown by a disabled static child (2000)
 // holding the display bitmap; scrolling only moves that child.
 //
-// The decoded 32-bit pixels of the current picture are kept: turning,
+// The decoded 32-bit pixels of the current picture are kept (whole, or a
+// reduced copy of a very large picture, see picture_source.h): turning,
 // mirroring, zooming and refitting work on them and never read the file
-// again. The rules (sizes, zoom steps, placement) are core/browser/picture_layout.h.
+// again, except for a zoom past the reduced copy. The rules (sizes, zoom
+// steps, placement) are core/browser/picture_layout.h.
 #include <windows.h>
 
 #include <string>
 
+#include "browser/picture_source.h"
 #include "core/browser/picture_layout.h"
 #include "core/imagelib/pixels.h"
 #include "win/handles.h"
 #include "win/window.h"
 
 namespace zv {
+
+// The status bar's words for a problem (String.ini, "PictureView").
+std::string PictureProblemText(PictureProblem problem);
 
 class CPictureView : public win::Window {
  public:
@@ -30,21 +36,31 @@ class CPictureView : public win::Window {
   // window. False, with the view left empty, when the picture cannot be
   // decoded; a null path empties the view.
   bool ShowPicture(const char* path, int orientation);
+  // The same with pixels decoded before (read ahead): the file is not read.
+  bool ShowKept(KeptPicture picture, int orientation);
+  // Hands over the kept pixels and empties the view.
+  KeptPicture TakePicture();
   // Shows the kept picture in another orientation, in the current zoom mode.
   bool Reorient(int orientation);
-  // 0 fit in window, 1 real size, 2 zoom in, 3 zoom out; any other code does nothing.
+  // 0 fit in window, 1 real size, 2 zoom in, 3 zoom out; any other code does
+  // nothing. A zoom that cannot be made (too large for memory) leaves the
+  // picture as it was and sets problem().
   void ZoomCommand(int code);
   int GetOrientation() const { return orientation_; }
+  // Why the last picture or zoom could not be shown; kNone when it was.
+  PictureProblem problem() const { return problem_; }
 
   bool shown() const { return shown_; }
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return picture_.path; }
   ZoomMode zoomMode() const { return zoom_.mode; }
   double zoomFactor() const { return zoom_.factor; }
   GridSize displayedSize() const { return displayed_; }
   GridPoint imagePosition() const { return position_; }
   HWND imageChild() const { return image_; }
-  // How many times a file was decoded (each ShowPicture once).
+  // How many times a file was decoded (each ShowPicture once, and each zoom
+  // past a reduced copy).
   int decodeCount() const { return decodes_; }
+  const KeptPicture& kept() const { return picture_; }
 
  protected:
   void OnSize(int width, int height) override;
@@ -55,8 +71,11 @@ class CPictureView : public win::Window {
   void OnDestroy() override;
 
  private:
-  // Makes the display bitmap at the current zoom and lays it out centred.
+  // Makes the display bitmap at the current zoom and, only when that
+  // worked, replaces the shown one and lays it out centred.
   bool Render();
+  // The unturned pixels to resample for a display of `unturned` size.
+  const PixelImage* SourceFor(GridSize unturned);
   void Clear();
   void LayOut(bool keep);
   void MoveImage();
@@ -68,11 +87,11 @@ class CPictureView : public win::Window {
 
   HWND image_ = nullptr;
   bool created_ = false;
-  PixelImage pixels_;  // the decoded picture, unturned
-  // A copy of a picture above kMaxZoomInPixels at about that many pixels:
-  // fitting and zooming out resample it instead of the whole picture.
-  PixelImage reduced_;
-  std::string path_;
+  KeptPicture picture_;
+  // A picture kept reduced, decoded again at the size of a zoom past that
+  // copy; kept while that zoom is shown, so that turning needs no decode.
+  PixelImage detail_;
+  PictureProblem problem_ = PictureProblem::kNone;
   int orientation_ = 0;
   ZoomState zoom_;
   GridSize source_;     // after orientation

@@ -9,6 +9,11 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
 endif()
 # Everything static: the program must start on a bare Windows with no mingw DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# 4 GB of address space on a 64-bit Windows instead of 2: a very large scan
+# and the decoder's own copy of it need room beside the rest.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  add_link_options(-Wl,--large-address-aware)
+endif()
 
 add_subdirectory(${ZV_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 

@@ -201,12 +201,13 @@ const GUID* ContainerOf(ImageFormat format) {
 
 }  // namespace
 
-bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out) {
+bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out,
+               bool (*sizeAllowed)(int64_t, int64_t)) {
   if (Factory() == nullptr || path == nullptr) return false;
   ImageHeader header;
   if (!ProbeImageFile(path, &header)) return false;
   if (wanted != ImageFormat::kNone && header.format != wanted) return false;
-  if (!header.decoderCanRead || !PixelSizeIsAllowed(header.width, header.height)) return false;
+  if (!header.decoderCanRead || !sizeAllowed(header.width, header.height)) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICStream> stream;
   if (FAILED(Factory()->CreateDecoder(*ContainerOf(header.format), nullptr, &decoder))) return false;
@@ -217,7 +218,7 @@ bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFra
   ComPtr<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(frameIndex, &frame))) return false;
   UINT w = 0, h = 0;
-  if (FAILED(frame->GetSize(&w, &h)) || !PixelSizeIsAllowed(w, h)) return false;
+  if (FAILED(frame->GetSize(&w, &h)) || !sizeAllowed(w, h)) return false;
   out->dpiX = out->dpiY = 96;
   frame->GetResolution(&out->dpiX, &out->dpiY);
   out->frame = std::move(frame);

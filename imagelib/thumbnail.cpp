@@ -57,18 +57,45 @@ void ExpandBgr(const uint8_t* bgr, size_t count, uint32_t* out) {
     out[i] = 0xFF000000u | uint32_t{bgr[0]} | uint32_t{bgr[1]} << 8 | uint32_t{bgr[2]} << 16;
 }
 
-std::optional<Thumbnail> Make(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
+// Where the strips go: summed into the resampler, or, at the picture's own
+// size, copied straight into the result.
+class StripSink {
+ public:
+  bool Start(int32_t w, int32_t h, PixelSize size) {
+    copy_ = size.width == w && size.height == h;
+    return copy_ ? AllocatePixels(&whole_, w, h) : resampler_.Start(w, h, size.width, size.height);
+  }
+  // The buffer the next strip of `rows` rows starting at row `y` is expanded into.
+  uint32_t* Target(uint32_t* strip, int32_t y) {
+    return copy_ ? whole_.pixels.data() + static_cast<size_t>(y) * whole_.width : strip;
+  }
+  bool Add(const uint32_t* rows, int32_t width, int32_t count) {
+    if (copy_) return true;
+    const PixelView view{reinterpret_cast<const uint8_t*>(rows), width, count, static_cast<size_t>(width) * 4};
+    return resampler_.AddRows(view);
+  }
+  bool Finish(PixelImage* out) {
+    if (!copy_) return resampler_.Finish(out);
+    *out = std::move(whole_);
+    return true;
+  }
+
+ private:
+  bool copy_ = false;
+  PixelImage whole_;
+  RowResampler resampler_;
+};
+
+std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& choose) {
   if (type < static_cast<int>(ImageFormat::kPng) || type > static_cast<int>(ImageFormat::kJpeg)) return std::nullopt;
   DecodedFrame decoded;
-  if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded)) return std::nullopt;
+  if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded, StreamedSizeIsAllowed)) return std::nullopt;
   StripSource strips;
   if (!OpenStrips(decoded, &strips)) return std::nullopt;
 
   const int32_t w = decoded.width, h = decoded.height;
-  const PixelSize size =
-      boxWidth > 0 && boxHeight > 0 ? FitIntoBox(w, h, boxWidth, boxHeight) : PixelSize{w, h};
-  RowResampler resampler;
-  if (!resampler.Start(w, h, size.width, size.height)) return std::nullopt;
+  StripSink sink;
+  if (!sink.Start(w, h, choose(w, h))) return std::nullopt;
   const size_t rowBytes = static_cast<size_t>(w) * 4;
   const int32_t stripRows = static_cast<int32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, static_cast<size_t>(h)));
   const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(stripRows);
@@ -77,31 +104,36 @@ std::optional<Thumbnail> Make(const char* path, int type, int32_t boxWidth, int3
   for (int32_t y = 0; y < h; y += stripRows) {
     const int32_t rows = std::min(stripRows, h - y);
     const WICRect rect{0, y, w, rows};
+    uint32_t* target = sink.Target(strip.data(), y);
     // A decoder that opens a file but cannot decode its strips (Wine's TIFF
     // with JPEG or LZMA) fails here, as the loader's full copy would.
     const size_t readBytes = strips.bgr24 ? static_cast<size_t>(w) * 3 : rowBytes;
-    BYTE* target = strips.bgr24 ? bgr.data() : reinterpret_cast<BYTE*>(strip.data());
-    if (FAILED(strips.source->CopyPixels(&rect, static_cast<UINT>(readBytes), static_cast<UINT>(readBytes * rows),
-                                         target)))
+    BYTE* read = strips.bgr24 ? bgr.data() : reinterpret_cast<BYTE*>(target);
+    if (FAILED(strips.source->CopyPixels(&rect, static_cast<UINT>(readBytes), static_cast<UINT>(readBytes * rows), read)))
       return std::nullopt;
-    if (strips.bgr24) ExpandBgr(bgr.data(), static_cast<size_t>(w) * rows, strip.data());
-    const PixelView view{reinterpret_cast<const uint8_t*>(strip.data()), w, rows, rowBytes};
-    if (!resampler.AddRows(view)) return std::nullopt;
+    if (strips.bgr24) ExpandBgr(bgr.data(), static_cast<size_t>(w) * rows, target);
+    if (!sink.Add(target, w, rows)) return std::nullopt;
   }
   Thumbnail made;
-  if (!resampler.Finish(&made.pixels)) return std::nullopt;
+  if (!sink.Finish(&made.pixels)) return std::nullopt;
   made.info = PictureInfo{w, h, decoded.bits};
   return made;
 }
 
 }  // namespace
 
-std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
+std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose) {
   try {
-    return Make(path, type, boxWidth, boxHeight);
-  } catch (...) {  // bad_alloc from a vector: no thumbnail
+    return Decode(path, type, choose);
+  } catch (...) {  // bad_alloc from a vector: no picture
     return std::nullopt;
   }
+}
+
+std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
+  return DecodeScaled(path, type, [boxWidth, boxHeight](int32_t w, int32_t h) {
+    return boxWidth > 0 && boxHeight > 0 ? FitIntoBox(w, h, boxWidth, boxHeight) : PixelSize{w, h};
+  });
 }
 
 ThreadImaging::ThreadImaging() : com_(COINIT_MULTITHREADED) {

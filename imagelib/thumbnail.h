@@ -17,9 +17,11 @@
 #include <wincodec.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "core/imagelib/pixels.h"
+#include "core/imagelib/probe_rules.h"
 #include "imagelib/picture_ops.h"
 #include "win/com.h"
 
@@ -35,6 +37,15 @@ struct Thumbnail {
 // less gives the picture at its own size. Safe on any thread that holds a
 // ThreadImaging object.
 std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight);
+
+// The size a picture is decoded to, chosen from its own width and height.
+using ScaleChoice = std::function<PixelSize(int32_t width, int32_t height)>;
+// The picture decoded in strips to the size `choose` gives: resampled as
+// the strips arrive (area averaging where it shrinks), or, at its own size,
+// copied. The file may hold up to kMaxStreamedPixelCount pixels; the result
+// must be a size PixelSizeIsAllowed takes. Nothing on any failure,
+// including memory running short. The same threads as MakeThumbnail.
+std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose);
 
 // Per-thread set-up for worker threads: CoInitializeEx (multithreaded) and
 // the thread's own WIC imaging factory; undone in the destructor. One per

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "core/imagelib/image_header.h"
+#include "core/imagelib/pixels.h"
 
 namespace zv::imagelib {
 
@@ -35,7 +36,10 @@ struct DecodedFrame {
 // we would not hold, or one the decoder cannot read is turned away before
 // any decoder runs (Wine's JPEG decoder decodes the whole picture as soon as
 // it is made). A decoder that fails on the pixels fails at CopyPixels.
-bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out);
+// Readers that take the frame in strips pass StreamedSizeIsAllowed, which
+// admits pictures too large to hold whole.
+bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out,
+               bool (*sizeAllowed)(int64_t, int64_t) = PixelSizeIsAllowed);
 
 // The layouts that not every format converter takes.
 bool HoldsCmyk(const WICPixelFormatGUID& format);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -120,6 +122,71 @@ TEST_F(PictureViewTest, FitsCentresZoomsAndTurns) {
   EXPECT_FALSE(IsWindowVisible(view_.imageChild())) << "a picture that cannot be decoded leaves the view empty";
 }
 
+// An 8-bit grey BMP, white with a black one-pixel vertical line at column
+// `line`, written row by row (the largest is over 100 MB).
+void WriteLinedBmp(const std::string& path, int width, int height, int line) {
+  const uint32_t stride = (static_cast<uint32_t>(width) + 3) & ~3u;
+  uint8_t header[54 + 1024] = {'B', 'M'};
+  auto put = [&](size_t at, uint32_t v) { std::memcpy(&header[at], &v, 4); };
+  put(2, sizeof header + stride * static_cast<uint32_t>(height));
+  put(10, sizeof header);
+  put(14, 40);
+  put(18, static_cast<uint32_t>(width));
+  put(22, static_cast<uint32_t>(height));
+  put(26, 1 | (8 << 16));
+  put(46, 256);
+  for (uint32_t i = 0; i < 256; ++i) put(54 + 4 * i, i | i << 8 | i << 16);
+  std::string row(stride, '\xFF');
+  row[static_cast<size_t>(line)] = 0;
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(header, 1, sizeof header, file);
+  for (int y = 0; y < height; ++y) std::fwrite(row.data(), 1, row.size(), file);
+  ASSERT_EQ(std::fclose(file), 0);
+}
+
+// A 12,000 x 9,000 scan is too large to hold whole in 32 bits: it opens
+// from a reduced copy that still shows a one-pixel pen line, zooms within
+// that copy without reading the file, decodes again only past it, and a
+// size that cannot be made leaves the picture shown.
+TEST_F(PictureViewTest, OpensTheLargestScanReduced) {
+  const std::string path = folder_.File("scan.bmp");
+  WriteLinedBmp(path, 12000, 9000, 6000);
+  ASSERT_TRUE(view_.ShowPicture(path.c_str(), 0));
+  EXPECT_EQ(Image(), (Box{0, 0, 800, 600}));
+  const KeptPicture& kept = view_.kept();
+  ASSERT_TRUE(kept.reduced());
+  EXPECT_LE(int64_t{kept.pixels.width} * kept.pixels.height, kMaxZoomInPixels);
+  EXPECT_EQ(kept.full, (GridSize{12000, 9000}));
+  const int32_t column = static_cast<int32_t>(6000.5 * kept.pixels.width / 12000);
+  uint32_t darkest = 255;
+  for (int32_t x = column - 1; x <= column + 1; ++x) darkest = std::min(darkest, kept.pixels.At(x, kept.pixels.height / 2) & 0xFF);
+  EXPECT_LT(darkest, 224u) << "averaging keeps the pen line; picking pixels would lose it";
+  EXPECT_EQ(kept.pixels.At(column + 5, kept.pixels.height / 2) & 0xFF, 255u);
+
+  view_.ZoomCommand(2);
+  view_.ZoomCommand(2);
+  EXPECT_EQ(view_.displayedSize(), (GridSize{3200, 2400}));
+  EXPECT_EQ(view_.decodeCount(), 1) << "served by the reduced copy";
+  EXPECT_TRUE(view_.Reorient(1));
+  EXPECT_EQ(view_.displayedSize(), (GridSize{2400, 3200}));
+  EXPECT_TRUE(view_.Reorient(0));
+
+  view_.ZoomCommand(1);
+  EXPECT_EQ(view_.problem(), PictureProblem::kTooLarge) << "real size would be 108 million pixels";
+  EXPECT_TRUE(view_.shown());
+  EXPECT_EQ(view_.displayedSize(), (GridSize{3200, 2400})) << "the picture stays as it was";
+  EXPECT_EQ(view_.zoomMode(), ZoomMode::kZoom);
+
+  view_.ZoomCommand(2);
+  EXPECT_EQ(view_.problem(), PictureProblem::kNone);
+  EXPECT_EQ(view_.displayedSize(), (GridSize{6400, 4800}));
+  EXPECT_EQ(view_.decodeCount(), 2) << "decoded again at the size shown";
+  ASSERT_TRUE(DeleteFileA(path.c_str()));
+  EXPECT_TRUE(view_.Reorient(2)) << "the detail decoded for this zoom is kept";
+  EXPECT_EQ(view_.decodeCount(), 2);
+}
+
 TEST_F(PictureViewTest, ResizeScrollAndDrag) {
   // No bars: a press on the picture does not drag it.
   ASSERT_TRUE(view_.ShowPicture(folder_.File("small.bmp").c_str(), 0));
@@ -228,6 +295,61 @@ TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
   EXPECT_FALSE(view.pictureShown());
   EXPECT_TRUE(IsWindowVisible(view.listControl()));
   EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+}
+
+// The neighbours are decoded ahead: moving to them reads no file on the
+// user-interface thread, at most two pictures wait beside the shown one,
+// a neighbour whose file changed is decoded again, and a picture that
+// cannot be read says so in the status bar.
+TEST_F(PictureCommandsTest, ReadsNeighboursAhead) {
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"}) test::WriteGreyBmp(folder_.File(name), 60, 40);
+  // Listed by its header, but its pixels are cut off.
+  test::WriteFileBytes(folder_.File("c.bmp"), test::ReadFileBytes(folder_.File("c.bmp")).substr(0, 60));
+  settings_.dwdLstMod = 0;
+  ASSERT_TRUE(view_.Open());
+  CFileListView& view = view_.view();
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(view.ItemCount(), 5u);
+  view.SelectAll();  // e current
+  auto waitForNeighbours = [&] {
+    for (int i = 0; i < 200 && view.readAhead().KeptCount() < 2; ++i) test::PumpFor(10);
+    return view.readAhead().KeptCount();
+  };
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
+  ASSERT_EQ(view.picture().path(), folder_.File("e.bmp"));
+  ASSERT_EQ(waitForNeighbours(), 2u) << "a and d";
+  const int decodes = view.picture().decodeCount();
+
+  view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
+  EXPECT_EQ(view.picture().path(), folder_.File("a.bmp"));
+  EXPECT_TRUE(view.picture().shown());
+  EXPECT_EQ(view.picture().decodeCount(), decodes) << "a came from the read-ahead";
+  ASSERT_EQ(waitForNeighbours(), 2u) << "e (left behind) and b";
+  view.ExecuteCommand(ID_VIEW_PREVPICTURE);
+  EXPECT_EQ(view.picture().path(), folder_.File("e.bmp"));
+  EXPECT_EQ(view.picture().decodeCount(), decodes) << "going back needs no decode";
+  EXPECT_EQ(view.readAhead().KeptCount(), 1u) << "b is dropped at once, a is kept, d is being decoded";
+
+  // a is kept again; now its file changes.
+  ASSERT_EQ(waitForNeighbours(), 2u);
+  test::WriteGreyBmp(folder_.File("a.bmp"), 90, 30);
+  view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
+  EXPECT_EQ(view.picture().displayedSize(), (GridSize{90, 30})) << "the changed file, not the old pixels";
+  EXPECT_EQ(view.picture().decodeCount(), decodes + 1);
+
+  view_.host().statusTexts.clear();
+  view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
+  view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
+  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp"));
+  EXPECT_FALSE(view.picture().shown());
+  EXPECT_EQ(view.picture().problem(), PictureProblem::kUnreadable);
+  ASSERT_FALSE(view_.host().statusTexts.empty());
+  const std::string message = PictureProblemText(PictureProblem::kUnreadable);
+  EXPECT_NE(message, PictureProblemText(PictureProblem::kTooLarge));
+  EXPECT_NE(view_.host().statusTexts.back().find(message), std::string::npos) << "the status bar says why";
+
+  view.ExecuteCommand(ID_VIEW_RETURNLIST);
+  EXPECT_EQ(view.readAhead().KeptCount(), 0u) << "leaving the picture drops what was read ahead";
 }
 
 }  // namespace

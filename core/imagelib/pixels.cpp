@@ -113,6 +113,11 @@ bool PixelSizeIsAllowed(int64_t width, int64_t height) {
          width * height <= kMaxPixelCount;
 }
 
+bool StreamedSizeIsAllowed(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width <= kMaxPixelSide && height <= kMaxPixelSide &&
+         width * height <= kMaxStreamedPixelCount;
+}
+
 PixelView ViewOf(const PixelImage& image) {
   PixelView v;
   v.data = reinterpret_cast<const uint8_t*>(image.pixels.data());
@@ -245,7 +250,7 @@ RowResampler::~RowResampler() = default;
 
 bool RowResampler::Start(int32_t sourceWidth, int32_t sourceHeight, int32_t newWidth, int32_t newHeight) {
   state_.reset();
-  if (!PixelSizeIsAllowed(sourceWidth, sourceHeight) || !PixelSizeIsAllowed(newWidth, newHeight)) return false;
+  if (!StreamedSizeIsAllowed(sourceWidth, sourceHeight) || !PixelSizeIsAllowed(newWidth, newHeight)) return false;
   try {
     auto state = std::make_unique<State>();
     if (!AllocatePixels(&state->result, newWidth, newHeight)) return false;

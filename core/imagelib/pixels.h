@@ -17,6 +17,12 @@ constexpr int32_t kMaxPixelSide = 65535;
 // True when a picture of this size may be allocated.
 bool PixelSizeIsAllowed(int64_t width, int64_t height);
 
+// The largest source read a few rows at a time (RowResampler): 2^27 pixels,
+// so that a 12,000 x 9,000 scan can still be shown reduced, although no
+// whole 32-bit copy of it is ever made.
+constexpr int64_t kMaxStreamedPixelCount = int64_t{1} << 27;
+bool StreamedSizeIsAllowed(int64_t width, int64_t height);
+
 struct PixelImage {
   int32_t width = 0;
   int32_t height = 0;

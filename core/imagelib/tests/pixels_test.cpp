@@ -232,6 +232,9 @@ TEST(RowResampler, RefusesWrongStripsAndUnfinishedPictures) {
   EXPECT_FALSE(r.Finish(&out));
   EXPECT_FALSE(r.Start(8, 6, 0, 3));
   EXPECT_FALSE(r.Start(70000, 1, 3, 3));
+  EXPECT_TRUE(r.Start(12000, 9000, 120, 90)) << "a source too large to hold whole still streams";
+  EXPECT_FALSE(r.Start(16384, 8193, 120, 60)) << "past 2^27 source pixels";
+  EXPECT_FALSE(r.Start(12000, 9000, 12000, 9000)) << "the result must be one we may hold";
   ASSERT_TRUE(r.Start(8, 6, 4, 3));
   PixelView narrow = all;
   narrow.width = 7;
