@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 #include <utility>
 
 #include "app/app_services.h"
@@ -24,7 +25,9 @@ constexpr char kPictureViewClass[] = "ZVPictureView";
 bool Prepare(const PixelImage& pixels, int orientation, GridSize unturned, PixelImage* out) {
   PixelImage sized;
   const bool resize = pixels.width != unturned.width || pixels.height != unturned.height;
-  if (resize && !ResizePixels(ViewOf(pixels), unturned.width, unturned.height, &sized)) return false;
+  // The user waits for this one: every core takes a band of it.
+  const int bands = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+  if (resize && !ResizePixels(ViewOf(pixels), unturned.width, unturned.height, &sized, bands)) return false;
   const PixelImage& from = resize ? sized : pixels;
   if (orientation <= 0 || orientation > 7) {
     *out = resize ? std::move(sized) : pixels;

@@ -66,12 +66,9 @@ class Bench {
     MoveWindow(view_->hwnd(), 0, 0, client.right, client.bottom, TRUE);
     view_->SetFolder(folder.c_str());
     Pump();
+    std::printf("%zu pictures listed\n", view_->ItemCount());
     if (view_->ItemCount() < 3) return false;
-    view_->gridPresenter().grid().SetSelection(std::vector<char>(view_->ItemCount(), 0));
-    std::vector<char> first(view_->ItemCount(), 0);
-    first[0] = 1;
-    view_->gridPresenter().grid().SetSelection(first);
-    Pump();
+    view_->SelectAll();  // the last is current
     return view_->ExecuteCommand(ID_VIEW_SHOWPICTURE) && view_->picture().shown();
   }
   void Close() {

@@ -1,10 +1,14 @@
 #include "core/imagelib/pixels.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace zv {
@@ -169,7 +173,7 @@ bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, boo
   return true;
 }
 
-bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out) {
+bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out, int bands) {
   if (source.data == nullptr || !PixelSizeIsAllowed(source.width, source.height)) return false;
   if (!PixelSizeIsAllowed(newWidth, newHeight)) return false;
   PixelImage result;
@@ -179,18 +183,46 @@ bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, 
     BuildAxisFilter(source.width, newWidth, &across);
     BuildAxisFilter(source.height, newHeight, &down);
     // Rows first: each output row is a weighted sum of whole source rows,
-    // a straight pass over memory; then across the one summed row.
+    // a straight pass over memory; then across the one summed row. Output
+    // rows are independent, so bands of them can run side by side.
     const size_t rowValues = static_cast<size_t>(source.width) * 4;
-    std::vector<float> sum(rowValues);
-    for (int32_t y = 0; y < newHeight; ++y) {
-      const Taps& ty = down.taps[static_cast<size_t>(y)];
-      std::fill(sum.begin(), sum.end(), 0.0f);
-      for (int32_t k = 0; k < ty.count; ++k) {
-        const float w = down.weights[ty.offset + static_cast<size_t>(k)];
-        AddWeighted(sum.data(), reinterpret_cast<const uint8_t*>(source.Row(ty.first + k)), w, rowValues);
+    auto band = [&](int32_t first, int32_t last) {
+      std::vector<float> sum(rowValues);
+      for (int32_t y = first; y < last; ++y) {
+        const Taps& ty = down.taps[static_cast<size_t>(y)];
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        for (int32_t k = 0; k < ty.count; ++k) {
+          const float w = down.weights[ty.offset + static_cast<size_t>(k)];
+          AddWeighted(sum.data(), reinterpret_cast<const uint8_t*>(source.Row(ty.first + k)), w, rowValues);
+        }
+        SumAcross(sum.data(), across, newWidth, result.pixels.data() + static_cast<size_t>(y) * newWidth);
       }
-      SumAcross(sum.data(), across, newWidth, result.pixels.data() + static_cast<size_t>(y) * newWidth);
+    };
+    bands = std::clamp(bands, 1, std::min(newHeight, 16));
+    std::vector<std::thread> helpers;
+    std::atomic<bool> helperFailed = false;
+    const auto bandStart = [&](int i) { return static_cast<int32_t>(int64_t{newHeight} * i / bands); };
+    for (int i = 1; i < bands; ++i) {
+      try {
+        helpers.emplace_back([&, i] {
+          try {
+            band(bandStart(i), bandStart(i + 1));
+          } catch (const std::bad_alloc&) {
+            helperFailed = true;
+          }
+        });
+      } catch (const std::system_error&) {  // no thread to be had: this one does the band
+        band(bandStart(i), bandStart(i + 1));
+      }
     }
+    std::exception_ptr failure;
+    try {
+      band(0, bandStart(1));
+    } catch (const std::bad_alloc&) {
+      failure = std::current_exception();
+    }
+    for (std::thread& helper : helpers) helper.join();
+    if (failure || helperFailed) return false;
   } catch (const std::bad_alloc&) {
     return false;
   }

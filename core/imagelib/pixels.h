@@ -58,7 +58,9 @@ bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, boo
 // pixels weighted by their covered fraction); along an axis that grows, it is
 // interpolated bilinearly between the two nearest source pixels (centres
 // aligned, edges clamped). The four bytes of a pixel are filtered alike.
-bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out);
+// With `bands` above 1, that many bands of output rows are made on as many
+// threads at once (the caller's among them); the result is the same.
+bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out, int bands = 1);
 
 // ResizePixels for a source that arrives a few rows at a time, top to bottom
 // (a decoder read in strips), so that no whole 32-bit copy of it need exist.

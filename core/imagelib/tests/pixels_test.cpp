@@ -212,6 +212,9 @@ TEST(RowResampler, EqualsResizePixelsForEveryRatioAndStrip) {
     const PixelImage src = Noise(c.sw, c.sh, uint32_t(c.sw * 31 + c.sh));
     PixelImage expected;
     ASSERT_TRUE(ResizePixels(ViewOf(src), c.w, c.h, &expected));
+    PixelImage banded;
+    ASSERT_TRUE(ResizePixels(ViewOf(src), c.w, c.h, &banded, 3));
+    EXPECT_TRUE(banded.pixels == expected.pixels) << "bands on threads change nothing";
     for (const auto& s : strips) {
       PixelImage got;
       ASSERT_TRUE(StreamResize(src, c.w, c.h, s, &got)) << c.sw << "x" << c.sh << " -> " << c.w << "x" << c.h;
