@@ -335,24 +335,38 @@ bool CPictureView::OnScroll(int bar, int code, int) {
   // The message carries 16 bits of the track position; the bar keeps all 32.
   SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
   GetScrollInfo(hwnd(), bar, &info);
+  const int32_t position = horizontal ? bars_.horizontalPos : bars_.verticalPos;
+  const int32_t max = horizontal ? bars_.horizontalMax : bars_.verticalMax;
+  ScrollTo(horizontal, ScrollTarget(*request, position, info.nTrackPos, max, kPictureScrollSteps));
+  return false;  // the default handling runs after the move
+}
+
+// The wheel scrolls the picture up and down, or sideways when it is only
+// wider than the window: a notch is a tenth of the window.
+void CPictureView::OnWheel(int delta) {
+  if (!shown_ || !(bars_.horizontal || bars_.vertical)) return;
+  const bool horizontal = !bars_.vertical;
   const GridSize area = Client();
-  if (horizontal) {
-    const int32_t target =
-        ScrollTarget(*request, bars_.horizontalPos, info.nTrackPos, bars_.horizontalMax, kPictureScrollSteps);
+  const int32_t notch = std::max(1, (horizontal ? area.width : area.height) / 10);
+  const int32_t position = horizontal ? bars_.horizontalPos : bars_.verticalPos;
+  ScrollTo(horizontal, position - delta * notch / WHEEL_DELTA);
+}
+
+// Moves the picture so that the bar of that axis stands at `target`.
+void CPictureView::ScrollTo(bool horizontal, int32_t target) {
+  const GridSize area = Client();
+  if (horizontal)
     position_.x = ClampPictureCoordinate(-target, area.width, displayed_.width);
-  } else {
-    const int32_t target =
-        ScrollTarget(*request, bars_.verticalPos, info.nTrackPos, bars_.verticalMax, kPictureScrollSteps);
+  else
     position_.y = ClampPictureCoordinate(-target, area.height, displayed_.height);
-  }
   MoveImage();
   SetBarPositions();
-  return false;  // the default handling runs after the move
 }
 
 LRESULT CPictureView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND: return 1;  // OnPaint covers every pixel the picture does not
+    case WM_MOUSEWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd() && dragging_) {
         dragging_ = false;

@@ -81,6 +81,8 @@ class CPictureView : public win::Window {
   void MoveImage();
   void SetBarPositions();
   void DragTo(POINT client);
+  void OnWheel(int delta);
+  void ScrollTo(bool horizontal, int32_t target);
   void EndDrag();
   GridSize FullClient() const;
   GridSize Client() const;

@@ -224,6 +224,10 @@ TEST_F(PictureViewTest, ResizeScrollAndDrag) {
   Mouse(WM_LBUTTONUP, 5000, 5000, 0);
   EXPECT_EQ(Image().left, 0) << "a drag stops at the picture's edge";
   EXPECT_EQ(Image().top, 0);
+
+  SendMessageA(view_.hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0);
+  EXPECT_EQ(Image().top, -2 * (Client().bottom / 10)) << "two notches down, a tenth of the window each";
+  EXPECT_EQ(Bar(view_.hwnd(), SB_VERT).nPos, 2 * (Client().bottom / 10));
 }
 
 // ---- through the file list view ----
