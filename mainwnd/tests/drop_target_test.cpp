@@ -131,7 +131,7 @@ TEST_F(DropTargetTest, DropHandsTheFilesToTheListWithEffectAndFolder) {
 
   // A source that offers a copy only (the list's own drag) gets a copy, Shift or not.
   effect = DROPEFFECT_COPY;
-  EXPECT_EQ(frame_->dropTarget()->DragOver(MK_SHIFT, List(), &effect), S_OK);
+  EXPECT_EQ(frame_->dropTarget()->DragEnter(&files_, MK_SHIFT, List(), &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   frame_->dropTarget()->Drop(&files_, MK_SHIFT, List(), &effect);
   EXPECT_EQ(record_.drops.back().first, static_cast<DWORD>(DROPEFFECT_COPY));
