@@ -102,16 +102,10 @@ void CFileListView::OnUpdateThumbnailSizes(win::CommandUpdate& update) {
 void CFileListView::OnUpdateListMode(win::CommandUpdate& update) { update.SetCheck(viewMode_ == kListMode); }
 
 void CFileListView::OnUpdateSelectAll(win::CommandUpdate& update) {
-  update.Enable(Visible() != nullptr && !model_.items().empty());
+  update.Enable(!pictureShown_ && !model_.items().empty());
 }
 
 HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.window(); }
-
-HRESULT CFileListView::DropFiles(IDataObject*, DWORD, const std::string&) {
-  // Copying or moving dropped files belongs to the transfer formats; until
-  // then nothing is done, and the drop reports that it did nothing.
-  return E_NOTIMPL;
-}
 
 void CFileListView::StoreScannedImage(void*) {
   // Scanned images arrive once the scanner connection exists; there is none yet.

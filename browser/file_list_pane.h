@@ -39,7 +39,9 @@ class CFileListPane : public win::Window, public win::CommandTarget {
   virtual HWND DropWindow() const = 0;
   // The folder the view shows; empty when it shows none.
   virtual std::string CurrentFolder() const = 0;
-  // Copies (DROPEFFECT_COPY) or moves (DROPEFFECT_MOVE) the dropped files into `folder`.
+  // Copies (DROPEFFECT_COPY) or moves (DROPEFFECT_MOVE) the dropped files
+  // into `folder`: S_OK when done, S_FALSE when nothing (or not all of a
+  // move) was done.
   virtual HRESULT DropFiles(IDataObject* data, DWORD effect, const std::string& folder) = 0;
   // A scanned image delivered by the scanner connection, to be stored as a new file.
   virtual void StoreScannedImage(void* image) = 0;

@@ -142,9 +142,6 @@ void CFileListView::OnContextMenu(POINT screen) {
   if (host_ != nullptr) host_->ShowContextMenu(screen);
 }
 
-// Dragging files out of the list or the grid belongs to the transfer formats;
-// until they exist a drag start changes nothing.
-void CFileListView::OnBeginDrag() {}
 
 void CFileListView::OnThumbnailProgress(size_t made, size_t total) {
   std::string progress;
@@ -154,12 +151,9 @@ void CFileListView::OnThumbnailProgress(size_t made, size_t total) {
   if (host_ != nullptr) host_->ShowStatusText(StatusText());
 }
 
-void CFileListView::RefreshFolders() {
-  if (host_ != nullptr) host_->RefreshFolders();
-}
-
 void CFileListView::OnDestroy() {
   StopTimer(IDT_STATUS_UPDATE);
+  fileCommands_.KeepClipboard();
   if (created_) {
     WriteBackSettings();
     grid_.LeaveFolder();

@@ -70,6 +70,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   int currentItem() const { return model_.items().current(); }
   const MirrorState& mirror() const { return model_.mirror(); }
   const ListingTimes& lastListingTimes() const { return times_; }
+  CFileCommands& fileCommands() { return fileCommands_; }
 
   // Command handlers (the command map is in file_list_commands.cpp).
   void OnSelectAll(int id);
@@ -109,8 +110,18 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnSortColumn(int column) override;
   void OnBeginDrag() override;
   void OnThumbnailProgress(size_t made, size_t total) override;
-  // FileCommandHost
+  // FileCommandHost (file_list_transfer.cpp)
   void RefreshFolders() override;
+  std::vector<std::string> SelectedFiles() const override { return GetSelectedPaths(); }
+  size_t SelectedFileCount() const override { return static_cast<size_t>(model_.items().SelectedCount()); }
+  size_t FileCount() const override { return model_.items().size(); }
+  void SelectAllFiles() override { SelectAll(); }
+  std::string ShownFolder() const override { return model_.folder(); }
+  bool PictureShown() const override { return pictureShown_; }
+  bool CanShowFile(const std::string& path) const override;
+  FileOperationSite OperationSite() const override;
+  void ReleaseFolderFiles() override;
+  void RereadFolder() override;
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;

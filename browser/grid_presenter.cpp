@@ -148,6 +148,14 @@ void GridPresenter::LeaveFolder() {
   if (workers_) workers_->CancelAndWait();
 }
 
+void GridPresenter::ResumeThumbnails() {
+  if (!filled_ || !workers_) return;
+  requested_ = 0;
+  for (size_t i = 0; i < grid_.size() && i < items_.size(); ++i)
+    if (const GridCell* cell = grid_.Cell(i); cell != nullptr && cell->state == ThumbState::kWaiting)
+      Request(RequestFor(cell->id, *items_.At(i)));
+}
+
 void GridPresenter::SaveCache() {
   if (!filled_ || folder_.empty() || grid_.size() == 0 || cacheClean_) return;
   const bool saved = cache_.Save(

@@ -43,6 +43,9 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   // thumbnails into its cache file (nothing when nothing changed) and stops
   // the workers, so that no picture of it is held open.
   void LeaveFolder();
+  // After LeaveFolder while the folder stays shown (a file operation ran):
+  // the thumbnails that were still to be made are asked for again.
+  void ResumeThumbnails();
   // Makes the thumbnail of record `index` again from its file.
   void ReloadCell(size_t index);
   // Before `folder` is listed: opens its cache file for the grid to come,

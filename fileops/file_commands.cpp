@@ -1,6 +1,9 @@
 #include "fileops/file_commands.h"
 
+#include "core/text/ansi_path.h"
+#include "fileops/file_transfer.h"
 #include "res/resource.h"
+#include "win/text_convert.h"
 
 namespace zv {
 
@@ -9,7 +12,13 @@ namespace {
 using Entry = win::CommandEntry<CFileCommands>;
 constexpr Entry kFileCommands[] = {
     {ID_VIEW_REFRESH, ID_VIEW_REFRESH, &CFileCommands::OnRefresh, nullptr},  // always enabled
+    {ID_EDIT_CUT, ID_EDIT_COPY, &CFileCommands::OnCutCopy, &CFileCommands::OnUpdateSelection},
+    {ID_EDIT_PASTE, ID_EDIT_PASTE, &CFileCommands::OnPaste, &CFileCommands::OnUpdatePaste},
+    {ID_EDIT_DELETE, ID_EDIT_DELETE, &CFileCommands::OnDelete, &CFileCommands::OnUpdateSelection},
+    {ID_EDIT_CUTALL, ID_EDIT_DELETEALL, &CFileCommands::OnAllFiles, &CFileCommands::OnUpdateAllFiles},
 };
+
+std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }
 
 }  // namespace
 
@@ -23,5 +32,115 @@ bool CFileCommands::UpdateCommand(win::CommandUpdate& update) {
 // tree, and a copyboard folder is copied into its mirror again, so files
 // deleted on the board leave the list.
 void CFileCommands::OnRefresh(int) { host_.RefreshFolders(); }
+
+void CFileCommands::OnUpdateSelection(win::CommandUpdate& update) { update.Enable(host_.SelectedFileCount() > 0); }
+
+void CFileCommands::OnUpdateAllFiles(win::CommandUpdate& update) {
+  update.Enable(!host_.PictureShown() && host_.FileCount() > 0);
+}
+
+void CFileCommands::OnUpdatePaste(win::CommandUpdate& update) {
+  if (host_.PictureShown() || host_.ShownFolder().empty()) {
+    update.Enable(false);
+    return;
+  }
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (!pasteCheckValid_ || sequence != pasteCheckedSequence_) {
+    pasteHasFiles_ = IsClipboardFormatAvailable(CF_HDROP) && !ClipboardFiles().empty();
+    pasteCheckedSequence_ = sequence;
+    pasteCheckValid_ = true;
+  }
+  update.Enable(pasteHasFiles_);
+}
+
+void CFileCommands::OnCutCopy(int id) { PutOnClipboard(host_.SelectedFiles(), id == ID_EDIT_CUT); }
+
+void CFileCommands::OnAllFiles(int id) {
+  host_.SelectAllFiles();
+  if (id == ID_EDIT_DELETEALL)
+    DeleteFiles(host_.SelectedFiles());
+  else
+    PutOnClipboard(host_.SelectedFiles(), id == ID_EDIT_CUTALL);
+}
+
+bool CFileCommands::PutOnClipboard(const std::vector<std::string>& paths, bool cut) {
+  if (paths.empty()) return false;
+  win::ComPtr<IDataObject> data = MakeFileListData(paths);
+  if (!data || FAILED(OleSetClipboard(data.Get()))) return false;
+  clipboardData_ = data;
+  cutPending_ = cut;
+  return true;
+}
+
+bool CFileCommands::PasteMoves() const {
+  return cutPending_ && clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK;
+}
+
+std::vector<std::string> CFileCommands::ClipboardFiles() const {
+  win::ComPtr<IDataObject> data;
+  if (FAILED(OleGetClipboard(&data))) return {};
+  std::vector<std::string> files;
+  for (std::string& path : ReadDroppedPaths(data.Get()))
+    if (host_.CanShowFile(path)) files.push_back(std::move(path));
+  return files;
+}
+
+void CFileCommands::OnPaste(int) {
+  const std::string folder = host_.ShownFolder();
+  const std::vector<std::string> files = ClipboardFiles();
+  if (files.empty() || folder.empty()) return;
+  Transfer(files, folder, PasteMoves() ? FileOperationMode::Move : FileOperationMode::Copy);
+}
+
+void CFileCommands::OnDelete(int) { DeleteFiles(host_.SelectedFiles()); }
+
+void CFileCommands::DeleteFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  Transfer(paths, std::string(), FileOperationMode::Delete);
+}
+
+FileOperationOutcome CFileCommands::Transfer(const std::vector<std::string>& sources, const std::string& destination,
+                                             FileOperationMode mode) {
+  if (sources.empty()) return {};
+  host_.ReleaseFolderFiles();
+  const FileOperationSite site = host_.OperationSite();
+  const FileOperationOutcome outcome = RunMultiFileOperation(site, sources, destination, mode);
+  if (outcome) {
+    const std::string sourceFolder = FolderOf(sources.front());
+    NotifyFolderChanged(destination);
+    if (mode != FileOperationMode::Copy && sourceFolder != destination) NotifyFolderChanged(sourceFolder);
+    // Through the mirror, the board's folder changed as well.
+    const std::string device = MapToDevice(site.mirror, sources.front(), win::IsAnsiLeadByte);
+    if (device != sources.front()) NotifyFolderChanged(FolderOf(device));
+    pasteCheckValid_ = false;  // files on the clipboard may be gone now
+  }
+  host_.RereadFolder();
+  return outcome;
+}
+
+void CFileCommands::DragSelectionOut() {
+  const std::vector<std::string> paths = host_.SelectedFiles();
+  if (paths.empty()) return;
+  win::ComPtr<IDataObject> data = MakeFileListData(paths);
+  if (data) DragFilesOut(data.Get());
+}
+
+HRESULT CFileCommands::DropFiles(IDataObject* data, DWORD effect, const std::string& folder) {
+  std::vector<std::string> files;
+  for (std::string& path : ReadDroppedPaths(data))
+    if (host_.CanShowFile(path)) files.push_back(std::move(path));
+  // Files dropped onto the folder they come from stay where they are.
+  if (files.empty() || folder.empty() || SamePath(FolderOf(files.front()), folder, win::IsAnsiLeadByte))
+    return S_FALSE;
+  const bool move = effect == DROPEFFECT_MOVE;
+  const FileOperationOutcome outcome = Transfer(files, folder, move ? FileOperationMode::Move : FileOperationMode::Copy);
+  // A move that did not finish must not let the source delete its files.
+  return outcome.started && (outcome.complete || !move) ? S_OK : S_FALSE;
+}
+
+void CFileCommands::KeepClipboard() {
+  if (clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK) OleFlushClipboard();
+  clipboardData_.Reset();
+}
 
 }  // namespace zv

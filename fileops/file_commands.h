@@ -1,12 +1,19 @@
 #pragma once
 // The file commands of the file list: they act on the listed folder and the
-// selected files through the shell. They come after the file list in the
-// command chain (visible presenter -> file list -> file commands -> frame).
-// Only the commands that really do their work are handled here; the others
-// stay unhandled, and so disabled, until they are built.
+// selected files through the shell, and move files through the clipboard
+// and drag and drop. They come after the file list in the command chain
+// (visible presenter -> file list -> file commands -> frame). Only the
+// commands that really do their work are handled here; the others stay
+// unhandled, and so disabled, until they are built.
+#include <windows.h>
+
+#include <ole2.h>
+
 #include <string>
 #include <vector>
 
+#include "fileops/file_operations.h"
+#include "win/com.h"
 #include "win/command.h"
 
 namespace zv {
@@ -17,6 +24,23 @@ class FileCommandHost {
   // The folder tree reads its folders again, and the file list lists the
   // folder that is then selected.
   virtual void RefreshFolders() = 0;
+  // The selected files' full paths, in list order.
+  virtual std::vector<std::string> SelectedFiles() const = 0;
+  virtual size_t SelectedFileCount() const = 0;
+  virtual size_t FileCount() const = 0;
+  virtual void SelectAllFiles() = 0;
+  // The folder the list shows (the mirror folder for the board); empty: none.
+  virtual std::string ShownFolder() const = 0;
+  // A single picture is shown instead of the list.
+  virtual bool PictureShown() const = 0;
+  // Whether the list can show the file: a readable image of a known type.
+  virtual bool CanShowFile(const std::string& path) const = 0;
+  virtual FileOperationSite OperationSite() const = 0;
+  // Before a shell operation: nothing of the list may hold a file open.
+  virtual void ReleaseFolderFiles() = 0;
+  // After it: the list reads its folder again; removed rows and cells go,
+  // new ones come at the end.
+  virtual void RereadFolder() = 0;
 
  protected:
   ~FileCommandHost() = default;
@@ -29,11 +53,48 @@ class CFileCommands : public win::CommandTarget {
   bool ExecuteCommand(int id) override;
   bool UpdateCommand(win::CommandUpdate& update) override;
 
+  // Drags the selected files out of the list or the grid (copy only).
+  void DragSelectionOut();
+  // Copies (DROPEFFECT_COPY) or moves (DROPEFFECT_MOVE) dropped files into
+  // `folder`: S_OK when the shell did it, S_FALSE when nothing was done or
+  // the user stopped it (so the drag source never takes it for a move).
+  HRESULT DropFiles(IDataObject* data, DWORD effect, const std::string& folder);
+  // Before the program ends: what Copy or Cut put on the clipboard stays
+  // there for other programs.
+  void KeepClipboard();
+  // Whether the paste would move: the clipboard still holds our own list
+  // from a Cut.
+  bool PasteMoves() const;
+
   // Handlers (the command map is in file_commands.cpp).
   void OnRefresh(int id);
+  void OnCutCopy(int id);
+  void OnPaste(int id);
+  void OnDelete(int id);
+  void OnAllFiles(int id);
+  void OnUpdateSelection(win::CommandUpdate& update);
+  void OnUpdatePaste(win::CommandUpdate& update);
+  void OnUpdateAllFiles(win::CommandUpdate& update);
 
  private:
+  // The files on the clipboard that the list can show.
+  std::vector<std::string> ClipboardFiles() const;
+  bool PutOnClipboard(const std::vector<std::string>& paths, bool cut);
+  void DeleteFiles(const std::vector<std::string>& paths);
+  // Runs the multi-file operation with the list's files released, then
+  // tells the shell about `folders` and has the list read its folder again.
+  FileOperationOutcome Transfer(const std::vector<std::string>& sources, const std::string& destination,
+                                FileOperationMode mode);
+
   FileCommandHost& host_;
+  // The data most recently put on the clipboard, and whether by Cut.
+  win::ComPtr<IDataObject> clipboardData_;
+  bool cutPending_ = false;
+  // The paste's state for the clipboard's contents of this sequence number
+  // (menus and toolbar ask at every idle; a clipboard is probed once).
+  mutable DWORD pasteCheckedSequence_ = 0;
+  mutable bool pasteCheckValid_ = false;
+  mutable bool pasteHasFiles_ = false;
 };
 
 }  // namespace zv

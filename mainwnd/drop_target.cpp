@@ -18,9 +18,11 @@ HRESULT Guarded(DWORD* effect, Call call) {
 
 }  // namespace
 
-DWORD DropEffectFor(bool accepted, DWORD keyState) {
+DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed) {
   if (!accepted) return DROPEFFECT_NONE;
-  return (keyState & MK_SHIFT) != 0 ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  // A source that offers a copy only (our own list) gets a copy even with Shift.
+  if ((keyState & MK_SHIFT) != 0 && (allowed & DROPEFFECT_MOVE) != 0) return DROPEFFECT_MOVE;
+  return (allowed & DROPEFFECT_COPY) != 0 ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
 
 bool OffersFileList(IDataObject* data) {
@@ -53,7 +55,7 @@ HRESULT CFrameDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) 
   if (effect == nullptr) return E_INVALIDARG;
   return Guarded(effect, [&] {
     std::string folder;
-    *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState);
+    *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState, *effect);
     return S_OK;
   });
 }
@@ -71,10 +73,13 @@ HRESULT CFrameDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, 
   const HRESULT result = Guarded(effect, [&] {
     std::string folder;
     const bool accepted = OffersFileList(data) && host_.DropFolderAt({point.x, point.y}, folder);
-    *effect = DropEffectFor(accepted, keyState);
-    const HRESULT done = accepted ? host_.PerformDrop(data, *effect, folder) : S_OK;
-    if (!accepted || FAILED(done)) *effect = DROPEFFECT_NONE;
-    return done;
+    *effect = DropEffectFor(accepted, keyState, *effect);
+    if (*effect == DROPEFFECT_NONE) return S_OK;
+    const HRESULT done = host_.PerformDrop(data, *effect, folder);
+    // Only a transfer that was done reports its effect: a source that sees
+    // MOVE deletes its files.
+    if (done != S_OK) *effect = DROPEFFECT_NONE;
+    return FAILED(done) ? done : S_OK;
   });
   fileList_ = false;
   Guarded(nullptr, [&] {

@@ -14,14 +14,16 @@ class DropHost {
   virtual ~DropHost() = default;
   // The folder a drop at `screen` lands in; false when nothing there takes files.
   virtual bool DropFolderAt(POINT screen, std::string& folder) = 0;
-  // Performs the drop; the result of the transfer is the result of the drop.
+  // Performs the drop: S_OK when the files were copied or moved, S_FALSE
+  // when nothing (or not all of a move) was done.
   virtual HRESULT PerformDrop(IDataObject* data, DWORD effect, const std::string& folder) = 0;
   // Ends any drag feedback (the folder tree's).
   virtual void EndDragFeedback() = 0;
 };
 
-// MOVE with Shift held in the drag's key state, COPY otherwise; NONE when refused.
-DWORD DropEffectFor(bool accepted, DWORD keyState);
+// MOVE with Shift held in the drag's key state, COPY otherwise, each only
+// when the source allows it (`allowed`); NONE when refused.
+DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed);
 bool OffersFileList(IDataObject* data);
 
 class CFrameDropTarget : public IDropTarget {

@@ -128,6 +128,18 @@ TEST_F(DropTargetTest, DropHandsTheFilesToTheListWithEffectAndFolder) {
   EXPECT_EQ(record_.drops[0], std::make_pair(static_cast<DWORD>(DROPEFFECT_MOVE), std::string("C:\\pictures")));
   EXPECT_EQ(record_.drops[1], std::make_pair(static_cast<DWORD>(DROPEFFECT_COPY), std::string("C:\\tree-folder")));
   EXPECT_EQ(record_.treeDragLeaves, 3) << "every drop, accepted or not, ends the tree's feedback";
+
+  // A source that offers a copy only (the list's own drag) gets a copy, Shift or not.
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(frame_->dropTarget()->DragEnter(&files_, MK_SHIFT, List(), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  frame_->dropTarget()->Drop(&files_, MK_SHIFT, List(), &effect);
+  EXPECT_EQ(record_.drops.back().first, static_cast<DWORD>(DROPEFFECT_COPY));
+  // A move the list did not finish reports no effect, so the source keeps its files.
+  record_.dropResult = S_FALSE;
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  EXPECT_EQ(frame_->dropTarget()->Drop(&files_, MK_SHIFT, List(), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
 }
 
 }  // namespace

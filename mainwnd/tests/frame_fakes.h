@@ -14,6 +14,7 @@ struct FrameRecord {
   std::vector<int> offered;  // commands offered to the list pane, in order
   std::vector<int> ran;      // commands the list pane ran
   std::vector<std::pair<DWORD, std::string>> drops;
+  HRESULT dropResult = S_OK;  // what the list answers a drop
   int treeDragLeaves = 0;
   std::string selectedPath;
   std::string currentFolder = "C:\\pictures";
@@ -34,7 +35,7 @@ class FakeFileList : public CFileListPane {
   std::string CurrentFolder() const override { return r_.currentFolder; }
   HRESULT DropFiles(IDataObject*, DWORD effect, const std::string& folder) override {
     r_.drops.emplace_back(effect, folder);
-    return S_OK;
+    return r_.dropResult;
   }
   void StoreScannedImage(void*) override {}
   // Handles only the edit commands 32886 to 32889; offers are recorded.

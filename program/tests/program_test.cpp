@@ -32,6 +32,11 @@ class ProgramFrameTest : public ::testing::Test {
     OleInitialize(nullptr);
     test::RemoveStringIni();
     test::DeleteProgramSettings();
+    // Files another test left on the clipboard would enable the paste.
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
   }
   void TearDown() override {
     frame_.reset();

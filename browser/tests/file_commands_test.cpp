@@ -1,0 +1,388 @@
+// The file commands through the real shell, clipboard and a second program
+// (clipboard_peer.exe beside this test): copy, cut and paste, drops, and
+// delete and copy out of the copyboard's mirror (unit 0 on C:, its device
+// folder C:\ZVM, the mirror Q7IF beside this test program). Every flow has a
+// name that is not ASCII in the code page the test runs under.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app_paths.h"
+#include "browser/tests/list_fixture.h"
+#include "fileops/file_transfer.h"
+#include "res/resource.h"
+#include "tests/wine/board_entries.h"
+#include "tests/wine/wine_test_support.h"
+#include "win/com.h"
+#include "win/text_convert.h"
+
+namespace zv {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// A name with characters beyond ASCII: Shift-JIS "表" (0x95 0x5C) carries a
+// backslash as its trail byte.
+std::string NonAscii(const char* extension) {
+  return win::Utf8ToAnsi(GetACP() == 932 ? "表紙テスト" : "café") + extension;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Runs clipboard_peer.exe and serves the clipboard meanwhile (our list is
+// rendered only when the other program asks for it); its exit code.
+DWORD RunPeer(const std::string& arguments) {
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string exe = self;
+  exe = exe.substr(0, exe.rfind('\\')) + "\\clipboard_peer.exe";
+  std::string command = Quoted(exe) + " " + arguments;
+  STARTUPINFOA startup{sizeof startup};
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return 1000;
+  const DWORD start = GetTickCount();
+  while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+         GetTickCount() - start < 20000)
+    test::Pump();
+  DWORD code = 1001;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+// The CF_HDROP block the program must write for `paths`, built here from
+// the layout itself: pFiles 20, fWide 1, UTF-16 names (ANSI code page) each
+// with its NUL, one more NUL, zeros up to 2 x sum(bytes + 1) + 52.
+std::string ExpectedBlock(const Names& paths) {
+  size_t bytes = 0;
+  std::wstring names;
+  for (const std::string& path : paths) {
+    bytes += path.size() + 1;
+    wchar_t wide[MAX_PATH] = L"";
+    const int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1, wide, MAX_PATH);
+    names.append(wide, static_cast<size_t>(length));  // with its NUL
+  }
+  std::string block(2 * bytes + 52, '\0');
+  block[0] = 20;
+  block[16] = 1;
+  for (size_t i = 0; i < names.size(); ++i) {
+    block[20 + 2 * i] = static_cast<char>(names[i] & 0xFF);
+    block[21 + 2 * i] = static_cast<char>(names[i] >> 8);
+  }
+  return block;
+}
+
+class FileCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ole_.ok());
+    test::RemoveStringIni();
+    settings_.dwdLstMod = 0;  // the grid shows, and the rows exist as well
+  }
+  void TearDown() override {
+    view_.Close();
+    test::RemoveStringIni();
+  }
+  CFileListView& Open() {
+    EXPECT_TRUE(view_.Open());
+    return view_.view();
+  }
+  bool Enabled(int id) { return win::QueryCommand(view_.view(), id).enabled(); }
+  bool Run(int id) { return win::RunEnabledCommand(view_.view(), id); }
+  Names Rows() { return test::RowNames(view_.list()); }
+  size_t Cells() { return view_.view().gridPresenter().grid().size(); }
+
+  win::OleSession ole_;
+  EnvSet settings_;
+  test::ViewUnderTest view_{settings_};
+};
+
+TEST_F(FileCommandsTest, ClipboardCarriesWideNamesAndPastesAnotherProgramsNarrowList) {
+  test::TempFolder source, target, third;
+  const std::string odd = NonAscii(".bmp");
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", source.File("a.png")));
+  ASSERT_TRUE(test::CopyZooFile("jpeg_baseline.jpg", source.File("b.jpg")));
+  ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", source.File(odd)));
+  test::WriteFileBytes(source.File("notes.txt"), "not a picture");
+  CFileListView& view = Open();
+  view.SetFolder(source.path().c_str());
+  ASSERT_EQ(Rows(), (Names{"a.png", "b.jpg", odd}));
+  EXPECT_FALSE(Enabled(ID_EDIT_COPY)) << "nothing selected";
+  EXPECT_FALSE(Enabled(ID_EDIT_DELETE));
+
+  ASSERT_TRUE(Run(ID_EDIT_COPYALL));
+  EXPECT_EQ(view.GetSelectedCount(), 3) << "copy all selects every file";
+  EXPECT_FALSE(view.fileCommands().PasteMoves());
+  const Names copied = {source.File("a.png"), source.File("b.jpg"), source.File(odd)};
+  const std::string dump = target.File("block.bin");
+  ASSERT_EQ(RunPeer("read " + Quoted(dump)), 0u) << "another program finds CF_HDROP on the clipboard";
+  EXPECT_EQ(test::ReadFileBytes(dump), ExpectedBlock(copied));
+  DeleteFileA(dump.c_str());
+
+  // A single picture shown: no paste and none of the commands on all files.
+  view.SetFolder(target.path().c_str());
+  EXPECT_TRUE(Enabled(ID_EDIT_PASTE));
+  EXPECT_FALSE(Enabled(ID_EDIT_COPYALL)) << "an empty list";
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(Rows(), (Names{"a.png", "b.jpg", odd})) << "the pasted files come at the end of the list";
+  EXPECT_EQ(Cells(), 3u);
+  for (const std::string& path : copied) EXPECT_TRUE(Exists(path)) << path << " was copied, not moved";
+  view.SelectAll();
+  view.OpenCurrent();
+  ASSERT_TRUE(view.pictureShown());
+  EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
+  EXPECT_FALSE(Enabled(ID_EDIT_DELETEALL));
+  EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL));
+  view.ReturnToList();
+
+  // Another program's list of narrow names: only the pictures are pasted.
+  ASSERT_EQ(RunPeer("write-narrow " + Quoted(source.File(odd)) + " " + Quoted(source.File("notes.txt"))), 0u);
+  view.SetFolder(third.path().c_str());
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE)) << "the clipboard changed: it is looked at again";
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(Rows(), Names{odd});
+  EXPECT_FALSE(Exists(third.File("notes.txt")));
+
+  // A list of nothing the list can show disables the paste.
+  ASSERT_EQ(RunPeer("write-narrow " + Quoted(source.File("notes.txt"))), 0u);
+  EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
+}
+
+TEST_F(FileCommandsTest, CutMovesOnlyWhileTheClipboardStillHoldsItsList) {
+  test::TempFolder source, target, single, later;
+  const std::string odd = NonAscii(".png");
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", source.File("a.png")));
+  ASSERT_TRUE(test::CopyZooFile("png_grey8.png", source.File(odd)));
+  CFileListView& view = Open();
+  view.SetFolder(source.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_CUTALL));
+  EXPECT_TRUE(view.fileCommands().PasteMoves());
+
+  // Another program copies: the paste copies what that program listed.
+  ASSERT_EQ(RunPeer("write-narrow " + Quoted(source.File(odd))), 0u);
+  EXPECT_FALSE(view.fileCommands().PasteMoves());
+  view.SetFolder(target.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(Rows(), Names{odd});
+  EXPECT_TRUE(Exists(source.File(odd))) << "copied, not moved";
+  EXPECT_TRUE(Exists(source.File("a.png")));
+
+  // Cut and paste with nobody in between moves. (One file: Wine 8's shell
+  // refuses to move several files into one folder, which Windows does.)
+  ASSERT_TRUE(MoveFileA(source.File(odd).c_str(), single.File(odd).c_str()));
+  view.SetFolder(single.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_CUTALL));
+  view.SetFolder(later.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(Rows(), Names{odd});
+  EXPECT_FALSE(Exists(single.File(odd))) << "moved";
+}
+
+TEST_F(FileCommandsTest, DropsCopyOrMoveImagesAndIgnoreTheirOwnFolder) {
+  test::TempFolder source, target;
+  const std::string odd = NonAscii(".bmp");
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", source.File("a.png")));
+  ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", source.File(odd)));
+  test::WriteFileBytes(source.File("notes.txt"), "not a picture");
+  CFileListView& view = Open();
+  view.SetFolder(target.path().c_str());
+  auto data = [](const Names& paths) { return MakeFileListData(paths); };
+
+  EXPECT_EQ(view.DropFiles(data({source.File("notes.txt")}).Get(), DROPEFFECT_COPY, target.path()), S_FALSE)
+      << "nothing the list can show";
+  EXPECT_EQ(view.DropFiles(data({source.File("a.png"), source.File("notes.txt")}).Get(), DROPEFFECT_COPY,
+                           target.path()),
+            S_OK);
+  EXPECT_EQ(Rows(), Names{"a.png"});
+  EXPECT_FALSE(Exists(target.File("notes.txt")));
+  EXPECT_TRUE(Exists(source.File("a.png")));
+  EXPECT_EQ(view.DropFiles(data({target.File("a.png")}).Get(), DROPEFFECT_MOVE, target.path()), S_FALSE)
+      << "onto the folder the files come from";
+  EXPECT_EQ(view.DropFiles(data({source.File(odd)}).Get(), DROPEFFECT_MOVE, target.path()), S_OK);
+  EXPECT_EQ(Rows(), (Names{"a.png", odd}));
+  EXPECT_FALSE(Exists(source.File(odd)));
+}
+
+void DeleteTree(const std::string& path) {
+  std::string from = path + '\0';
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&op);
+}
+
+// A folder at a fixed place, made empty for the test and removed afterwards.
+class FolderAt {
+ public:
+  explicit FolderAt(std::string path) : path_(std::move(path)) {
+    DeleteTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~FolderAt() { DeleteTree(path_); }
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Where Wine's shell puts what it moves to the recycle bin: the file, and
+// beside it its record, whose name the next file of that name would avoid.
+std::string TrashFile(const std::string& name, const char* part = "files", const char* ending = "") {
+  std::string folder = test::EnvironmentValue("XDG_DATA_HOME");
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  return "Z:" + folder + "\\Trash\\" + part + "\\" + name + ending;
+}
+void EmptyTrashOf(const std::string& name) {
+  DeleteFileA(TrashFile(name).c_str());
+  DeleteFileA(TrashFile(name, "info", ".trashinfo").c_str());
+}
+
+class MirrorCommandsTest : public FileCommandsTest {
+ protected:
+  void SetUp() override {
+    FileCommandsTest::SetUp();
+    ASSERT_TRUE(mounted_.ok());
+    mounted_.MountUnit('C', 0);
+  }
+  test::MountedDevicesSnapshot mounted_;
+  FolderAt device_{"C:\\ZVM"};
+  FolderAt mirror_{ProgramFolder() + "\\Q7IF"};
+};
+
+TEST_F(MirrorCommandsTest, DeleteAsksTheShellOnceForTheBoardsFilesAndACancelKeepsEverything) {
+  // In the order the list sorts them in either code page.
+  const Names names = {"a1.png", "a3.bmp", NonAscii(".jpg")};
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File(names[0])));
+  ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", device_.File(names[1])));
+  ASSERT_TRUE(test::CopyZooFile("jpeg_baseline.jpg", device_.File(names[2])));
+  test::WriteFileBytes(device_.File("notes.txt"), "not a picture");
+  for (const std::string& name : names) EmptyTrashOf(name);
+  CFileListView& view = Open();
+  view.SetFolder("C:\\ZVM");
+  ASSERT_EQ(view.CurrentFolder(), mirror_.path());
+  ASSERT_EQ(Rows(), names);
+  ASSERT_EQ(Cells(), 3u);
+
+  // Wine's shell paints its question itself; that it asks once is what counts.
+  int asked = 0;
+  auto answer = [&](int button) {
+    return [&, button](HWND dialog) {
+      ++asked;
+      PostMessageA(dialog, WM_COMMAND, button, 0);
+    };
+  };
+  // The user says no: the board's files, their mirror copies, the rows and the cells all stay.
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_DELETEALL)); }, answer(IDNO)));
+  EXPECT_EQ(asked, 1) << "one question for the three files";
+  for (const std::string& name : names) {
+    EXPECT_TRUE(Exists(device_.File(name))) << name;
+    EXPECT_TRUE(Exists(mirror_.File(name))) << name;
+  }
+  EXPECT_EQ(Rows(), names);
+  EXPECT_EQ(Cells(), 3u);
+
+  asked = 0;
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_DELETE)); }, answer(IDYES)));
+  EXPECT_EQ(asked, 1);
+  for (const std::string& name : names) {
+    EXPECT_FALSE(Exists(device_.File(name))) << name << " left the board";
+    EXPECT_TRUE(Exists(TrashFile(name))) << name << " is in the recycle bin";
+    EXPECT_FALSE(Exists(mirror_.File(name))) << name;
+    EmptyTrashOf(name);
+  }
+  EXPECT_TRUE(Exists(device_.File("notes.txt")));
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_EQ(Cells(), 0u);
+}
+
+bool Near(const FILETIME& time, const FILETIME& from, const FILETIME& to) {
+  auto value = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const uint64_t slack = 20000000;  // 2 s: file systems keep coarser times
+  return value(time) + slack >= value(from) && value(time) <= value(to) + slack;
+}
+
+FILETIME WriteTimeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+FILETIME Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return now;
+}
+
+TEST_F(MirrorCommandsTest, CopiesOffTheBoardAreStampedButARefusedOverwriteKeepsItsTime) {
+  const std::string odd = NonAscii(".png");
+  const FILETIME boardTime = test::FileTimeOf(2020, 1, 2, 3, 4, 5);
+  const FILETIME oldTime = test::FileTimeOf(2019, 6, 7, 8, 9, 10);
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File("a1.png")));
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File(odd)));
+  ASSERT_TRUE(test::SetWriteTime(device_.File("a1.png"), boardTime));
+  ASSERT_TRUE(test::SetWriteTime(device_.File(odd), boardTime));
+  test::TempFolder target;
+  ASSERT_TRUE(test::CopyZooFile("png_grey8.png", target.File(odd)));  // another picture of the same name
+  ASSERT_TRUE(test::SetWriteTime(target.File(odd), oldTime));
+  const std::string kept = test::ReadFileBytes(target.File(odd));
+
+  settings_.intSysDte = 1;
+  CFileListView& view = Open();
+  view.SetFolder("C:\\ZVM");
+  ASSERT_EQ(Rows(), (Names{"a1.png", odd}));
+  ASSERT_TRUE(Run(ID_EDIT_COPYALL));
+  view.SetFolder(target.path().c_str());
+  const FILETIME before = Now();
+  // The shell asks about the file of the same name; the user keeps the old one.
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_PASTE)); },
+                                      [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDNO, 0); }));
+  const FILETIME after = Now();
+  ASSERT_TRUE(Exists(target.File("a1.png")));
+  EXPECT_TRUE(Near(WriteTimeOf(target.File("a1.png")), before, after)) << "the new copy carries the copy's time";
+  const FILETIME refused = WriteTimeOf(target.File(odd));
+  EXPECT_EQ(CompareFileTime(&refused, &oldTime), 0) << "the refused overwrite keeps its time";
+  EXPECT_EQ(test::ReadFileBytes(target.File(odd)), kept);
+  const FILETIME onBoard = WriteTimeOf(device_.File("a1.png"));
+  EXPECT_EQ(CompareFileTime(&onBoard, &boardTime), 0) << "the board is untouched";
+}
+
+TEST_F(MirrorCommandsTest, OneFileRenameRenamesTheBoardsFileAndFollowsOnlyWhenItWasDone) {
+  const std::string odd = NonAscii(".png");
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File("r.png")));
+  ASSERT_TRUE(test::CopyZooFile("png_grey8.png", device_.File("taken.png")));
+  CFileListView& view = Open();
+  view.SetFolder("C:\\ZVM");
+  ASSERT_EQ(Rows(), (Names{"r.png", "taken.png"}));
+  view.gridPresenter().LeaveFolder();
+  const FileOperationSite site{view.hwnd(), view.mirror(), 0};
+
+  EXPECT_TRUE(RunOneFileOperation(site, mirror_.File("r.png"), mirror_.File(odd), FileOperationMode::Rename).complete);
+  EXPECT_TRUE(Exists(device_.File(odd)));
+  EXPECT_FALSE(Exists(device_.File("r.png")));
+  EXPECT_TRUE(Exists(mirror_.File(odd))) << "the mirror copy follows the board's file";
+  EXPECT_FALSE(Exists(mirror_.File("r.png")));
+
+  // The shell refuses a name that is taken: nothing changes, on the board or in the mirror.
+  const FileOperationOutcome refused =
+      RunOneFileOperation(site, mirror_.File(odd), mirror_.File("taken.png"), FileOperationMode::Rename);
+  EXPECT_TRUE(refused.started);
+  EXPECT_FALSE(refused.complete);
+  EXPECT_TRUE(Exists(device_.File(odd)));
+  EXPECT_TRUE(Exists(mirror_.File(odd)));
+  EXPECT_EQ(test::ReadFileBytes(mirror_.File("taken.png")), test::ReadFileBytes(device_.File("taken.png")));
+}
+
+}  // namespace
+}  // namespace zv
