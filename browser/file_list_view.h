@@ -109,6 +109,9 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnThumbnailProgress(size_t made, size_t total) override;
   // FileCommandHost
   void RefreshFolders() override;
+  std::string ListedFolder() const override { return model_.folder(); }
+  bool NewFolderInTree(const std::string& name) override { return host_ != nullptr && host_->NewFolderInTree(name); }
+  HWND CommandWindow() const override { return hwnd(); }
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;

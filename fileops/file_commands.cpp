@@ -9,6 +9,7 @@ namespace {
 using Entry = win::CommandEntry<CFileCommands>;
 constexpr Entry kFileCommands[] = {
     {ID_VIEW_REFRESH, ID_VIEW_REFRESH, &CFileCommands::OnRefresh, nullptr},  // always enabled
+    {ID_FILE_NEWFOLDER, ID_FILE_NEWFOLDER, &CFileCommands::OnNewFolder, &CFileCommands::OnUpdateNewFolder},
 };
 
 }  // namespace
