@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "app/app_paths.h"
 #include "core/fileops/input_rules.h"
 #include "foldertree/tests/tree_fixture.h"
 #include "res/resource.h"
@@ -25,6 +26,16 @@ UINT State(HWND tree, HTREEITEM item, UINT mask) { return TreeView_GetItemState(
 
 class FolderTreeEditTest : public FolderTreeTest {
  protected:
+  // The messages come from String.ini: its defaults, whatever an earlier run left.
+  void SetUp() override {
+    DeleteFileA(Ini().c_str());
+    FolderTreeTest::SetUp();
+  }
+  void TearDown() override {
+    FolderTreeTest::TearDown();
+    DeleteFileA(Ini().c_str());
+  }
+  static std::string Ini() { return ProgramFolder() + "\\String.ini"; }
   // NewFolder(name), answering the message box it may show; the box's text, or empty when none showed.
   std::string NewFolderMessage(const std::string& name, bool& made) {
     std::string text;

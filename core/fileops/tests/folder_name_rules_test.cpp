@@ -5,6 +5,8 @@
 #include <set>
 #include <vector>
 
+#include "core/fileops/input_rules.h"
+
 namespace zv {
 namespace {
 

@@ -17,7 +17,7 @@ TEST(DragFeedback, BandsAreOneItemHighWithBothEdgesIncluded) {
   EXPECT_TRUE(at(182).down);
   EXPECT_TRUE(at(200).down);
   EXPECT_FALSE(at(201).down) << "below the tree";
-  const ScrollBands low = ScrollBandsAt(20, 18, 30);
+  const ScrollBands low = ScrollBandsAt(15, 18, 30);
   EXPECT_TRUE(low.up && low.down) << "a tree lower than two items scrolls both ways";
 }
 
