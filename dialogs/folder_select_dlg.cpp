@@ -58,7 +58,7 @@ void CFolderSelectDlg::PlaceTree() {
   tree_.CreateTree({.owner = hwnd(),
                     .id = IDW_FOLDER_TREE_IN_DIALOG,
                     .initialPath = startFolder_.c_str(),
-                    .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                    .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN,
                     .rect = {kMargin, kMargin, client.right - 2 * kMargin, bottom - kMargin}});
 }
 

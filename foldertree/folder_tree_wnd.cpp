@@ -29,7 +29,8 @@ bool FolderTreeWnd::CreateTree(const FolderTreeArgs& args) {
   if (!RegisterClass(kFolderTreeClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1))) return false;
   return Create({.className = kFolderTreeClass,
                  .title = initialPath_.c_str(),
-                 .style = args.style,
+                 // The tree control covers the window: never paint over it.
+                 .style = args.style | WS_CLIPCHILDREN,
                  .rect = args.rect,
                  .parent = args.owner,
                  .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id))});

@@ -11,8 +11,8 @@ namespace zv::test {
 bool SaveWindowShot(HWND window, const std::string& name) {
   const std::string folder = EnvironmentValue("ZV_SHOT_DIR");
   if (folder.empty() || window == nullptr) return false;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-  PumpFor(300);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpFor(1000);
   RECT r{};
   GetWindowRect(window, &r);
   const int width = r.right - r.left;
