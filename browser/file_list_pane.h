@@ -22,6 +22,9 @@ class FileListHost {
   // The folder tree reads its folders again and selects the folder it had;
   // the file list then lists that folder afresh.
   virtual void RefreshFolders() = 0;
+  // The folder tree makes the folder `name` below its selected folder (with
+  // its own checks and messages) and selects it; true when it was made.
+  virtual bool NewFolderInTree(const std::string& name) = 0;
 
  protected:
   ~FileListHost() = default;

@@ -122,6 +122,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   FileOperationSite OperationSite() const override;
   void ReleaseFolderFiles() override;
   void RereadFolder() override;
+  bool NewFolderInTree(const std::string& name) override { return host_ != nullptr && host_->NewFolderInTree(name); }
+  HWND CommandWindow() const override { return hwnd(); }
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;

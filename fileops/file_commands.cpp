@@ -16,6 +16,7 @@ constexpr Entry kFileCommands[] = {
     {ID_EDIT_PASTE, ID_EDIT_PASTE, &CFileCommands::OnPaste, &CFileCommands::OnUpdatePaste},
     {ID_EDIT_DELETE, ID_EDIT_DELETE, &CFileCommands::OnDelete, &CFileCommands::OnUpdateSelection},
     {ID_EDIT_CUTALL, ID_EDIT_DELETEALL, &CFileCommands::OnAllFiles, &CFileCommands::OnUpdateAllFiles},
+    {ID_FILE_NEWFOLDER, ID_FILE_NEWFOLDER, &CFileCommands::OnNewFolder, &CFileCommands::OnUpdateNewFolder},
 };
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }

@@ -41,6 +41,10 @@ class FileCommandHost {
   // After it: the list reads its folder again; removed rows and cells go,
   // new ones come at the end.
   virtual void RereadFolder() = 0;
+  // The folder tree makes `name` below its selected folder; true when made.
+  virtual bool NewFolderInTree(const std::string& name) = 0;
+  // The window the commands' dialogs belong to.
+  virtual HWND CommandWindow() const = 0;
 
  protected:
   ~FileCommandHost() = default;
@@ -75,6 +79,9 @@ class CFileCommands : public win::CommandTarget {
   void OnUpdateSelection(win::CommandUpdate& update);
   void OnUpdatePaste(win::CommandUpdate& update);
   void OnUpdateAllFiles(win::CommandUpdate& update);
+  // New folder (new_folder_command.cpp).
+  void OnNewFolder(int id);
+  void OnUpdateNewFolder(win::CommandUpdate& update);
 
  private:
   // The files on the clipboard that the list can show.

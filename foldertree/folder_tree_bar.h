@@ -13,11 +13,11 @@ class FolderTreeBar : public CFolderTreePane {
  public:
 
   HWND GetTreeCtrl() const override { return tree_.GetTreeCtrl(); }
-  // Drag feedback over the tree is not offered yet: every drop on it is refused.
-  bool DragOver(POINT, std::string&) override { return false; }
-  void DragLeave() override {}
+  bool DragOver(POINT screen, std::string& folder) override { return tree_.DragOver(screen, folder); }
+  void DragLeave() override { tree_.DragLeave(); }
   void SelectPath(const std::string& folder) override { tree_.SelectPath(folder.c_str()); }
   void Refresh() override { tree_.Refresh(); }
+  bool NewFolder(const std::string& name) override { return tree_.NewFolder(name); }
   FolderTreeWnd& treeWindow() { return tree_; }
 
  protected:

@@ -120,6 +120,9 @@ void FolderTreeWnd::SetHasChildren(HTREEITEM item, bool hasChildren) {
 void FolderTreeWnd::OnItemDeleted(HTREEITEM item, LPARAM data) {
   // The handle may be given to a new item later: it must not count as expanded.
   expandedItems_.erase(item);
+  // Pending work must not reach a freed handle.
+  if (item == hoverItem_) hoverItem_ = nullptr;
+  if (item == pendingEdit_) pendingEdit_ = nullptr;
   if (data != 0) allocator_->Free(reinterpret_cast<void*>(data));
 }
 

@@ -33,6 +33,9 @@ class CFolderTreePane : public win::SizingBar {
   virtual void SelectPath(const std::string& folder) = 0;
   // Reads the folders again and selects the selected folder anew.
   virtual void Refresh() = 0;
+  // Makes a folder `name` below the selected folder (the tree's checks and
+  // messages) and selects it; true when it was made.
+  virtual bool NewFolder(const std::string& name) = 0;
 
  protected:
   FolderTreeHost* host() const { return host_; }

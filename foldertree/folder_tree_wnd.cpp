@@ -29,7 +29,8 @@ bool FolderTreeWnd::CreateTree(const FolderTreeArgs& args) {
   if (!RegisterClass(kFolderTreeClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1))) return false;
   return Create({.className = kFolderTreeClass,
                  .title = initialPath_.c_str(),
-                 .style = args.style,
+                 // The tree control covers the window: never paint over it.
+                 .style = args.style | WS_CLIPCHILDREN,
                  .rect = args.rect,
                  .parent = args.owner,
                  .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id))});
@@ -42,6 +43,7 @@ bool FolderTreeWnd::OnCreate() {
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_FOLDER_TREE)),
                           GetModuleHandleA(nullptr), nullptr);
   if (tree_ == nullptr) return false;
+  LoadMessages();
   expandedItems_.clear();
   if (!icons_.Create()) return false;
   SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons_.images()));
@@ -88,6 +90,19 @@ LRESULT FolderTreeWnd::OnTreeNotify(NMHDR* header) {
     case TVN_DELETEITEMW:
       OnItemDeleted(change->itemOld.hItem, change->itemOld.lParam);
       return 0;
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW:
+      return OnBeginLabelEdit();
+    case TVN_ENDLABELEDITA: {
+      const TVITEMA& item = reinterpret_cast<NMTVDISPINFOA*>(header)->item;
+      if (item.pszText != nullptr) OnEndLabelEdit(item.hItem, item.pszText);
+      return 0;  // the control never takes the text itself: only a done rename changes it
+    }
+    case TVN_ENDLABELEDITW: {
+      const TVITEMW& item = reinterpret_cast<NMTVDISPINFOW*>(header)->item;
+      if (item.pszText != nullptr) OnEndLabelEdit(item.hItem, win::FromWide(item.pszText, CP_ACP));
+      return 0;
+    }
     default:
       return 0;
   }

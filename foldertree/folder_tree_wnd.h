@@ -5,6 +5,11 @@
 // until then it carries a "Dummy" child so that it shows an expand button.
 // Selecting a folder tells the owner its file-system path (WM_NOTIFY, code
 // ZVN_FOLDER_SELECTED).
+//
+// Editing (folder_tree_edit.cpp): a new folder below the selected one, renaming
+// a folder in place through the shell, and the feedback while files are
+// dragged over the tree (drop highlight, scrolling at the edges, expanding a
+// folder the cursor rests on).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -55,12 +60,26 @@ class FolderTreeWnd : public win::Window {
   HWND GetTreeCtrl() const { return tree_; }
   void SetLabelEditing(bool on);
 
+  // Creates `name` in the selected folder after checking it (length,
+  // characters, existence; each refusal is told in a message box), adds it
+  // as the last child, selects it and focuses the tree. True when created.
+  bool NewFolder(const std::string& name);
+  // Drag feedback at `screen`: the drop highlight, scrolling near the edges,
+  // expanding after a rest. True with the folder of the item under the
+  // point when it has a file-system path.
+  bool DragOver(POINT screen, std::string& path);
+  // Ends the drag feedback: no highlight, no timers.
+  void DragLeave();
+  HTREEITEM hoverItem() const { return hoverItem_; }
+
  protected:
   bool OnCreate() override;
   void OnDestroy() override;
   void OnSize(int width, int height) override;
   bool OnPaint() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;
+  void OnTimer(UINT_PTR id) override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   LRESULT OnTreeNotify(NMHDR* header);
@@ -85,6 +104,17 @@ class FolderTreeWnd : public win::Window {
   HTREEITEM ChildWithId(HTREEITEM item, IShellFolder* folder, LPCITEMIDLIST id) const;
   HTREEITEM DocumentsItem(IShellFolder* desktop) const;
 
+  // Editing and drag feedback (folder_tree_edit.cpp).
+  void LoadMessages();
+  void ReportProblem(const std::string& text);
+  LRESULT OnBeginLabelEdit();
+  void OnEndLabelEdit(HTREEITEM item, const std::string& edited);
+  void ReplaceItemId(HTREEITEM item, HTREEITEM parent, const std::string& name);
+  HTREEITEM ItemAt(POINT client) const;
+  HTREEITEM ItemAtCursor() const;
+  void HighlightDropItem(HTREEITEM item);
+  void ScrollStep(UINT_PTR timer);
+
   HWND tree_ = nullptr;
   HWND owner_ = nullptr;
   int ownerId_ = 0;
@@ -94,6 +124,11 @@ class FolderTreeWnd : public win::Window {
   FolderIconCache icons_;
   bool built_ = false;
   bool deletingAll_ = false;  // selection changes while the tree empties are not reported
+  // Drag feedback: the item under the cursor, and the last point (tree client coordinates).
+  HTREEITEM hoverItem_ = nullptr;
+  POINT lastDrag_ = {0, 0};
+  HTREEITEM pendingEdit_ = nullptr;  // a refused rename: its editor opens again
+  std::string msgBadChars_, msgNoName_, msgExists_, msgCannotCreate_;
 };
 
 }  // namespace zv

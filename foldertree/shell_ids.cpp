@@ -79,11 +79,11 @@ ComPtr<IShellFolder> DesktopFolder() {
   return desktop;
 }
 
-UniquePidl ParsePath(IShellFolder* desktop, const std::string& path) {
-  if (desktop == nullptr || path.empty()) return UniquePidl();
+UniquePidl ParsePath(IShellFolder* folder, const std::string& path) {
+  if (folder == nullptr || path.empty()) return UniquePidl();
   std::wstring wide = win::ToWide(path, CP_ACP);
   LPITEMIDLIST ids = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &ids, nullptr))) {
+  if (FAILED(folder->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &ids, nullptr))) {
     CoTaskMemFree(ids);
     return UniquePidl();
   }

@@ -36,8 +36,9 @@ std::string StrRetToAnsi(STRRET& value, LPCITEMIDLIST item);
 std::string DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item, SHGDNF flags);
 
 ComPtr<IShellFolder> DesktopFolder();
-// `path` (ANSI) as an absolute identifier list, or null when the shell cannot parse it.
-UniquePidl ParsePath(IShellFolder* desktop, const std::string& path);
+// `path` (ANSI) as parsed by `folder`, or null when the shell cannot parse it:
+// the Desktop gives absolute lists of paths, a folder the identifier of a name in it.
+UniquePidl ParsePath(IShellFolder* folder, const std::string& path);
 UniquePidl SpecialFolderIds(int csidl);
 std::optional<std::string> SpecialFolderPath(int csidl);
 std::optional<std::string> PathOfIds(LPCITEMIDLIST ids);

@@ -153,6 +153,10 @@ void CMainFrame::RefreshFolders() {
   if (folderTree_) folderTree_->Refresh();
 }
 
+bool CMainFrame::NewFolderInTree(const std::string& name) {
+  return folderTree_ && folderTree_->NewFolder(name);
+}
+
 void CMainFrame::ShowPreview(const std::string& path) {
   if (preview_) preview_->SetPreview(path);
 }

@@ -108,6 +108,7 @@ class CMainFrame : public win::Window,
   void ShowContextMenu(POINT screen) override;
   void ShowPreview(const std::string& path) override;
   void RefreshFolders() override;
+  bool NewFolderInTree(const std::string& name) override;
   // FolderTreeHost
   void OnFolderSelected(const char* path) override;
 

@@ -6,6 +6,8 @@
 // ---- resources ---------------------------------------------------------------
 #define IDR_MAINFRAME 128      // program icon, menu, toolbar and accelerators of the main frame
 #define IDD_INFORMATION 100
+#define IDD_FOLDER_NAME 156
+#define IDD_FOLDER_SELECT 165
 #define IDD_SORT_SETTINGS 171
 #define IDD_SPLASH 173
 #define IDB_SPLASH 174
@@ -37,6 +39,11 @@
 #define IDC_SORT_KEY_GROUP 1081
 #define IDC_SORT_DIR_GROUP 1082
 #define IDC_SPLASH_PICTURE 1084
+#define IDC_FOLDER_NAME_EDIT 1042   // folder name dialog: the new folder's name
+#define IDC_FOLDER_NAME_LABEL 1052
+#define IDC_FOLDER_NEW 1062         // folder select dialog: New folder, Move, Copy (or OK)
+#define IDC_FOLDER_MOVE 1063
+#define IDC_FOLDER_COPY 1064
 
 // ---- commands (menus, toolbar 128, accelerators 128, context menu) -----------
 #define ID_VIEW_CUSTOMIZE 32770
@@ -91,6 +98,7 @@
 
 // ---- child windows -----------------------------------------------------------
 #define IDW_FOLDER_TREE_IN_BAR 100  // the folder tree inside its bar
+#define IDW_FOLDER_TREE_IN_DIALOG 1000  // the folder tree inside the folder select dialog
 #define IDW_STATUS_BAR 109
 #define IDW_FILE_LIST 1001          // the file list view's list control
 #define IDW_THUMB_GRID 1002
@@ -104,6 +112,9 @@
 // ---- timers (per window) -----------------------------------------------------
 #define IDT_TRAY_POLL 1          // resident copy: is the copyboard connected? (2000 ms)
 #define IDT_STATUS_UPDATE 3      // file list: deferred status and preview update (500 ms, one shot)
+#define IDT_TREE_SCROLL_UP 1     // folder tree during a drag: scroll up one item (200 ms)
+#define IDT_TREE_SCROLL_DOWN 2   // ... scroll down one item (200 ms)
+#define IDT_TREE_EXPAND 3        // ... expand the item held under the cursor (2000 ms, one shot)
 
 // ---- notification codes (WM_NOTIFY) and private messages ---------------------
 #define ZVN_FOLDER_SELECTED 4097      // folder tree -> owner: FolderSelectedNotify
@@ -111,6 +122,7 @@
 #define ZV_SCAN_ENDED 0x80000002u
 #define WM_ZV_TRAY_NOTIFY 0x0800      // the tray icon's callback message
 #define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResults)
+#define WM_ZV_EDIT_LABEL_AGAIN 0x0802 // folder tree -> itself: reopen the label editor (lParam: the item)
 #define GN_SELCHANGE 0x80000001u      // thumbnail grid -> file list view: GridNotify, the new current cell
 #define GN_OPEN 0x80000002u           // ... the cell to open
 #define GN_CONTEXTMENU 0x80000003u    // ... the packed screen point

@@ -15,6 +15,7 @@ class QuietHost : public FileListHost {
   void ShowContextMenu(POINT) override {}
   void ShowPreview(const std::string&) override {}
   void RefreshFolders() override {}
+  bool NewFolderInTree(const std::string&) override { return false; }
 };
 
 inline double Now() {

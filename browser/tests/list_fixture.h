@@ -30,6 +30,11 @@ class RecordingListHost : public FileListHost {
   void ShowStatusText(const std::string& text) override { statusTexts.push_back(text); }
   void ShowContextMenu(POINT screen) override { menus.push_back(screen); }
   void RefreshFolders() override { ++folderRefreshes; }
+  bool NewFolderInTree(const std::string& name) override {
+    newFolders.push_back(name);
+    return true;
+  }
+  std::vector<std::string> newFolders;
   void ShowPreview(const std::string& path) override { previews.push_back(path); }
   std::vector<std::string> statusTexts;
   std::vector<std::string> previews;

@@ -1,7 +1,7 @@
 #pragma once
 // Rules of the input checker that dialogs use for names and numbers typed
 // into edit controls. The messages and the focus handling live on the
-// Windows side (fileops/input_checker.h).
+// Windows side (dialogs/input_checker.h).
 #include <cstdint>
 #include <string_view>
 

@@ -78,9 +78,20 @@ TEST_F(FolderTreeBarTest, HoldsTheTreeWithLabelEditingBelowItsCaption) {
   EXPECT_EQ(placed.bottom - placed.top, content.bottom - content.top);
   EXPECT_GT(placed.bottom - placed.top, 0);
 
+  // Drag feedback goes to the tree: its root is the Desktop directory. (The
+  // bar's tree always has a folder selected; Wine keeps a drop highlight that
+  // is cleared while nothing is selected.)
+  bar_->SelectPath("C:\\");
+  RECT root{};
+  TreeView_GetItemRect(tree, TreeView_GetRoot(tree), &root, TRUE);
+  POINT over{(root.left + root.right) / 2, (root.top + root.bottom) / 2};
+  ClientToScreen(tree, &over);
   std::string folder;
-  POINT anywhere{10, 10};
-  EXPECT_FALSE(bar_->DragOver(anywhere, folder)) << "drops on the tree are refused for now";
+  EXPECT_TRUE(bar_->DragOver(over, folder));
+  EXPECT_EQ(folder, SpecialPath(CSIDL_DESKTOPDIRECTORY));
+  EXPECT_EQ(TreeView_GetDropHilight(tree), TreeView_GetRoot(tree));
+  bar_->DragLeave();
+  EXPECT_EQ(TreeView_GetDropHilight(tree), nullptr);
 }
 
 TEST_F(FolderTreeBarTest, TheHostIsToldTheSelectedFolder) {

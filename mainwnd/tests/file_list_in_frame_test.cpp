@@ -30,6 +30,7 @@ class NoFolderTree : public CFolderTreePane {
   void DragLeave() override {}
   void SelectPath(const std::string&) override {}
   void Refresh() override {}
+  bool NewFolder(const std::string&) override { return false; }
 };
 
 class FileListInFrameTest : public ::testing::Test {

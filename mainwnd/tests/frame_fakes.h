@@ -20,6 +20,7 @@ struct FrameRecord {
   std::string currentFolder = "C:\\pictures";
   std::string treeFolder = "C:\\tree-folder";
   int treeRefreshes = 0;
+  std::vector<std::string> newFolders;  // names the tree was asked to make
   bool twainLoaded = true;
   int sourceSelections = 0;
   int acquisitions = 0;
@@ -58,6 +59,10 @@ class FakeFolderTree : public CFolderTreePane {
   void DragLeave() override { ++r_.treeDragLeaves; }
   void SelectPath(const std::string& folder) override { r_.selectedPath = folder; }
   void Refresh() override { ++r_.treeRefreshes; }
+  bool NewFolder(const std::string& name) override {
+    r_.newFolders.push_back(name);
+    return true;
+  }
   // What the real tree reports when the user selects a folder.
   void Select(const char* path) { host()->OnFolderSelected(path); }
 

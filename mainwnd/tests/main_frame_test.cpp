@@ -295,6 +295,8 @@ TEST_F(MainFrameTest, TheFrameConnectsTheTreeToTheListAndHostsBoth) {
   ASSERT_NE(list.host, nullptr);
   list.host->RefreshFolders();
   EXPECT_EQ(record_.treeRefreshes, 1) << "the list's Refresh reaches the tree";
+  EXPECT_TRUE(list.host->NewFolderInTree("scans 2"));
+  EXPECT_EQ(record_.newFolders, std::vector<std::string>{"scans 2"}) << "the new-folder command's name reaches the tree";
   list.host->ShowStatusText("3 files");
   char text[64] = "";
   SendMessageA(frame.statusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));

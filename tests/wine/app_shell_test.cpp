@@ -13,7 +13,7 @@
 #include "app/app_services.h"
 #include "core/app/envset.h"
 #include "fileops/file_checks.h"
-#include "fileops/input_checker.h"
+#include "dialogs/input_checker.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/registry.h"
 #include "win/text_convert.h"

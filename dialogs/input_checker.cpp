@@ -1,4 +1,4 @@
-#include "fileops/input_checker.h"
+#include "dialogs/input_checker.h"
 
 #include "app/ui_text_table.h"
 #include "core/fileops/input_rules.h"
