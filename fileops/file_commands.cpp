@@ -1,6 +1,7 @@
 #include "fileops/file_commands.h"
 
 #include "core/text/ansi_path.h"
+#include "dialogs/folder_select_dlg.h"
 #include "fileops/file_transfer.h"
 #include "res/resource.h"
 #include "win/text_convert.h"
@@ -17,6 +18,7 @@ constexpr Entry kFileCommands[] = {
     {ID_EDIT_DELETE, ID_EDIT_DELETE, &CFileCommands::OnDelete, &CFileCommands::OnUpdateSelection},
     {ID_EDIT_CUTALL, ID_EDIT_DELETEALL, &CFileCommands::OnAllFiles, &CFileCommands::OnUpdateAllFiles},
     {ID_FILE_NEWFOLDER, ID_FILE_NEWFOLDER, &CFileCommands::OnNewFolder, &CFileCommands::OnUpdateNewFolder},
+    {ID_EDIT_MOVE, ID_EDIT_MOVE, &CFileCommands::OnMoveOrCopyTo, &CFileCommands::OnUpdateMoveOrCopyTo},
 };
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }
@@ -94,6 +96,22 @@ void CFileCommands::OnPaste(int) {
 }
 
 void CFileCommands::OnDelete(int) { DeleteFiles(host_.SelectedFiles()); }
+
+void CFileCommands::OnUpdateMoveOrCopyTo(win::CommandUpdate& update) {
+  update.Enable(!host_.PictureShown() && host_.SelectedFileCount() > 0);
+}
+
+// The dialog starts at the board's own folder while its mirror is shown:
+// that is where the files really are.
+void CFileCommands::OnMoveOrCopyTo(int) {
+  const std::vector<std::string> files = host_.SelectedFiles();
+  if (files.empty()) return;
+  const MirrorState mirror = host_.OperationSite().mirror;
+  const std::string start = mirror.active ? mirror.deviceFolder : host_.ShownFolder();
+  const std::optional<FolderChoice> choice = RunFolderSelectDialog(host_.CommandWindow(), start, FolderSelectMode::kMoveCopy);
+  if (!choice || choice->folder.empty()) return;
+  Transfer(files, choice->folder, choice->button == FolderChoice::kMove ? FileOperationMode::Move : FileOperationMode::Copy);
+}
 
 void CFileCommands::DeleteFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;

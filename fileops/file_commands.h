@@ -79,6 +79,8 @@ class CFileCommands : public win::CommandTarget {
   void OnUpdateSelection(win::CommandUpdate& update);
   void OnUpdatePaste(win::CommandUpdate& update);
   void OnUpdateAllFiles(win::CommandUpdate& update);
+  void OnMoveOrCopyTo(int id);
+  void OnUpdateMoveOrCopyTo(win::CommandUpdate& update);
   // New folder (new_folder_command.cpp).
   void OnNewFolder(int id);
   void OnUpdateNewFolder(win::CommandUpdate& update);

@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -382,6 +384,70 @@ TEST_F(MirrorCommandsTest, OneFileRenameRenamesTheBoardsFileAndFollowsOnlyWhenIt
   EXPECT_TRUE(Exists(device_.File(odd)));
   EXPECT_TRUE(Exists(mirror_.File(odd)));
   EXPECT_EQ(test::ReadFileBytes(mirror_.File("taken.png")), test::ReadFileBytes(device_.File("taken.png")));
+}
+
+BOOL CALLBACK FindTree(HWND child, LPARAM found) {
+  char name[32] = "";
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, WC_TREEVIEWA) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// Selects the first subfolder of the folder the select dialog's tree shows.
+void SelectFirstSubfolder(HWND dialog) {
+  HWND tree = nullptr;
+  EnumChildWindows(dialog, FindTree, reinterpret_cast<LPARAM>(&tree));
+  ASSERT_NE(tree, nullptr);
+  const HTREEITEM shown = TreeView_GetSelection(tree);
+  TreeView_Expand(tree, shown, TVE_EXPAND);
+  const HTREEITEM child = TreeView_GetChild(tree, shown);
+  ASSERT_NE(child, nullptr);
+  TreeView_SelectItem(tree, child);
+}
+
+// Move or copy to a folder: the dialog starts at the shown folder, and
+// Move takes the file out of the list while Copy leaves it.
+TEST_F(FileCommandsTest, MoveOrCopyToAChosenFolder) {
+  test::TempFolder source;
+  const std::string odd = NonAscii(".png");
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", source.File("a.png")));
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", source.File(odd)));
+  const std::string target = source.File(win::Utf8ToAnsi(GetACP() == 932 ? "移動先" : "déplacé"));
+  ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+  CFileListView& view = Open();
+  view.SetFolder(source.path().c_str());
+  ASSERT_EQ(Rows(), (Names{"a.png", odd}));
+  EXPECT_FALSE(Enabled(ID_EDIT_MOVE)) << "nothing selected";
+  view.gridPresenter().grid().SetSelection({0, 1});
+  test::Pump();
+  ASSERT_TRUE(Enabled(ID_EDIT_MOVE));
+
+  // Wine's shell moves one file at a time into a folder (several are refused).
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_MOVE)); },
+                                      [](HWND dialog) {
+                                        SelectFirstSubfolder(dialog);
+                                        PostMessageA(dialog, WM_COMMAND, IDC_FOLDER_MOVE, 0);
+                                      }));
+  EXPECT_FALSE(Exists(source.File(odd)));
+  EXPECT_TRUE(Exists(target + "\\" + odd));
+  EXPECT_EQ(Rows(), Names{"a.png"});
+  EXPECT_EQ(Cells(), 1u);
+
+  view.SelectAll();
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_MOVE)); },
+                                      [](HWND dialog) {
+                                        SelectFirstSubfolder(dialog);
+                                        PostMessageA(dialog, WM_COMMAND, IDC_FOLDER_COPY, 0);
+                                      }));
+  EXPECT_TRUE(Exists(source.File("a.png")));
+  EXPECT_TRUE(Exists(target + "\\a.png"));
+  EXPECT_EQ(Rows(), Names{"a.png"});
+
+  // Cancel does nothing.
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_MOVE)); },
+                                      [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }));
+  EXPECT_TRUE(Exists(source.File("a.png")));
 }
 
 }  // namespace
