@@ -25,7 +25,6 @@ constexpr char kPictureViewClass[] = "ZVPictureView";
 bool Prepare(const PixelImage& pixels, int orientation, GridSize unturned, PixelImage* out) {
   PixelImage sized;
   const bool resize = pixels.width != unturned.width || pixels.height != unturned.height;
-  // The user waits for this one: every core takes a band of it.
   const int bands = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
   if (resize && !ResizePixels(ViewOf(pixels), unturned.width, unturned.height, &sized, bands)) return false;
   const PixelImage& from = resize ? sized : pixels;
@@ -41,14 +40,42 @@ bool Prepare(const PixelImage& pixels, int orientation, GridSize unturned, Pixel
   return true;
 }
 
-win::UniqueBitmap ToBitmap(const PixelImage& image) {
-  const BITMAPINFO info = win::TopDownDib32(image.width, image.height);
-  void* bits = nullptr;
-  win::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return {};
-  // Opaque: a static of the common controls 6 would blend a 32-bit bitmap by its alpha.
-  uint32_t* out = static_cast<uint32_t*>(bits);
-  for (const uint32_t pixel : image.pixels) *out++ = pixel | 0xFF000000u;
+// A top-down 32-bit DIB section of `size`, and its bits.
+win::UniqueBitmap NewDisplayBitmap(GridSize size, uint32_t** bits) {
+  const BITMAPINFO info = win::TopDownDib32(size.width, size.height);
+  void* memory = nullptr;
+  win::UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
+  if (!bitmap || memory == nullptr) return {};
+  *bits = static_cast<uint32_t*>(memory);
+  return bitmap;
+}
+
+// Opaque: a static of the common controls 6 would blend a 32-bit bitmap by its alpha.
+void MakeOpaque(uint32_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
+// The display bitmap of the unturned pixels at `unturned` size, turned by
+// `orientation`. Unturned, the resampler writes straight into the bitmap.
+win::UniqueBitmap MakeDisplay(const PixelImage& pixels, int orientation, GridSize unturned) {
+  const bool turned = orientation > 0 && orientation <= 7;
+  const bool resize = pixels.width != unturned.width || pixels.height != unturned.height;
+  PixelImage prepared;
+  if ((turned || !resize) && !Prepare(pixels, orientation, unturned, &prepared)) return {};
+  const GridSize size = turned ? GridSize{prepared.width, prepared.height} : unturned;
+  uint32_t* bits = nullptr;
+  win::UniqueBitmap bitmap = NewDisplayBitmap(size, &bits);
+  if (!bitmap) return {};
+  const size_t count = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
+  if (prepared.pixels.empty()) {
+    // The user waits for this one: every core takes a band of it.
+    const int bands = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    const PixelTarget target{reinterpret_cast<uint8_t*>(bits), size.width, size.height, static_cast<size_t>(size.width) * 4};
+    if (!ResizePixelsInto(ViewOf(pixels), target, bands)) return {};
+  } else {
+    std::copy(prepared.pixels.begin(), prepared.pixels.end(), bits);
+  }
+  MakeOpaque(bits, count);
   return bitmap;
 }
 
@@ -146,20 +173,21 @@ bool CPictureView::Render() {
   // Orienting a size twice gives it back: this is the wanted size unturned.
   const GridSize unturned = OrientedSize(wanted.size, orientation_);
   const PixelImage* from = SourceFor(unturned);
-  PixelImage display;
   win::UniqueBitmap bitmap;
-  if (from == nullptr || !Prepare(*from, orientation_, unturned, &display) || !(bitmap = ToBitmap(display))) {
+  if (from == nullptr || !(bitmap = MakeDisplay(*from, orientation_, unturned))) {
     problem_ = PictureProblem::kTooLarge;
     return false;
   }
-  Clear();
+  // The new picture replaces the old in place: the static lets go of the
+  // old bitmap as it takes the new one (ours stays the owner of both).
+  EndDrag();
+  shown_ = false;
   problem_ = PictureProblem::kNone;
   source_ = source;
   displayed_ = wanted.size;
   zoom_.factor = wanted.factor;
+  SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
   bitmap_ = std::move(bitmap);
-  // The static keeps the handle we give it; ours stays the owner.
-  SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
   LayOut(false);
   MoveImage();
   ShowWindow(image_, SW_SHOW);
@@ -207,17 +235,23 @@ void CPictureView::LayOut(bool keep) {
                    keep ? std::optional<PictureBars>(previous) : std::nullopt);
   bars_ = placed.bars;
   position_ = placed.origin;
-  ShowScrollBar(hwnd(), SB_BOTH, FALSE);
+  // A bar is shown or hidden only when that changes: each change makes the
+  // window frame again, which costs more than the rest of a layout.
   // 32-bit ranges and positions: a zoomed picture can be far wider than 65535 pixels.
   if (bars_.horizontal) {
     SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS, 0, bars_.horizontalMax, 0, bars_.horizontalPos, 0};
-    SetScrollInfo(hwnd(), SB_HORZ, &info, FALSE);
-    ShowScrollBar(hwnd(), SB_HORZ, TRUE);
+    SetScrollInfo(hwnd(), SB_HORZ, &info, previous.horizontal);
   }
   if (bars_.vertical) {
     SCROLLINFO info{sizeof info, SIF_RANGE | SIF_POS, 0, bars_.verticalMax, 0, bars_.verticalPos, 0};
-    SetScrollInfo(hwnd(), SB_VERT, &info, FALSE);
-    ShowScrollBar(hwnd(), SB_VERT, TRUE);
+    SetScrollInfo(hwnd(), SB_VERT, &info, previous.vertical);
+  }
+  const bool horizontal = bars_.horizontal != previous.horizontal, vertical = bars_.vertical != previous.vertical;
+  if (horizontal && vertical && bars_.horizontal == bars_.vertical) {
+    ShowScrollBar(hwnd(), SB_BOTH, bars_.horizontal);
+  } else {
+    if (horizontal) ShowScrollBar(hwnd(), SB_HORZ, bars_.horizontal);
+    if (vertical) ShowScrollBar(hwnd(), SB_VERT, bars_.vertical);
   }
   shown_ = true;
 }

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
-#include <exception>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -174,10 +173,22 @@ bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, boo
 }
 
 bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out, int bands) {
-  if (source.data == nullptr || !PixelSizeIsAllowed(source.width, source.height)) return false;
-  if (!PixelSizeIsAllowed(newWidth, newHeight)) return false;
   PixelImage result;
-  if (!AllocatePixels(&result, newWidth, newHeight)) return false;
+  if (source.data == nullptr || !PixelSizeIsAllowed(source.width, source.height) ||
+      !AllocatePixels(&result, newWidth, newHeight))
+    return false;
+  const PixelTarget target{reinterpret_cast<uint8_t*>(result.pixels.data()), newWidth, newHeight,
+                           static_cast<size_t>(newWidth) * 4};
+  if (!ResizePixelsInto(source, target, bands)) return false;
+  *out = std::move(result);
+  return true;
+}
+
+bool ResizePixelsInto(const PixelView& source, const PixelTarget& out, int bands) {
+  const int32_t newWidth = out.width, newHeight = out.height;
+  if (source.data == nullptr || out.data == nullptr || !PixelSizeIsAllowed(source.width, source.height) ||
+      !PixelSizeIsAllowed(newWidth, newHeight) || out.stride < static_cast<size_t>(newWidth) * 4)
+    return false;
   try {
     AxisFilter across, down;
     BuildAxisFilter(source.width, newWidth, &across);
@@ -186,47 +197,42 @@ bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, 
     // a straight pass over memory; then across the one summed row. Output
     // rows are independent, so bands of them can run side by side.
     const size_t rowValues = static_cast<size_t>(source.width) * 4;
+    std::atomic<bool> failed = false;
+    // Never throws: a band that runs out of memory marks the whole as failed.
     auto band = [&](int32_t first, int32_t last) {
-      std::vector<float> sum(rowValues);
-      for (int32_t y = first; y < last; ++y) {
-        const Taps& ty = down.taps[static_cast<size_t>(y)];
-        std::fill(sum.begin(), sum.end(), 0.0f);
-        for (int32_t k = 0; k < ty.count; ++k) {
-          const float w = down.weights[ty.offset + static_cast<size_t>(k)];
-          AddWeighted(sum.data(), reinterpret_cast<const uint8_t*>(source.Row(ty.first + k)), w, rowValues);
+      try {
+        std::vector<float> sum(rowValues);
+        for (int32_t y = first; y < last; ++y) {
+          const Taps& ty = down.taps[static_cast<size_t>(y)];
+          std::fill(sum.begin(), sum.end(), 0.0f);
+          for (int32_t k = 0; k < ty.count; ++k) {
+            const float w = down.weights[ty.offset + static_cast<size_t>(k)];
+            AddWeighted(sum.data(), reinterpret_cast<const uint8_t*>(source.Row(ty.first + k)), w, rowValues);
+          }
+          SumAcross(sum.data(), across, newWidth,
+                    reinterpret_cast<uint32_t*>(out.data + static_cast<size_t>(y) * out.stride));
         }
-        SumAcross(sum.data(), across, newWidth, result.pixels.data() + static_cast<size_t>(y) * newWidth);
+      } catch (const std::bad_alloc&) {
+        failed = true;
       }
     };
     bands = std::clamp(bands, 1, std::min(newHeight, 16));
-    std::vector<std::thread> helpers;
-    std::atomic<bool> helperFailed = false;
     const auto bandStart = [&](int i) { return static_cast<int32_t>(int64_t{newHeight} * i / bands); };
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<size_t>(bands));
     for (int i = 1; i < bands; ++i) {
       try {
-        helpers.emplace_back([&, i] {
-          try {
-            band(bandStart(i), bandStart(i + 1));
-          } catch (const std::bad_alloc&) {
-            helperFailed = true;
-          }
-        });
+        helpers.emplace_back(band, bandStart(i), bandStart(i + 1));
       } catch (const std::system_error&) {  // no thread to be had: this one does the band
         band(bandStart(i), bandStart(i + 1));
       }
     }
-    std::exception_ptr failure;
-    try {
-      band(0, bandStart(1));
-    } catch (const std::bad_alloc&) {
-      failure = std::current_exception();
-    }
+    band(0, bandStart(1));
     for (std::thread& helper : helpers) helper.join();
-    if (failure || helperFailed) return false;
+    if (failed) return false;
   } catch (const std::bad_alloc&) {
     return false;
   }
-  *out = std::move(result);
   return true;
 }
 

@@ -62,6 +62,17 @@ bool TurnAndMirror(const PixelView& source, int angle, bool mirrorLeftRight, boo
 // threads at once (the caller's among them); the result is the same.
 bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, PixelImage* out, int bands = 1);
 
+// Memory owned elsewhere that a transform writes into (a DIB section's bits):
+// `stride` bytes per row.
+struct PixelTarget {
+  uint8_t* data = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  size_t stride = 0;
+};
+// ResizePixels writing straight into `out`, at out's size.
+bool ResizePixelsInto(const PixelView& source, const PixelTarget& out, int bands = 1);
+
 // ResizePixels for a source that arrives a few rows at a time, top to bottom
 // (a decoder read in strips), so that no whole 32-bit copy of it need exist.
 // The result equals ResizePixels' exactly: every output row sums the same
