@@ -29,7 +29,10 @@ bool CFolderSelectDlg::OnInitDialog() {
   ApplyProgramLook(GetAppFont(), IDR_MAINFRAME);
   selectedPath_.clear();
   PlaceTree();
-  return true;
+  // The tree has the focus, so that its selection shows and the arrow keys move it.
+  if (tree_.GetTreeCtrl() == nullptr) return true;
+  SetFocus(tree_.GetTreeCtrl());
+  return false;
 }
 
 void CFolderSelectDlg::ShowTexts() {
