@@ -84,7 +84,13 @@ bool TransferCursor::Advance(uint64_t bytesWritten) {
 
 std::vector<uint8_t> ScanColourTable(ScanPixelType type, const std::vector<PaletteEntry>* sourcePalette) {
   std::vector<uint8_t> table;
-  auto add = [&](uint8_t red, uint8_t green, uint8_t blue) { table.insert(table.end(), {blue, green, red, 0}); };
+  table.reserve(kDibPaletteSpace);
+  auto add = [&](uint8_t red, uint8_t green, uint8_t blue) {
+    table.push_back(blue);
+    table.push_back(green);
+    table.push_back(red);
+    table.push_back(0);
+  };
   switch (type) {
     case ScanPixelType::kBlackWhite:
       add(255, 255, 255);
