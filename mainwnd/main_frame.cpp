@@ -8,6 +8,7 @@
 #include "app/registry_profile.h"
 #include "app/ui_text_table.h"
 #include "core/mainwnd/scan_folder.h"
+#include "dialogs/app_setup_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "fileops/file_checks.h"
 #include "mainwnd/frame_bars.h"
@@ -29,6 +30,7 @@ constexpr Entry kFrameCommands[] = {
     {ID_APP_EXIT, ID_APP_EXIT, &CMainFrame::OnAppExit, nullptr},
     {ID_HELP_INDEX, ID_HELP_INDEX, &CMainFrame::OnHelpIndex, nullptr},
     {ID_HELP_INFORMATION, ID_HELP_INFORMATION, &CMainFrame::OnInformation, nullptr},
+    {ID_TOOL_APPSETTING, ID_TOOL_APPSETTING, &CMainFrame::OnAppSetting, nullptr},
     {ID_TWAIN_SELECT, ID_TWAIN_SELECT, &CMainFrame::OnTwainSelect, &CMainFrame::OnUpdateTwain},
     {ID_TWAIN_INPUT, ID_TWAIN_INPUT, &CMainFrame::OnTwainInput, &CMainFrame::OnUpdateTwain},
 };
@@ -199,6 +201,8 @@ void CMainFrame::OnUpdateToggleBar(win::CommandUpdate& update) { update.SetCheck
 void CMainFrame::OnAppExit(int) { PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
 void CMainFrame::OnHelpIndex(int) { OpenHelpFile(); }
 void CMainFrame::OnInformation(int) { CInfoDlg().RunModal(hwnd()); }
+
+void CMainFrame::OnAppSetting(int) { RunAppSetupDialog(hwnd(), GetEnvSet()); }
 
 void CMainFrame::OnTwainSelect(int) {
   if (scanner_) scanner_->SelectSource();
@@ -378,6 +382,9 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS:
       if (fileList_ && fileList_->hwnd() != nullptr) SetFocus(fileList_->hwnd());
+      return 0;
+    case WM_ZV_FIRST_RUN_SETUP:
+      OnAppSetting(ID_TOOL_APPSETTING);
       return 0;
     case WM_INITMENUPOPUP:
       if (!HIWORD(lParam)) win::UpdateMenuItems(reinterpret_cast<HMENU>(wParam), *this);

@@ -76,6 +76,7 @@ class CMainFrame : public win::Window,
   void OnAppExit(int id);
   void OnHelpIndex(int id);
   void OnInformation(int id);
+  void OnAppSetting(int id);
   void OnTwainSelect(int id);
   void OnTwainInput(int id);
   void OnUpdateTwain(win::CommandUpdate& update);

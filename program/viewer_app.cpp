@@ -13,6 +13,7 @@
 #include "dialogs/splash_dlg.h"
 #include "foldertree/folder_tree_bar.h"
 #include "imagelib/image_library.h"
+#include "res/resource.h"
 #include "win/message_loop.h"
 
 namespace zv {
@@ -76,8 +77,9 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
     LaunchInstance(1);
   }
   SetPropA(mainFrame_->hwnd(), kBrowserCopyName, reinterpret_cast<HANDLE>(1));
-  // While the program has never ended normally (dwdExcCnt 0), the first-run
-  // setup dialog is shown here.
+  // While the program has never ended normally, the setup dialog opens over
+  // the shown frame, from the message loop, once start-up is complete.
+  if (services_->settings().dwdExcCnt == 0) PostMessageA(mainFrame_->hwnd(), WM_ZV_FIRST_RUN_SETUP, 0, 0);
   return true;
 }
 

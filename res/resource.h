@@ -8,6 +8,7 @@
 #define IDD_INFORMATION 100
 #define IDD_FOLDER_NAME 156
 #define IDD_FOLDER_SELECT 165
+#define IDD_APP_SETUP 167          // the application setup dialog
 #define IDD_SORT_SETTINGS 171
 #define IDD_SPLASH 173
 #define IDB_SPLASH 174
@@ -26,8 +27,21 @@
 #define IDC_INFO_VERSION 1053
 #define IDC_INFO_PRODUCT_LINK 1054
 #define IDC_INFO_COMPANY_LINK 1055
+#define IDC_SETUP_RESIDENT 1065    // application setup: resident mode (intTstTry)
 #define IDC_INFO_TEXT 1068
 #define IDC_INFO_PICTURE 1069
+#define IDC_SETUP_SYSTEM_DATE 1085 // application setup: copies from the board get the current time
+#define IDC_SETUP_SAVE_FOLDER 1093 // the button that chooses the save folder
+#define IDC_SETUP_FOLDER_TEXT 1095 // the save folder shown
+#define IDC_SETUP_DATE_NAME 1097   // name mode radio buttons: date name, fixed name
+#define IDC_SETUP_FIXED_NAME 1098
+#define IDC_SETUP_NAME_EDIT 1099   // the fixed name
+#define IDC_SETUP_NUMBER 1100      // number format list
+#define IDC_SETUP_EXTENSION 1101   // extension list
+#define IDC_SETUP_NAME_GROUP 1102
+#define IDC_SETUP_DOT 1103
+#define IDC_SETUP_DATE_LIST 1104   // date format list
+#define IDC_SETUP_TWAIN_GROUP 1105
 #define IDC_SORT_NAME 1073         // sort settings: the key radio buttons 1073-1078, key 0-5 in order
 #define IDC_SORT_TYPE 1074
 #define IDC_SORT_DATE 1075
@@ -123,6 +137,7 @@
 #define WM_ZV_TRAY_NOTIFY 0x0800      // the tray icon's callback message
 #define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResults)
 #define WM_ZV_EDIT_LABEL_AGAIN 0x0802 // folder tree -> itself: reopen the label editor (lParam: the item)
+#define WM_ZV_FIRST_RUN_SETUP 0x0810  // start-up -> main frame: show the setup dialog of a first run
 #define GN_SELCHANGE 0x80000001u      // thumbnail grid -> file list view: GridNotify, the new current cell
 #define GN_OPEN 0x80000002u           // ... the cell to open
 #define GN_CONTEXTMENU 0x80000003u    // ... the packed screen point

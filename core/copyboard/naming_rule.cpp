@@ -7,12 +7,6 @@ namespace zv {
 
 namespace {
 
-// A fixed-size text field, read up to its first NUL or its end.
-template <size_t N>
-std::string FieldText(const char (&field)[N]) {
-  return std::string(field, strnlen(field, N));
-}
-
 // What a file name may not hold; replaced by '_'. The trail byte of a
 // double-byte character is part of that character (Shift-JIS "表" ends in
 // 0x5C, a backslash on its own) and stays.
@@ -51,12 +45,12 @@ std::string DateName(const std::string& pattern, const std::tm& now) {
 
 NamingRule NamingRuleOf(const EnvSet& settings) {
   NamingRule rule;
-  rule.saveFolder = FieldText(settings.chaSavFol);
+  rule.saveFolder = std::string(FieldText(settings.chaSavFol));
   rule.fixedName = settings.intNamMod != 0;
-  rule.datePattern = FieldText(settings.chaDteFmt);
-  rule.name = FieldText(settings.chaFilNam);
-  rule.numberFormat = FieldText(settings.chaNumFmt);
-  rule.extension = FieldText(settings.chaExtNam);
+  rule.datePattern = std::string(FieldText(settings.chaDteFmt));
+  rule.name = std::string(FieldText(settings.chaFilNam));
+  rule.numberFormat = std::string(FieldText(settings.chaNumFmt));
+  rule.extension = std::string(FieldText(settings.chaExtNam));
   return rule;
 }
 

@@ -26,6 +26,15 @@ void CopyToField(char (&field)[N], std::string_view text, LeadBytePredicate isLe
   CopyToField(field, N, text, isLead);
 }
 
+// The text of a fixed field: up to its first NUL, or the whole field when a
+// hand-edited setting left it without one.
+template <size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  size_t length = 0;
+  while (length < N && field[length] != '\0') ++length;
+  return std::string_view(field, length);
+}
+
 // Index of the first byte of `text` that is one of `set`, scanning whole
 // characters so that a trail byte (0x5C in Shift-JIS "表") never matches.
 size_t FindAnyChar(std::string_view text, std::string_view set, LeadBytePredicate isLead);

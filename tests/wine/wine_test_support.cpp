@@ -238,13 +238,16 @@ void CALLBACK AnswerOnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 }  // namespace
 
+// May be called from inside an answer (a message box the answer brings up):
+// the outer dialog's state is put back when the inner one is done.
 bool AnswerModalDialog(const std::function<void()>& open, const std::function<void(HWND dialog)>& answer) {
+  const DialogAnswer outer = g_dialogAnswer;
   g_dialogAnswer = DialogAnswer{&answer};
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &AnswerOnTimer);
   open();
   KillTimer(nullptr, timer);
   const bool closedByAnswer = g_dialogAnswer.answered && !g_dialogAnswer.forced;
-  g_dialogAnswer = DialogAnswer{};
+  g_dialogAnswer = outer;
   return closedByAnswer;
 }
 
