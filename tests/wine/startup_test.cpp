@@ -197,5 +197,29 @@ TEST_F(StartupTest, SplashIsCentredTopmostAndOnlyInABrowserCopy) {
   EXPECT_TRUE(CloseNormally(tray, resident));
 }
 
+// The first start opens the setup dialog over the frame; once the program
+// has ended normally, it is not shown again.
+TEST_F(StartupTest, OnlyTheFirstStartShowsTheSetupDialog) {
+  ProgramCopy program;
+  PROCESS_INFORMATION first = program.Launch("");
+  HWND frame = WaitForBrowser(first);
+  ASSERT_NE(frame, nullptr);
+  HWND setup = test::WaitForWindow([&] { return test::TopWindowOf(first.dwProcessId, nullptr, "#32770"); });
+  ASSERT_NE(setup, nullptr) << "the setup dialog of a first start";
+  EXPECT_EQ(GetWindow(setup, GW_OWNER), frame) << "over the frame";
+  EXPECT_NE(GetDlgItem(setup, 1104), nullptr) << "it is the setup dialog (its date list)";
+  PostMessageA(setup, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(test::WaitForWindow([&] { return IsWindow(setup) ? nullptr : frame; }, 5000)) << "OK closes it";
+  ASSERT_TRUE(CloseNormally(frame, first));
+
+  PROCESS_INFORMATION second = program.Launch("");
+  frame = WaitForBrowser(second);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(test::WaitForWindow([&] { return test::TopWindowOf(second.dwProcessId, nullptr, "#32770"); }, 3000),
+            nullptr)
+      << "not after a normal exit";
+  ASSERT_TRUE(CloseNormally(frame, second));
+}
+
 }  // namespace
 }  // namespace zv
