@@ -384,6 +384,7 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (fileList_ && fileList_->hwnd() != nullptr) SetFocus(fileList_->hwnd());
       return 0;
     case WM_ZV_FIRST_RUN_SETUP:
+      OnIdle();  // the toolbar shows which commands work before the dialog's own loop runs
       OnAppSetting(ID_TOOL_APPSETTING);
       return 0;
     case WM_INITMENUPOPUP:
