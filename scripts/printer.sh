@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A PDF printer for the Wine tests: a cupsd of this build root's own (its own
-# configuration, socket and spool under $ZV_BUILD/wine/cups, nothing of the
-# system's CUPS) with one queue on the cups-pdf backend, which writes every
-# job as a PDF file into $ZV_BUILD/wine/cups/pdf.
+# configuration, socket and spool, nothing of the system's CUPS) with one
+# queue on the cups-pdf backend, which writes every job as a PDF file into
+# the folder "pdf" beside them. They live under /tmp, not in the build tree:
+# CUPS runs its filters as the user "lp", which must reach the spool, and a
+# checkout under /root would shut it out.
 #
 #   start   start the cupsd (when cups and cups-pdf are installed and it does
 #           not run yet) and make its queue the default printer
@@ -16,8 +18,8 @@
 # build root, so two build roots never share one.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-dir=$ZV_BUILD/wine/cups
 hash=$(printf '%s' "$ZV_BUILD" | md5sum | cut -c1-8)
+dir=/tmp/zv-cups-$(id -u)-$hash
 queue=zvpdf$hash
 conf=/etc/cups/cups-pdf-$queue.conf
 socket=$dir/cups.sock
@@ -64,8 +66,11 @@ CONF
   # Label 0: the file is named after the job's title alone (plus "-job_N").
   printf 'Out %s\nAnonDirName %s\nSpool %s\nLog %s\nLabel 0\nGrp root\n' \
     "$dir/pdf" "$dir/pdf" "$dir/pdf-spool" "$dir/log" | as_root tee "$conf" >/dev/null
-  # -f: in the foreground of a background job, so that its pid is known.
-  as_root /usr/sbin/cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" </dev/null >/dev/null 2>&1 &
+  # -f: in the foreground of a background job, so that its pid is known
+  # (sudo passes the signal of stop on).
+  local sudo=()
+  [ "$(id -u)" = 0 ] || sudo=(sudo)
+  "${sudo[@]}" /usr/sbin/cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" </dev/null >/dev/null 2>&1 &
   echo $! > "$dir/cupsd.pid"
   for _ in $(seq 100); do [ -S "$socket" ] && CUPS_SERVER=$socket lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
   export CUPS_SERVER=$socket
