@@ -118,6 +118,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void SelectAllFiles() override { SelectAll(); }
   std::string ShownFolder() const override { return model_.folder(); }
   bool PictureShown() const override { return pictureShown_; }
+  int PictureOrientation() const override { return pictureView_.GetOrientation(); }
   bool CanShowFile(const std::string& path) const override;
   FileOperationSite OperationSite() const override;
   void ReleaseFolderFiles() override;

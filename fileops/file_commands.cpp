@@ -19,6 +19,9 @@ constexpr Entry kFileCommands[] = {
     {ID_EDIT_CUTALL, ID_EDIT_DELETEALL, &CFileCommands::OnAllFiles, &CFileCommands::OnUpdateAllFiles},
     {ID_FILE_NEWFOLDER, ID_FILE_NEWFOLDER, &CFileCommands::OnNewFolder, &CFileCommands::OnUpdateNewFolder},
     {ID_EDIT_MOVE, ID_EDIT_MOVE, &CFileCommands::OnMoveOrCopyTo, &CFileCommands::OnUpdateMoveOrCopyTo},
+    {ID_FILE_PRINT, ID_FILE_PRINT, &CFileCommands::OnPrint, &CFileCommands::OnUpdateSelection},
+    {ID_FILE_SENDMAIL, ID_FILE_SENDMAIL, &CFileCommands::OnSendMail, &CFileCommands::OnUpdateSelection},
+    {ID_FILE_OPENAPPLI, ID_FILE_OPENAPPLI, &CFileCommands::OnOpenWith, &CFileCommands::OnUpdateSelection},
 };
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }

@@ -33,6 +33,8 @@ class FileCommandHost {
   virtual std::string ShownFolder() const = 0;
   // A single picture is shown instead of the list.
   virtual bool PictureShown() const = 0;
+  // The orientation (0-7) the picture view shows its picture in.
+  virtual int PictureOrientation() const = 0;
   // Whether the list can show the file: a readable image of a known type.
   virtual bool CanShowFile(const std::string& path) const = 0;
   virtual FileOperationSite OperationSite() const = 0;
@@ -81,6 +83,10 @@ class CFileCommands : public win::CommandTarget {
   void OnUpdateAllFiles(win::CommandUpdate& update);
   void OnMoveOrCopyTo(int id);
   void OnUpdateMoveOrCopyTo(win::CommandUpdate& update);
+  // Print, mail and open with (image_commands.cpp).
+  void OnPrint(int id);
+  void OnSendMail(int id);
+  void OnOpenWith(int id);
   // New folder (new_folder_command.cpp).
   void OnNewFolder(int id);
   void OnUpdateNewFolder(win::CommandUpdate& update);

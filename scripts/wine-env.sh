@@ -34,6 +34,9 @@ make_prefix() {
   touch "$WINEPREFIX/.zv-ready"
 }
 
+# CUPS_SERVER and ZV_PRINT_DIR while the rig's printer runs (printer.sh).
+printer_env() { bash "$(dirname "$0")/printer.sh" env || true; }
+
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 start() {
@@ -49,19 +52,23 @@ start() {
   # The simulated board's drive letters exist before the wineserver starts,
   # so tests can plug and unplug it while the server runs.
   bash "$(dirname "$0")/copyboard.sh" links >/dev/null
+  # The PDF printer runs before the wineserver: the session's first program
+  # that loads winspool (every one that loads comdlg32) lists the printers.
+  bash "$(dirname "$0")/printer.sh" start
   # (an already running persistent server, e.g. from copyboard.sh plug, is fine)
   "${ZV_WINE%/*}/wineserver" -p </dev/null >/dev/null 2>&1 || true
   # The first program of a wineserver session starts Wine's services
   # (services.exe, winedevice, rpcss...), which inherit its output and live as
   # long as the wineserver. Start them here, detached, or CTest would wait for
   # the output of the first test to end until the wineserver does.
-  "$ZV_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  env $(printer_env) "$ZV_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   # A folder that even root cannot write into, for the "folder writable"
   # tests (chmod does not stop root; the immutable attribute does).
   mkdir -p "$readonly_dir" && chattr +i "$readonly_dir" 2>/dev/null || true
 }
 
 stop() {
+  bash "$(dirname "$0")/printer.sh" stop
   chattr -i "$readonly_dir" 2>/dev/null || true
   "${ZV_WINE%/*}/wineserver" -k 2>/dev/null || true
   if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; rm -f "$state/xvfb.pid" "$state/display"; fi
@@ -72,7 +79,7 @@ run_exe() {
   if [ "${1:-}" = --cp1252 ]; then cp=1252; shift; fi
   local display=${DISPLAY:-}
   [ -f "$state/display" ] && display=$(cat "$state/display")
-  env $(locale_env $cp) DISPLAY="$display" ZV_SOURCE_DIR="$(winepath_of "$ZV_ROOT")" \
+  env $(locale_env $cp) $(printer_env) DISPLAY="$display" ZV_SOURCE_DIR="$(winepath_of "$ZV_ROOT")" \
     ZV_READONLY_DIR="$(winepath_of "$readonly_dir")" "$ZV_WINE" "$@"
 }
 

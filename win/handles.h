@@ -73,6 +73,17 @@ struct MenuTraits {
   static void Close(Type h) { DestroyMenu(h); }
 };
 
+struct DeviceContextTraits {  // CreateDC: a printer's or a display's own DC
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { DeleteDC(h); }
+};
+struct GlobalMemoryTraits {  // GlobalAlloc blocks a common dialog hands over
+  using Type = HGLOBAL;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { GlobalFree(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKey = UniqueHandle<RegKeyTraits>;
@@ -82,5 +93,7 @@ using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueDeviceContext = UniqueHandle<DeviceContextTraits>;
+using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
 
 }  // namespace zv::win

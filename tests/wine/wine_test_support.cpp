@@ -141,7 +141,6 @@ void MessageBoxWatcher::Watch() {
   }
 }
 
-namespace {
 // Wine's Z: drive is the Linux root.
 std::string WindowsPathOfLinux(const std::string& path) {
   std::string windows = "Z:" + path;
@@ -149,21 +148,14 @@ std::string WindowsPathOfLinux(const std::string& path) {
     if (c == '/') c = '\\';
   return windows;
 }
-}  // namespace
 
-bool RunBoardScript(const std::string& verb) {
-  // The sources are seen as Z:\...; the script runs with their Linux path.
-  std::string script = EnvironmentValue("ZV_SOURCE_DIR");
-  if (script.size() < 3 || script.compare(0, 2, "Z:") != 0) return false;
-  script = script.substr(2) + "\\scripts\\copyboard.sh";
-  for (char& c : script)
-    if (c == '\\') c = '/';
+bool RunLinuxCommand(const std::string& command, std::string* output) {
   // "start /wait /unix" returns as soon as a Linux program is spawned, so a
-  // wrapper leaves the script's exit status in a file, which is awaited here.
+  // wrapper leaves the command's exit status in a file, which is awaited here.
   static int counter = 0;
-  const std::string base = "/tmp/zv-board-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-  const std::string wrapper = base + ".sh", status = base + ".status";
-  WriteFileBytes(WindowsPathOfLinux(wrapper), "bash '" + script + "' " + verb + "\necho $? > '" + status +
+  const std::string base = "/tmp/zv-linux-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  const std::string wrapper = base + ".sh", status = base + ".status", out = base + ".out";
+  WriteFileBytes(WindowsPathOfLinux(wrapper), "{\n" + command + "\n} > '" + out + "'\necho $? > '" + status +
                                                   ".part'\nmv '" + status + ".part' '" + status + "'\n");
   char system[MAX_PATH] = "";
   GetSystemDirectoryA(system, sizeof system);
@@ -181,9 +173,21 @@ bool RunBoardScript(const std::string& verb) {
   const std::string statusFile = WindowsPathOfLinux(status);
   for (int i = 0; i < 1200 && GetFileAttributesA(statusFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
   const std::string exitCode = ReadFileBytes(statusFile);
+  if (output != nullptr) *output = ReadFileBytes(WindowsPathOfLinux(out));
   DeleteFileA(statusFile.c_str());
+  DeleteFileA(WindowsPathOfLinux(out).c_str());
   DeleteFileA(WindowsPathOfLinux(wrapper).c_str());
   return exitCode == "0\n";
+}
+
+bool RunBoardScript(const std::string& verb) {
+  // The sources are seen as Z:\...; the script runs with their Linux path.
+  std::string script = EnvironmentValue("ZV_SOURCE_DIR");
+  if (script.size() < 3 || script.compare(0, 2, "Z:") != 0) return false;
+  script = script.substr(2) + "\\scripts\\copyboard.sh";
+  for (char& c : script)
+    if (c == '\\') c = '/';
+  return RunLinuxCommand("bash '" + script + "' " + verb);
 }
 
 namespace {

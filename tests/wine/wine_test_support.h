@@ -69,6 +69,13 @@ class MessageBoxWatcher {
   std::thread thread_;
 };
 
+// Runs `command` with bash on the Linux side through Wine's "start /unix"
+// and waits until it ends (at most 2 minutes); true when it exited with 0.
+// Its standard output goes to `output` when given.
+bool RunLinuxCommand(const std::string& command, std::string* output = nullptr);
+// "Z:\..." for a Linux path: Wine's Z: drive is the Linux root.
+std::string WindowsPathOfLinux(const std::string& path);
+
 // Runs scripts/copyboard.sh <verb> (plug, unplug) on the Linux side through
 // Wine's "start /unix" and waits until it ends; false when it could not run
 // or failed.
