@@ -124,6 +124,9 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void RereadFolder() override;
   bool NewFolderInTree(const std::string& name) override { return host_ != nullptr && host_->NewFolderInTree(name); }
   HWND CommandWindow() const override { return hwnd(); }
+  bool SelectedRecord(FileListItem& record) const override;
+  int ShownOrientation(const std::string& path) const override;
+  void ReplaceRecord(const std::string& oldPath, const std::string& newPath) override;
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;

@@ -19,6 +19,8 @@ constexpr Entry kFileCommands[] = {
     {ID_EDIT_CUTALL, ID_EDIT_DELETEALL, &CFileCommands::OnAllFiles, &CFileCommands::OnUpdateAllFiles},
     {ID_FILE_NEWFOLDER, ID_FILE_NEWFOLDER, &CFileCommands::OnNewFolder, &CFileCommands::OnUpdateNewFolder},
     {ID_EDIT_MOVE, ID_EDIT_MOVE, &CFileCommands::OnMoveOrCopyTo, &CFileCommands::OnUpdateMoveOrCopyTo},
+    {ID_EDIT_PROPERTY, ID_EDIT_PROPERTY, &CFileCommands::OnProperty, &CFileCommands::OnUpdateOneFile},
+    {ID_FILE_SAVEAS, ID_FILE_SAVEAS, &CFileCommands::OnSaveAs, &CFileCommands::OnUpdateOneFile},
 };
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/browser/file_list_item.h"
 #include "fileops/file_operations.h"
 #include "win/com.h"
 #include "win/command.h"
@@ -45,6 +46,14 @@ class FileCommandHost {
   virtual bool NewFolderInTree(const std::string& name) = 0;
   // The window the commands' dialogs belong to.
   virtual HWND CommandWindow() const = 0;
+  // The property and save commands (a list that has no such records keeps the defaults):
+  // the record of the one selected file; false unless exactly one is selected.
+  virtual bool SelectedRecord(FileListItem& /*record*/) const { return false; }
+  // The orientation (0-7) the picture view shows `path` in; 0 when it does not show it.
+  virtual int ShownOrientation(const std::string& /*path*/) const { return 0; }
+  // `oldPath` became `newPath` (renamed, converted, re-dated or rewritten): its
+  // record, row and cell show the new file, or go when the list cannot show it.
+  virtual void ReplaceRecord(const std::string& /*oldPath*/, const std::string& /*newPath*/) {}
 
  protected:
   ~FileCommandHost() = default;
@@ -84,6 +93,11 @@ class CFileCommands : public win::CommandTarget {
   // New folder (new_folder_command.cpp).
   void OnNewFolder(int id);
   void OnUpdateNewFolder(win::CommandUpdate& update);
+  // Property (property_command.cpp) and save as (save_commands.cpp); both
+  // want exactly one selected file.
+  void OnProperty(int id);
+  void OnSaveAs(int id);
+  void OnUpdateOneFile(win::CommandUpdate& update);
 
  private:
   // The files on the clipboard that the list can show.

@@ -8,9 +8,22 @@ namespace zv {
 // so that a description holding a Shift-JIS character whose trail byte is
 // '|' (0x7C, as in "ポ") stays whole.
 std::string BuildSaveFilter(const SaveTypeTexts& texts) {
-  using namespace std::string_literals;
-  return texts.png + "(*.png)\0*.png\0"s + texts.tiff + "(*.tif,*tiff)\0*.tif;*.tiff\0"s + texts.bmp +
-         "(*.bmp)\0*.bmp\0"s + texts.jpeg + "(*.jpg,*jpeg)\0*.jpg;*.jpeg\0"s + "\0"s;
+  struct Entry {
+    const std::string& description;
+    std::string_view patterns;  // the parenthesised list, a NUL, the dialog's patterns
+  };
+  using namespace std::string_view_literals;
+  const Entry entries[] = {{texts.png, "(*.png)\0*.png"sv},
+                           {texts.tiff, "(*.tif,*tiff)\0*.tif;*.tiff"sv},
+                           {texts.bmp, "(*.bmp)\0*.bmp"sv},
+                           {texts.jpeg, "(*.jpg,*jpeg)\0*.jpg;*.jpeg"sv}};
+  std::string filter;
+  for (const Entry& entry : entries) {
+    filter.append(entry.description).append(entry.patterns);
+    filter.push_back('\0');
+  }
+  filter.push_back('\0');
+  return filter;
 }
 
 int InitialFilterIndex(std::string_view proposedPath, LeadBytePredicate isLead) {
