@@ -59,7 +59,10 @@ void CDlgFileSave::OnTypeChange(HWND dialog, int index) {
   char spec[kPathBuffer] = "";
   if (SendMessageA(dialog, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec)) < 0) return;
   const std::string name = NameForFilterIndex(spec, index, win::IsAnsiLeadByte);
-  if (!name.empty()) SendMessageA(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(name.c_str()));
+  // The file name field is the combo box cmb13 since Windows 2000 (and in
+  // Wine), the edit edt1 in older dialogs.
+  const int field = GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1;
+  if (!name.empty()) SendMessageA(dialog, CDM_SETCONTROLTEXT, field, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
 std::optional<std::string> RunSaveAsDialog(HWND owner, const std::string& sourcePath) {
