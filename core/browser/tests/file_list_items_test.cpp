@@ -66,8 +66,8 @@ TEST(FileListItems, AReplacedRecordKeepsItsPlaceSelectionAndAddress) {
   items.Select(1, true);
   items.SetCurrent(1);
   const FileListItem* b = items.At(1);
-  EXPECT_EQ(items.IndexOfPath("c:\PICTURES\B.JPG", NoLeadBytes), 1) << "found ignoring case";
-  EXPECT_EQ(items.IndexOfPath("C:\pictures\x.jpg", NoLeadBytes), -1);
+  EXPECT_EQ(items.IndexOfPath("c:\\PICTURES\\B.JPG", NoLeadBytes), 1) << "found ignoring case";
+  EXPECT_EQ(items.IndexOfPath("C:\\pictures\\x.jpg", NoLeadBytes), -1);
 
   items.Replace(1, Record("b.png", 7));
   EXPECT_EQ(Names(items), (std::vector<std::string>{"a.jpg", "b.png", "c.jpg"}));
@@ -75,7 +75,7 @@ TEST(FileListItems, AReplacedRecordKeepsItsPlaceSelectionAndAddress) {
   EXPECT_EQ(items.At(1)->fileSize, 7u);
   EXPECT_EQ(SelectedNames(items), std::vector<std::string>{"b.png"});
   EXPECT_EQ(items.current(), 1);
-  EXPECT_EQ(items.IndexOfPath("C:\pictures\b.jpg", NoLeadBytes), -1) << "the old path is gone";
+  EXPECT_EQ(items.IndexOfPath("C:\\pictures\\b.jpg", NoLeadBytes), -1) << "the old path is gone";
   items.Replace(3, Record("z.png", 1));
   EXPECT_EQ(items.size(), 3u) << "nothing outside the list is replaced";
 }
