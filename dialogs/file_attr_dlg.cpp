@@ -147,7 +147,9 @@ bool CFileAttrDlg::Accept() {
   }
   const LocalDateTime entered = DateTimeOfTexts(texts);
   const std::optional<LocalDateTime> shown = LocalTimeOf(item_.lastWrite);
-  const int changes = shown ? PropertyChanges(nameChanged, *shown, entered) : (nameChanged ? kNameChanged : 0) | kTimeChanged;
+  // A time that could not be shown is replaced by the one entered.
+  const int changes =
+      shown ? PropertyChanges(nameChanged, *shown, entered) : (nameChanged ? kNameChanged : 0) | kTimeChanged;
   std::optional<FileTime> utc;
   if ((changes & kTimeChanged) != 0) {
     utc = UtcOf(entered);

@@ -57,9 +57,8 @@ bool SaveConverted(const FileOperationSite& site, const std::string& source, con
       return false;
     case SaveMethod::kCopy: {
       // Saving a file onto itself unchanged leaves it as it is.
-      if (SamePath(MapToDevice(site.mirror, source, win::IsAnsiLeadByte), MapToDevice(site.mirror, target, win::IsAnsiLeadByte),
-                   win::IsAnsiLeadByte))
-        return true;
+      const std::string from = MapToDevice(site.mirror, source, win::IsAnsiLeadByte);
+      if (SamePath(from, MapToDevice(site.mirror, target, win::IsAnsiLeadByte), win::IsAnsiLeadByte)) return true;
       return RunOneFileOperation(site, source, target, FileOperationMode::Copy).complete;
     }
     case SaveMethod::kConvert:

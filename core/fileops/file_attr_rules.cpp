@@ -10,7 +10,9 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 // True when the text holds a '.' of its own (never a trail byte).
-bool HasDot(std::string_view text, LeadBytePredicate isLead) { return FindAnyChar(text, ".", isLead) != std::string_view::npos; }
+bool HasDot(std::string_view text, LeadBytePredicate isLead) {
+  return FindAnyChar(text, ".", isLead) != std::string_view::npos;
+}
 
 }  // namespace
 
