@@ -56,9 +56,9 @@ UINT_PTR CALLBACK CDlgFileSave::Hook(HWND hook, UINT message, WPARAM, LPARAM lPa
 }
 
 void CDlgFileSave::OnTypeChange(HWND dialog, int index) {
-  char spec[kPathBuffer] = "";
-  if (SendMessageA(dialog, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec)) < 0) return;
-  const std::string name = NameForFilterIndex(spec, index, win::IsAnsiLeadByte);
+  char fieldText[kPathBuffer] = "";
+  if (SendMessageA(dialog, CDM_GETSPEC, sizeof fieldText, reinterpret_cast<LPARAM>(fieldText)) < 0) return;
+  const std::string name = NameForFilterIndex(fieldText, index, win::IsAnsiLeadByte);
   // The file name field is the combo box cmb13 since Windows 2000 (and in
   // Wine), the edit edt1 in older dialogs.
   const int field = GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1;
