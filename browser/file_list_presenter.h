@@ -47,6 +47,8 @@ class FileListPresenter : public win::CommandTarget {
   // The model was sorted: `permutation` gives the old index of every new position.
   virtual void Reorder(const std::vector<size_t>& permutation) = 0;
   virtual void Removed(size_t index) = 0;
+  // Record `index` now describes another file (renamed or rewritten).
+  virtual void Replaced(size_t index) = 0;
   // Records first..size-1 were appended.
   virtual void Appended(size_t first) = 0;
   // The model's selection and current record changed; show them.

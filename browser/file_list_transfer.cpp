@@ -3,7 +3,10 @@
 // operation; and the drags out of and drops into the list.
 #include "browser/file_list_view.h"
 
+#include "browser/folder_reader.h"
 #include "browser/image_probe.h"
+#include "core/text/ansi_path.h"
+#include "win/text_convert.h"
 
 namespace zv {
 
@@ -30,6 +33,41 @@ void CFileListView::ReleaseFolderFiles() {
 void CFileListView::RereadFolder() {
   RefreshList();
   grid_.ResumeThumbnails();
+}
+
+bool CFileListView::SelectedRecord(FileListItem& record) const {
+  const std::vector<int> selected = model_.items().SelectedIndices();
+  const FileListItem* item = selected.size() == 1 ? model_.items().At(selected.front()) : nullptr;
+  if (item == nullptr) return false;
+  record = *item;
+  return true;
+}
+
+int CFileListView::ShownOrientation(const std::string& path) const {
+  return pictureShown_ && SamePath(pictureView_.path(), path, win::IsAnsiLeadByte) ? pictureView_.GetOrientation() : 0;
+}
+
+// The record is read from the file as a listing would; a file the list
+// cannot show (renamed to another extension, or gone) leaves the list.
+void CFileListView::ReplaceRecord(const std::string& oldPath, const std::string& newPath) {
+  const int index = model_.items().IndexOfPath(oldPath, win::IsAnsiLeadByte);
+  if (index < 0) return;
+  const size_t at = static_cast<size_t>(index);
+  const bool shown = pictureShown_ && model_.items().current() == index;
+  FileListItem record{};
+  ListingTimes times;
+  if (ReadImageRecord(std::string(FolderOfPath(newPath, win::IsAnsiLeadByte)),
+                      std::string(NameOfPath(newPath, win::IsAnsiLeadByte)), ImageProbe(), record, times)) {
+    model_.items().Replace(at, record);
+    for (FileListPresenter* presenter : presenters_) presenter->Replaced(at);
+    // The picture view shows the file as it is now, as stored.
+    if (shown) ShowInPicture(index);
+  } else {
+    if (shown) ReturnToList();
+    model_.items().Remove(at);
+    for (FileListPresenter* presenter : presenters_) presenter->Removed(at);
+  }
+  UpdateStatus();
 }
 
 void CFileListView::OnBeginDrag() { fileCommands_.DragSelectionOut(); }

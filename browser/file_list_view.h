@@ -118,13 +118,15 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void SelectAllFiles() override { SelectAll(); }
   std::string ShownFolder() const override { return model_.folder(); }
   bool PictureShown() const override { return pictureShown_; }
-  int PictureOrientation() const override { return pictureView_.GetOrientation(); }
   bool CanShowFile(const std::string& path) const override;
   FileOperationSite OperationSite() const override;
   void ReleaseFolderFiles() override;
   void RereadFolder() override;
   bool NewFolderInTree(const std::string& name) override { return host_ != nullptr && host_->NewFolderInTree(name); }
   HWND CommandWindow() const override { return hwnd(); }
+  bool SelectedRecord(FileListItem& record) const override;
+  int ShownOrientation(const std::string& path) const override;
+  void ReplaceRecord(const std::string& oldPath, const std::string& newPath) override;
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;

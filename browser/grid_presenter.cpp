@@ -197,6 +197,19 @@ void GridPresenter::Removed(size_t index) {
   cacheClean_ = false;
 }
 
+// A new cell (a new id: a thumbnail of the old file still on its way is
+// dropped) with a new thumbnail made from the file.
+void GridPresenter::Replaced(size_t index) {
+  const FileListItem* record = items_.At(index);
+  const GridCell* old = grid_.Cell(index);
+  if (!filled_ || record == nullptr || old == nullptr) return;
+  store_.Forget(old->id);
+  GridCell cell = CellOfRecord(nextId_++, *record);
+  Request(RequestFor(cell.id, *record));
+  grid_.ReplaceCell(index, std::move(cell));
+  cacheClean_ = false;
+}
+
 void GridPresenter::Appended(size_t first) {
   if (!filled_ || first >= items_.size()) return;
   for (size_t i = first; i < items_.size(); ++i) {

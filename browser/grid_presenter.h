@@ -60,6 +60,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void Rebuild() override;
   void Reorder(const std::vector<size_t>& permutation) override;
   void Removed(size_t index) override;
+  void Replaced(size_t index) override;
   void Appended(size_t first) override;
   void ShowSelection() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;

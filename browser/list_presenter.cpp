@@ -50,6 +50,15 @@ void ListPresenter::Removed(size_t index) {
   list_.DeleteRow(static_cast<int>(index));
 }
 
+// The row's texts and icon are made anew; its selection stays.
+void ListPresenter::Replaced(size_t index) {
+  if (index >= items_.size()) return;
+  OwnSelectionWrite own(userChange_);
+  list_.DeleteRow(static_cast<int>(index));
+  InsertRow(index);
+  if (items_.IsSelected(index)) list_.SetSelected(static_cast<int>(index), true);
+}
+
 void ListPresenter::Appended(size_t first) {
   if (first >= items_.size()) return;
   {

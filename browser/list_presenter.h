@@ -24,6 +24,7 @@ class ListPresenter : public FileListPresenter {
   void Rebuild() override;
   void Reorder(const std::vector<size_t>& permutation) override;
   void Removed(size_t index) override;
+  void Replaced(size_t index) override;
   void Appended(size_t first) override;
   void ShowSelection() override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;

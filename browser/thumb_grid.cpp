@@ -78,6 +78,13 @@ void CThumbnailGrid::RemoveCell(size_t index) {
   LayOut();
 }
 
+void CThumbnailGrid::ReplaceCell(size_t index, GridCell cell) {
+  if (index >= cells_.size()) return;
+  cells_[index] = std::move(cell);
+  indexOfId_.clear();
+  InvalidateCell(index);
+}
+
 void CThumbnailGrid::SetCellMode(int mode) {
   if ((mode != kLightCells && mode != kDetailCells) || mode == cellMode_) return;
   cellMode_ = mode;

@@ -51,6 +51,8 @@ class CThumbnailGrid : public win::Window {
   void SetCells(std::vector<GridCell> cells);
   void AddCell(GridCell cell);
   void RemoveCell(size_t index);
+  // The cell at `index` becomes `cell`; its selection stays.
+  void ReplaceCell(size_t index, GridCell cell);
   void SetCellMode(int mode);
   void SetBoxSize(GridSize box);
   // Repaints a cell whose state or thumbnail changed.

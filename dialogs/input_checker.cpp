@@ -30,8 +30,12 @@ void CInputChecker::Refuse(HWND edit, const std::string& message) {
 }
 
 bool CInputChecker::CheckName(HWND edit, const std::string& label, const std::string& folder) {
-  const std::string name = win::GetWindowTextString(edit);
-  switch (CheckNameText(name, win::IsAnsiLeadByte)) {
+  return CheckNameText(edit, label, folder, win::GetWindowTextString(edit));
+}
+
+bool CInputChecker::CheckNameText(HWND edit, const std::string& label, const std::string& folder,
+                                  const std::string& name) {
+  switch (zv::CheckNameText(name, win::IsAnsiLeadByte)) {
     case NameVerdict::Empty:
       Refuse(edit, FillMessageText(fileEmpty_, {label}));
       return false;
@@ -50,10 +54,17 @@ bool CInputChecker::CheckName(HWND edit, const std::string& label, const std::st
 
 bool CInputChecker::CheckNumber(HWND edit, const std::string& label, int bounds, uint16_t minimum,
                                 uint16_t maximum) {
-  NumberCheck check = CheckNumberText(win::GetWindowTextString(edit), bounds, minimum, maximum);
+  const NumberCheck check = CheckNumberText(win::GetWindowTextString(edit), bounds, minimum, maximum);
+  if (check.verdict == NumberVerdict::Valid) return true;
+  RefuseNumber(edit, label, check.verdict, minimum, maximum);
+  return false;
+}
+
+void CInputChecker::RefuseNumber(HWND edit, const std::string& label, NumberVerdict verdict, uint16_t minimum,
+                                 uint16_t maximum) {
   std::string message;
-  switch (check.verdict) {
-    case NumberVerdict::Valid: return true;
+  switch (verdict) {
+    case NumberVerdict::Valid: return;
     case NumberVerdict::Empty: message = FillMessageText(numberEmpty_, {label}); break;
     case NumberVerdict::NotDigits: message = FillMessageText(numberNotDigits_, {label}); break;
     case NumberVerdict::Not16Bit: message = FillMessageText(number16Bit_, {label}); break;
@@ -62,7 +73,6 @@ bool CInputChecker::CheckNumber(HWND edit, const std::string& label, int bounds,
     case NumberVerdict::OutOfRange: message = FillMessageText(numberRange_, {label, minimum, maximum}); break;
   }
   Refuse(edit, message);
-  return false;
 }
 
 uint16_t CInputChecker::NumberValue(const std::string& text) { return zv::NumberValue(text); }

@@ -22,6 +22,8 @@ constexpr Entry kFileCommands[] = {
     {ID_FILE_PRINT, ID_FILE_PRINT, &CFileCommands::OnPrint, &CFileCommands::OnUpdateSelection},
     {ID_FILE_SENDMAIL, ID_FILE_SENDMAIL, &CFileCommands::OnSendMail, &CFileCommands::OnUpdateSelection},
     {ID_FILE_OPENAPPLI, ID_FILE_OPENAPPLI, &CFileCommands::OnOpenWith, &CFileCommands::OnUpdateSelection},
+    {ID_EDIT_PROPERTY, ID_EDIT_PROPERTY, &CFileCommands::OnProperty, &CFileCommands::OnUpdateOneFile},
+    {ID_FILE_SAVEAS, ID_FILE_SAVEAS, &CFileCommands::OnSaveAs, &CFileCommands::OnUpdateOneFile},
 };
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/browser/file_list_item.h"
 #include "fileops/file_operations.h"
 #include "win/com.h"
 #include "win/command.h"
@@ -33,8 +34,6 @@ class FileCommandHost {
   virtual std::string ShownFolder() const = 0;
   // A single picture is shown instead of the list.
   virtual bool PictureShown() const = 0;
-  // The orientation (0-7) the picture view shows its picture in.
-  virtual int PictureOrientation() const = 0;
   // Whether the list can show the file: a readable image of a known type.
   virtual bool CanShowFile(const std::string& path) const = 0;
   virtual FileOperationSite OperationSite() const = 0;
@@ -47,6 +46,14 @@ class FileCommandHost {
   virtual bool NewFolderInTree(const std::string& name) = 0;
   // The window the commands' dialogs belong to.
   virtual HWND CommandWindow() const = 0;
+  // The property and save commands (a list that has no such records keeps the defaults):
+  // the record of the one selected file; false unless exactly one is selected.
+  virtual bool SelectedRecord(FileListItem& /*record*/) const { return false; }
+  // The orientation (0-7) the picture view shows `path` in; 0 when it does not show it.
+  virtual int ShownOrientation(const std::string& /*path*/) const { return 0; }
+  // `oldPath` became `newPath` (renamed, converted, re-dated or rewritten): its
+  // record, row and cell show the new file, or go when the list cannot show it.
+  virtual void ReplaceRecord(const std::string& /*oldPath*/, const std::string& /*newPath*/) {}
 
  protected:
   ~FileCommandHost() = default;
@@ -90,6 +97,11 @@ class CFileCommands : public win::CommandTarget {
   // New folder (new_folder_command.cpp).
   void OnNewFolder(int id);
   void OnUpdateNewFolder(win::CommandUpdate& update);
+  // Property (property_command.cpp) and save as (save_commands.cpp); both
+  // want exactly one selected file.
+  void OnProperty(int id);
+  void OnSaveAs(int id);
+  void OnUpdateOneFile(win::CommandUpdate& update);
 
  private:
   // The files on the clipboard that the list can show.

@@ -236,8 +236,7 @@ void CFileCommands::OnPrint(int) {
   win::UniqueDeviceContext dc(CreateDCA("WINSPOOL", printer->device.c_str(), nullptr, printer->devMode()));
   if (!dc) return;
   // While one picture is shown, it prints the way it is shown.
-  const int orientation = host_.PictureShown() ? host_.PictureOrientation() : 0;
-  for (const std::string& path : files) PrintPicture(dc.get(), *printer->devMode(), path, orientation);
+  for (const std::string& path : files) PrintPicture(dc.get(), *printer->devMode(), path, host_.ShownOrientation(path));
 }
 
 // The mirror's own files are attached: they are the board's, copied.

@@ -6,6 +6,7 @@
 // ---- resources ---------------------------------------------------------------
 #define IDR_MAINFRAME 128      // program icon, menu, toolbar and accelerators of the main frame
 #define IDD_INFORMATION 100
+#define IDD_FILE_ATTR 155
 #define IDD_FOLDER_NAME 156
 #define IDD_FOLDER_SELECT 165
 #define IDD_APP_SETUP 167          // the application setup dialog
@@ -58,6 +59,22 @@
 #define IDC_FOLDER_NEW 1062         // folder select dialog: New folder, Move, Copy (or OK)
 #define IDC_FOLDER_MOVE 1063
 #define IDC_FOLDER_COPY 1064
+#define IDC_ATTR_NAME 1042          // file property dialog: the file name edit
+#define IDC_ATTR_YEAR 1043          // ... the date and time edits 1043-1048, in the order they are checked
+#define IDC_ATTR_MONTH 1044
+#define IDC_ATTR_DAY 1045
+#define IDC_ATTR_HOUR 1046
+#define IDC_ATTR_MINUTE 1047
+#define IDC_ATTR_SECOND 1048
+#define IDC_ATTR_DATE_LABEL 1049
+#define IDC_ATTR_NAME_LABEL 1050
+#define IDC_ATTR_TIME_LABEL 1051
+#define IDC_ATTR_PICSIZE_LABEL 1086
+#define IDC_ATTR_COLORS_LABEL 1087
+#define IDC_ATTR_PICSIZE 1088
+#define IDC_ATTR_COLORS 1089
+#define IDC_ATTR_FILESIZE_LABEL 1090
+#define IDC_ATTR_FILESIZE 1091
 
 // ---- commands (menus, toolbar 128, accelerators 128, context menu) -----------
 #define ID_VIEW_CUSTOMIZE 32770

@@ -26,6 +26,16 @@ void FileListItems::Append(const FileListItem& record) {
   selected_.push_back(0);
 }
 
+void FileListItems::Replace(size_t index, const FileListItem& record) {
+  if (index < records_.size()) *records_[index] = record;
+}
+
+int FileListItems::IndexOfPath(std::string_view path, LeadBytePredicate isLead) const {
+  for (size_t i = 0; i < records_.size(); ++i)
+    if (SamePath(records_[i]->path, path, isLead)) return static_cast<int>(i);
+  return -1;
+}
+
 void FileListItems::Remove(size_t index) {
   if (index >= records_.size()) return;
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/browser/file_list_item.h"
@@ -24,6 +25,11 @@ class FileListItems {
 
   void Clear();
   void Append(const FileListItem& record);
+  // The record at `index` holds `record` from now on (a file renamed or
+  // rewritten); its address, selection and currency stay.
+  void Replace(size_t index, const FileListItem& record);
+  // The index of the record of `path` (ignoring case); -1 when none.
+  int IndexOfPath(std::string_view path, LeadBytePredicate isLead) const;
   // Removes one record; the current record and the selection stay on theirs
   // (a removed current record leaves none current).
   void Remove(size_t index);

@@ -26,7 +26,6 @@ class RecordingHost : public FileCommandHost {
   void SelectAllFiles() override {}
   std::string ShownFolder() const override { return listed; }
   bool PictureShown() const override { return false; }
-  int PictureOrientation() const override { return 0; }
   bool CanShowFile(const std::string&) const override { return false; }
   FileOperationSite OperationSite() const override { return {}; }
   void ReleaseFolderFiles() override {}

@@ -60,6 +60,26 @@ TEST(FileListItems, CurrentAndSelectionStayOnTheirRecordsThroughSortAndRemove) {
   EXPECT_EQ(items.At(-1), nullptr);
 }
 
+TEST(FileListItems, AReplacedRecordKeepsItsPlaceSelectionAndAddress) {
+  FileListItems items;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) items.Append(Record(name, 1));
+  items.Select(1, true);
+  items.SetCurrent(1);
+  const FileListItem* b = items.At(1);
+  EXPECT_EQ(items.IndexOfPath("c:\\PICTURES\\B.JPG", NoLeadBytes), 1) << "found ignoring case";
+  EXPECT_EQ(items.IndexOfPath("C:\\pictures\\x.jpg", NoLeadBytes), -1);
+
+  items.Replace(1, Record("b.png", 7));
+  EXPECT_EQ(Names(items), (std::vector<std::string>{"a.jpg", "b.png", "c.jpg"}));
+  EXPECT_EQ(items.At(1), b);
+  EXPECT_EQ(items.At(1)->fileSize, 7u);
+  EXPECT_EQ(SelectedNames(items), std::vector<std::string>{"b.png"});
+  EXPECT_EQ(items.current(), 1);
+  EXPECT_EQ(items.IndexOfPath("C:\\pictures\\b.jpg", NoLeadBytes), -1) << "the old path is gone";
+  items.Replace(3, Record("z.png", 1));
+  EXPECT_EQ(items.size(), 3u) << "nothing outside the list is replaced";
+}
+
 TEST(FileListItems, RefreshDiffIgnoresCaseButNotTwoByteTrails) {
   FileListItems items;
   items.Append(Record("Photo.PNG", 1));
