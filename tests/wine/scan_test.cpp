@@ -15,6 +15,7 @@
 #include "app/app_services.h"
 #include "browser/file_list_view.h"
 #include "fileops/twain_connection.h"
+#include "imagelib/image_library.h"
 #include "mainwnd/main_frame.h"
 #include "mainwnd/preview_pane.h"
 #include "tests/wine/twain_test_image.h"
@@ -120,6 +121,7 @@ class ScanTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     OleInitialize(nullptr);
+    imagelib::Bind();
     InstallTestSource();
   }
   void SetUp() override {
