@@ -19,6 +19,7 @@
 #include "mainwnd/main_frame.h"
 #include "mainwnd/preview_pane.h"
 #include "tests/wine/twain_test_image.h"
+#include "tests/wine/window_shot.h"
 #include "tests/wine/wine_test_support.h"
 
 namespace zv {
@@ -136,7 +137,11 @@ class ScanTest : public ::testing::Test {
     lstrcpyA(settings.chaExtNam, "BMP");
     FrameParts parts{[] { return std::make_unique<CFileListView>(GetEnvSet()); },
                      [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CPreviewBar>(); },
-                     [] { return std::unique_ptr<ScannerConnection>(std::make_unique<TwainConnection>()); }};
+                     [this] {
+                       auto twain = std::make_unique<TwainConnection>();
+                       twain_ = twain.get();
+                       return std::unique_ptr<ScannerConnection>(std::move(twain));
+                     }};
     frame_ = std::make_unique<CMainFrame>(std::move(parts));
     ASSERT_TRUE(frame_->CreateFrame());
     SetWindowPos(frame_->hwnd(), nullptr, 0, 0, 900, 600, SWP_NOZORDER | SWP_SHOWWINDOW);
@@ -204,7 +209,28 @@ class ScanTest : public ::testing::Test {
   test::TempFolder scripts_;
   std::string script_;
   std::unique_ptr<CMainFrame> frame_;
+  TwainConnection* twain_ = nullptr;
 };
+
+// 32903 shows the source manager's own selection over the frame; the
+// source chosen there is the one the connection keeps.
+TEST_F(ScanTest, SourceSelectionShowsTheManagersDialogAndKeepsTheChoice) {
+  std::string listed;
+  const bool answered = test::AnswerModalDialog(
+      [this] { SendMessageA(frame_->hwnd(), WM_COMMAND, 32903, 0); },
+      [&](HWND dialog) {
+        HWND list = FindWindowExA(dialog, nullptr, "ListBox", nullptr);
+        char text[64] = "";
+        if (list != nullptr && SendMessageA(list, LB_GETTEXTLEN, 0, 0) < 64) SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        listed = text;
+        test::SaveWindowShot(GetDesktopWindow(), "twain_select_source");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+      });
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(listed, "ZV Test Source");
+  EXPECT_STREQ(twain_->source().ProductName, "ZV Test Source");
+  EXPECT_EQ(twain_->DefaultSourceName(), "ZV Test Source");
+}
 
 TEST_F(ScanTest, EveryTransferAndPixelTypeArrivesAsTheSourceSentIt) {
   ASSERT_TRUE(Scan("mech=memory\npixels=rgb\ncount=3\n")) << Log();
