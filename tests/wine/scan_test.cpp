@@ -48,7 +48,11 @@ std::string ExeFolder() {
 void InstallTestSource() {
   char windows[MAX_PATH] = "";
   GetWindowsDirectoryA(windows, MAX_PATH);
+#ifdef _WIN64
+  const std::string folder = std::string(windows) + "\\twain_64";
+#else
   const std::string folder = std::string(windows) + "\\twain_32";
+#endif
   CreateDirectoryA(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyFileA((ExeFolder() + "\\sane.ds").c_str(), (folder + "\\sane.ds").c_str(), FALSE));
   HKEY key = nullptr;
@@ -323,8 +327,16 @@ TEST_F(ScanTest, HostileSourcesNeitherCrashNorWriteBrokenImages) {
   EXPECT_EQ(bmp.table.size(), 256u * 4);
   ExpectPicture(Saved("Scan[001].BMP"), TestPixels::kPalette, 0);
 
-  // The scans ran to their ends: a new one still starts.
+  // A source that opens but will not be enabled is closed again, and the
+  // scan counts as never started.
   Clear();
+  test::WriteFileBytes(script_, "mech=memory\ncount=1\nhostile=noenable\n");
+  DeleteFileA((script_ + ".log").c_str());
+  SendMessageA(frame_->hwnd(), WM_COMMAND, 32904, 0);
+  EXPECT_FALSE(frame_->scanning());
+  EXPECT_NE(Log().find("closed"), std::string::npos) << Log();
+
+  // The scans ran to their ends: a new one still starts.
   ASSERT_TRUE(Scan("mech=memory\npixels=rgb\ncount=1\n"));
   EXPECT_EQ(FileCount(), 1);
 }

@@ -4,7 +4,7 @@
 //   mech=native|file|memory  the transfer it offers
 //   pixels=bw|gray|rgb|palette
 //   count=N                  images per scan; a close request follows the last
-//   hostile=hugesize|zerobuffer|overrun|bigpalette|shortfile|notbmp
+//   hostile=hugesize|zerobuffer|overrun|bigpalette|shortfile|notbmp|noenable
 // It appends what happened to %ZV_TWAIN_SCRIPT%.log ("opened", "sent N",
 // "closed"), so a test knows when a scan is over.
 #include <windows.h>
@@ -265,6 +265,7 @@ extern "C" __declspec(dllexport) uint16_t ZV_TWAIN_CALL DS_Entry(Identity* origi
   if (group == DG_CONTROL && dat == DAT_USERINTERFACE) {
     auto* ui = static_cast<UserInterface*>(data);
     if (msg == MSG_ENABLEDS) {
+      if (script.hostile == "noenable") return TWRC_FAILURE;
       parent = static_cast<HWND>(ui->hParent);
       enabled = true;
       Notify(MSG_XFERREADY);  // the "scan" button pressed at once
