@@ -1,7 +1,11 @@
 // The file list view's commands and selection.
 #include "browser/file_list_view.h"
 
+#include "app/ui_text_table.h"
 #include "dialogs/sort_dlg.h"
+#include "fileops/scan_save.h"
+#include "res/app_identity.h"
+#include "win/error_report.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -107,8 +111,29 @@ void CFileListView::OnUpdateSelectAll(win::CommandUpdate& update) {
 
 HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.window(); }
 
-void CFileListView::StoreScannedImage(void*) {
-  // Scanned images arrive once the scanner connection exists; there is none yet.
+// The scanner connection hands over a packed DIB in a global block, which
+// is ours to free. A failed save says so; a failed conversion leaves the
+// BMP, whose name the message gives.
+void CFileListView::StoreScannedImage(void* image) {
+  HGLOBAL block = static_cast<HGLOBAL>(image);
+  if (block == nullptr) return;
+  ScanSaveOutcome outcome;
+  const size_t size = GlobalSize(block);
+  if (const auto* dib = size != 0 ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr) {
+    outcome = SaveScannedDib(dib, size, settings_);
+    GlobalUnlock(block);
+  }
+  GlobalFree(block);
+  RereadFolder();
+  if (outcome.result == ScanSaveResult::kSaved) return;
+  CUiTextTable texts;
+  std::string text = outcome.result == ScanSaveResult::kConversionFailed
+                         ? texts.GetText("Scan", "ErrorMsg0002",
+                                         "スキャンした画像を変換できませんでした。BMP ファイルのまま残しています。") +
+                               "\n" + outcome.keptBmp
+                         : texts.GetText("Scan", "ErrorMsg0001", "スキャンした画像を保存できませんでした。") + "\n" +
+                               outcome.path;
+  win::ReportError(GetAncestor(hwnd(), GA_ROOT), nullptr, text, ZV_APP_TITLE);
 }
 
 void CFileListView::SelectAll() {

@@ -216,8 +216,8 @@ void CMainFrame::OnTwainInput(int) {
                                                              ProgramFolder()});
   if (folder != settings.chaSavFol) lstrcpynA(settings.chaSavFol, folder.c_str(), sizeof settings.chaSavFol);
   SelectFolder(settings.chaSavFol);
-  if (scanner_) scanner_->Acquire(hwnd());
-  scanning_ = true;
+  // A scan that did not start would otherwise keep both commands disabled.
+  scanning_ = scanner_ && scanner_->Acquire(hwnd());
 }
 
 void CMainFrame::OnUpdateTwain(win::CommandUpdate& update) {

@@ -18,7 +18,7 @@
 #include "mainwnd/drop_target.h"
 #include "mainwnd/frame_texts.h"
 #include "mainwnd/preview_pane.h"
-#include "mainwnd/scanner_connection.h"
+#include "fileops/scanner_connection.h"
 #include "win/command.h"
 #include "win/sizing_bar.h"
 #include "win/window.h"

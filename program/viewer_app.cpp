@@ -11,6 +11,7 @@
 #include "core/app/startup_rules.h"
 #include "core/copyboard/drive_finder.h"
 #include "dialogs/splash_dlg.h"
+#include "fileops/twain_connection.h"
 #include "foldertree/folder_tree_bar.h"
 #include "imagelib/image_library.h"
 #include "res/resource.h"
@@ -22,7 +23,7 @@ FrameParts DefaultFrameParts() {
   return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
           [] { return std::make_unique<FolderTreeBar>(); },
           [] { return std::make_unique<CPreviewBar>(); },
-          [] { return std::unique_ptr<ScannerConnection>(); }};
+          [] { return std::unique_ptr<ScannerConnection>(std::make_unique<TwainConnection>()); }};
 }
 
 CViewerApp::CViewerApp() = default;

@@ -24,6 +24,7 @@ struct FrameRecord {
   bool twainLoaded = true;
   int sourceSelections = 0;
   int acquisitions = 0;
+  bool acquireOpens = true;  // false: the source does not open or enable
 };
 
 class FakeFileList : public CFileListPane {
@@ -83,7 +84,10 @@ class FakeScanner : public ScannerConnection {
   bool PreTranslate(MSG&) override { return false; }
   bool TwainLoaded() const override { return r_.twainLoaded; }
   void SelectSource() override { ++r_.sourceSelections; }
-  void Acquire(HWND) override { ++r_.acquisitions; }
+  bool Acquire(HWND) override {
+    ++r_.acquisitions;
+    return r_.acquireOpens;
+  }
 
  private:
   FrameRecord& r_;

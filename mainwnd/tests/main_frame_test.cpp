@@ -278,6 +278,12 @@ TEST_F(MainFrameTest, ScannerCommandsFollowTwainAndTheRunningScan) {
   EXPECT_EQ(std::string(GetEnvSet().chaSavFol), scans.path());
   SendMessageA(frame.hwnd(), WM_NOTIFY, IDW_SCANNER, reinterpret_cast<LPARAM>(&ended));
 
+  // A source that cannot be opened or enabled sends no end: the scan never ran.
+  record_.acquireOpens = false;
+  Command(32904);
+  EXPECT_FALSE(frame.scanning());
+  EXPECT_FALSE(StateAfterOpening(file, 32904) & MF_GRAYED);
+
   record_.twainLoaded = false;
   EXPECT_TRUE(StateAfterOpening(file, 32903) & MF_GRAYED) << "without TWAIN_32.DLL";
   EXPECT_TRUE(StateAfterOpening(file, 32904) & MF_GRAYED);

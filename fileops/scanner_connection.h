@@ -1,7 +1,7 @@
 #pragma once
-// What the main frame needs of the TWAIN connection. The connection itself
-// belongs to the scanner subsystem; it reports to its owner with WM_NOTIFY
-// from id IDW_SCANNER (ZV_SCAN_IMAGE, ZV_SCAN_ENDED).
+// What the main frame needs of the TWAIN connection (fileops/twain_connection.h
+// is the program's). It reports to its owner with WM_NOTIFY from id
+// IDW_SCANNER (ZV_SCAN_IMAGE, ZV_SCAN_ENDED).
 #include <windows.h>
 
 namespace zv {
@@ -9,7 +9,7 @@ namespace zv {
 // The WM_NOTIFY data of ZV_SCAN_IMAGE: the delivered image.
 struct ScanNotify {
   NMHDR header;
-  void* image;
+  void* image;  // HGLOBAL of a packed DIB; the receiver frees it
 };
 
 class ScannerConnection {
@@ -24,7 +24,9 @@ class ScannerConnection {
   // Lets the user pick the source (the default source when that fails).
   virtual void SelectSource() = 0;
   // Opens the selected source with its own user interface, modal to `owner`.
-  virtual void Acquire(HWND owner) = 0;
+  // False when the source could not be opened or enabled: then nothing is
+  // left open and no end of the scan will be reported.
+  virtual bool Acquire(HWND owner) = 0;
 };
 
 }  // namespace zv
