@@ -11,7 +11,7 @@
 #include "core/copyboard/naming_rule.h"
 #include "core/fileops/scan_dib.h"
 #include "fileops/file_checks.h"
-#include "imagelib/image_library.h"
+#include "fileops/save_converted.h"
 #include "win/text_convert.h"
 
 namespace zv {

@@ -396,13 +396,14 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 1);
 
   // A command is enabled only where it really does its work: the picture
-  // commands while no picture is open, the file and image commands and the
-  // setup dialog (not part of the program yet), and the thumbnail sizes in
-  // list mode. A disabled command does not run either.
+  // commands while no picture is open, the frame's setup dialog (not the
+  // view's), and the thumbnail sizes in list mode. A disabled command does
+  // not run either.
   EXPECT_TRUE(Enabled(ID_VIEW_SHOWPICTURE)) << "a record is selected";
-  for (int id : {ID_EDIT_MOVE, ID_FILE_NEWFOLDER, ID_FILE_SAVEAS, ID_EDIT_PROPERTY}) EXPECT_TRUE(Enabled(id)) << id;
-  for (int id : {ID_VIEW_RETURNLIST, ID_VIEW_NEXTPICTURE, ID_VIEW_ZOOMIN, ID_IMAGE_ROTATERIGHT, ID_FILE_PRINT,
-                 ID_VIEW_THUMBSMALL, ID_TOOL_APPSETTING})
+  for (int id : {ID_EDIT_MOVE, ID_FILE_NEWFOLDER, ID_FILE_SAVEAS, ID_EDIT_PROPERTY, ID_FILE_PRINT})
+    EXPECT_TRUE(Enabled(id)) << id;
+  for (int id : {ID_VIEW_RETURNLIST, ID_VIEW_NEXTPICTURE, ID_VIEW_ZOOMIN, ID_IMAGE_ROTATERIGHT, ID_VIEW_THUMBSMALL,
+                 ID_TOOL_APPSETTING})
     EXPECT_FALSE(Enabled(id)) << id;
   EXPECT_TRUE(view.ExecuteCommand(ID_VIEW_THUMBLARGE)) << "taken by the view's map";
   EXPECT_EQ(view.thumbSize(), 0) << "but not run";
