@@ -21,6 +21,7 @@
 #include "dialogs/folder_select_dlg.h"
 #include "foldertree/shell_ids.h"
 #include "res/resource.h"
+#include "tests/wine/nested_answer.h"
 #include "tests/wine/window_shot.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
@@ -42,50 +43,10 @@ bool HasProgramLook(HWND dialog, std::initializer_list<int> ids) {
   return right;
 }
 
-// Answers the next dialog of this thread other than `outer` (a message box or
-// a nested dialog that a click in `outer` opens), from a timer that runs in
-// the nested dialog's own message loop.
-class NestedAnswer {
- public:
-  NestedAnswer(HWND outer, std::function<void(HWND)> answer) {
-    current_ = this;
-    outer_ = outer;
-    answer_ = std::move(answer);
-    timer_ = SetTimer(nullptr, 0, 50, &OnTimer);
-  }
-  ~NestedAnswer() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  bool answered() const { return answered_; }
-
- private:
-  static BOOL CALLBACK Match(HWND window, LPARAM found) {
-    char name[16] = "";
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32770" || !IsWindowVisible(window) || window == current_->outer_) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_ == nullptr || current_->answered_) return;
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &Match, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr) return;
-    current_->answered_ = true;
-    current_->answer_(dialog);
-  }
-  static inline NestedAnswer* current_ = nullptr;
-  HWND outer_ = nullptr;
-  std::function<void(HWND)> answer_;
-  UINT_PTR timer_ = 0;
-  bool answered_ = false;
-};
-
 // Clicks OK in `dialog` and answers the message box that refuses the name: its text.
 std::string RefusalOf(HWND dialog) {
   std::string text;
-  NestedAnswer box(dialog, [&](HWND shown) {
+  test::NestedAnswer box(dialog, [&](HWND shown) {
     text = TextOf(shown, 0xFFFF);
     Click(shown, IDOK);
   });
@@ -251,7 +212,7 @@ TEST_F(FolderDialogsTest, NewFolderInsideTheSelectDialogProposesAFreeNameAndSele
   std::string proposed, selectedAfter;
   bool nested = false;
   std::optional<FolderChoice> choice = Select(start.path(), FolderSelectMode::kMoveCopy, [&](HWND dlg, CFolderSelectDlg& d) {
-    NestedAnswer name(dlg, [&](HWND nameDialog) {
+    test::NestedAnswer name(dlg, [&](HWND nameDialog) {
       proposed = TextOf(nameDialog, IDC_FOLDER_NAME_EDIT);
       Click(nameDialog, IDOK);
     });
