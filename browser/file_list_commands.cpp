@@ -1,11 +1,7 @@
 // The file list view's commands and selection.
 #include "browser/file_list_view.h"
 
-#include "app/ui_text_table.h"
 #include "dialogs/sort_dlg.h"
-#include "fileops/scan_save.h"
-#include "res/app_identity.h"
-#include "win/error_report.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -111,29 +107,8 @@ void CFileListView::OnUpdateSelectAll(win::CommandUpdate& update) {
 
 HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.window(); }
 
-// The scanner connection hands over a packed DIB in a global block, which
-// is ours to free. A failed save says so; a failed conversion leaves the
-// BMP, whose name the message gives.
 void CFileListView::StoreScannedImage(void* image) {
-  HGLOBAL block = static_cast<HGLOBAL>(image);
-  if (block == nullptr) return;
-  ScanSaveOutcome outcome;
-  const size_t size = GlobalSize(block);
-  if (const auto* dib = size != 0 ? static_cast<const uint8_t*>(GlobalLock(block)) : nullptr) {
-    outcome = SaveScannedDib(dib, size, settings_);
-    GlobalUnlock(block);
-  }
-  GlobalFree(block);
-  RereadFolder();
-  if (outcome.result == ScanSaveResult::kSaved) return;
-  CUiTextTable texts;
-  std::string text = outcome.result == ScanSaveResult::kConversionFailed
-                         ? texts.GetText("Scan", "ErrorMsg0002",
-                                         "スキャンした画像を変換できませんでした。BMP ファイルのまま残しています。") +
-                               "\n" + outcome.keptBmp
-                         : texts.GetText("Scan", "ErrorMsg0001", "スキャンした画像を保存できませんでした。") + "\n" +
-                               outcome.path;
-  win::ReportError(GetAncestor(hwnd(), GA_ROOT), nullptr, text, ZV_APP_TITLE);
+  fileCommands_.StoreScannedImage(static_cast<HGLOBAL>(image), settings_);
 }
 
 void CFileListView::SelectAll() {

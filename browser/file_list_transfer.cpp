@@ -22,17 +22,23 @@ bool CFileListView::CanShowFile(const std::string& path) const {
 FileOperationSite CFileListView::OperationSite() const { return {hwnd(), model_.mirror(), settings_.intSysDte}; }
 
 // The thumbnail workers may be reading a picture of the folder, which a
-// delete or move through the shell would then fail on.
-// No thumbnail or read-ahead decode holds a file of the folder open while
-// the shell changes it.
-void CFileListView::ReleaseFolderFiles() {
-  grid_.LeaveFolder();
+// delete or move through the shell would then fail on: no thumbnail or
+// read-ahead decode holds a file of the folder open while a command changes
+// it. The thumbnails made so far and the open cache file stay; nothing is
+// written until the folder is left.
+FolderFilesLease CFileListView::ReleaseFolderFiles() {
+  ++leases_;
+  grid_.PauseThumbnails();
   readAhead_.CancelAndWait();
+  return FolderFilesLease([this] { EndFolderLease(); });
 }
 
-void CFileListView::RereadFolder() {
-  RefreshList();
-  grid_.ResumeThumbnails();
+void CFileListView::EndFolderLease() {
+  struct ResumeAtEnd {
+    GridPresenter& grid;
+    ~ResumeAtEnd() { grid.ResumeThumbnails(); }
+  } resume{grid_};
+  if (--leases_ == 0) RefreshList();
 }
 
 bool CFileListView::SelectedRecord(FileListItem& record) const {

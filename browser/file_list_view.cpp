@@ -22,11 +22,11 @@ std::string IdleText() {
 
 }  // namespace
 
-CFileListView::CFileListView(EnvSet& settings)
+CFileListView::CFileListView(EnvSet& settings, size_t thumbnailBudget)
     : settings_(settings),
       model_(settings),
       list_(model_.items(), *this),
-      grid_(model_, *this, thumbCache_),
+      grid_(model_, *this, thumbCache_, thumbnailBudget),
       fileCommands_(*this) {
   model_.SetKnownFiles([this](const std::string& folder) { return grid_.PreloadCache(folder); });
 }
@@ -48,8 +48,13 @@ bool CFileListView::CreatePane(HWND parent, int childId, FileListHost& host) {
                  .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId))});
 }
 
+// The children are made once, with the view: a view without them is no view.
+bool CFileListView::OnCreate() {
+  created_ = CreateChildren();
+  return created_;
+}
+
 bool CFileListView::CreateChildren() {
-  presenters_.clear();  // a failed attempt may be repeated at the next size message
   viewMode_ = settings_.dwdLstMod;
   sortKey_ = NormalSortKey(settings_.intSotMod);
   sortDir_ = NormalSortDir(settings_.intSotDir);
@@ -75,7 +80,6 @@ ColumnCaptionTexts CFileListView::LoadCaptions() const {
 }
 
 void CFileListView::OnSize(int width, int height) {
-  if (!created_) created_ = CreateChildren();
   for (FileListPresenter* presenter : presenters_)
     SetWindowPos(presenter->window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (pictureView_.hwnd() != nullptr)
@@ -179,7 +183,14 @@ void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
   ReturnToList();
   grid_.LeaveFolder();  // its thumbnails saved, and none of its pictures held open
-  model_.OpenFolder(folder, sortKey_, sortDir_);
+  try {
+    model_.OpenFolder(folder, sortKey_, sortDir_);
+  } catch (...) {
+    // The listing ran short of memory: the rows and cells show the model as the listing left it (empty).
+    RebuildPresenters();
+    UpdateStatus();
+    throw;
+  }
   times_ = model_.lastListingTimes();
   UpdateStatus();
   {

@@ -31,8 +31,9 @@ inline constexpr int kListMode = 2;
 class CFileListView : public CFileListPane, private PresenterEvents, private FileCommandHost {
  public:
   // The view reads its modes and columns from `settings` when its children
-  // are made and writes them back when it is destroyed.
-  explicit CFileListView(EnvSet& settings);
+  // are made and writes them back when it is destroyed. Thumbnails in
+  // memory are bounded by `thumbnailBudget` bytes.
+  explicit CFileListView(EnvSet& settings, size_t thumbnailBudget = ThumbPixelStore::kDefaultBudget);
   ~CFileListView() override;
 
   // CFileListPane
@@ -94,6 +95,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnUpdateSelectAll(win::CommandUpdate& update);
 
  protected:
+  bool OnCreate() override;
   void OnSize(int width, int height) override;
   bool OnNotify(NMHDR& header, LRESULT& result) override;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -120,8 +122,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   bool PictureShown() const override { return pictureShown_; }
   bool CanShowFile(const std::string& path) const override;
   FileOperationSite OperationSite() const override;
-  void ReleaseFolderFiles() override;
-  void RereadFolder() override;
+  FolderFilesLease ReleaseFolderFiles() override;
+  void EndFolderLease();
   bool NewFolderInTree(const std::string& name) override { return host_ != nullptr && host_->NewFolderInTree(name); }
   HWND CommandWindow() const override { return hwnd(); }
   bool SelectedRecord(FileListItem& record) const override;
@@ -151,6 +153,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   CPictureView pictureView_;
   CFileCommands fileCommands_;
   bool created_ = false;
+  int leases_ = 0;  // file commands holding the folder's files
   bool pictureShown_ = false;
   int viewMode_ = 0;
   int sortKey_ = 0;

@@ -23,20 +23,17 @@ ThumbKey KeyOf(const FileListItem& record) { return {record.name, record.fileSiz
 
 }  // namespace
 
-GridPresenter::GridPresenter(const FileListModel& model, PresenterEvents& events, ThumbCacheStore& cache)
-    : FileListPresenter(model.items(), events), model_(model), cache_(cache), store_(ThumbPixelStore::kDefaultBudget, cache.folder()) {}
-
-// The workers stop before the store and the cache file they never touch,
-// and before the window their messages go to.
-GridPresenter::~GridPresenter() { workers_.reset(); }
+GridPresenter::GridPresenter(const FileListModel& model, PresenterEvents& events, ThumbCacheStore& cache,
+                             size_t thumbnailBudget)
+    : FileListPresenter(model.items(), events), model_(model), thumbs_(cache, thumbnailBudget) {}
 
 bool GridPresenter::Create(HWND parent, bool visible, int cellMode, int thumbSize) {
   if (!grid_.CreateGrid(parent, IDW_THUMB_GRID, visible, *this)) return false;
   window_ = grid_.hwnd();
-  workers_ = std::make_unique<ThumbWorkers>(grid_.hwnd(), WM_ZV_THUMBS_READY);
+  thumbs_.SetBox(ThumbBoxOfSize(thumbSize));
+  thumbs_.StartWorkers(grid_.hwnd(), WM_ZV_THUMBS_READY);
   grid_.SetCellMode(cellMode);
-  box_ = ThumbBoxOfSize(thumbSize);
-  grid_.SetBoxSize(GridBox(box_));
+  grid_.SetBoxSize(GridBox(thumbs_.box()));
   return true;
 }
 
@@ -45,14 +42,13 @@ void GridPresenter::SetFilling(bool on) {
   if (on && !filled_) Fill();
 }
 
+// The thumbnails of the old size are not saved: the cache file keeps the box it had.
 void GridPresenter::SetThumbSize(int thumbSize) {
   const ThumbBox box = ThumbBoxOfSize(thumbSize);
-  if (box == box_) return;
-  // The thumbnails of the old size are not saved: the cache file keeps the box it had.
-  Forget();
+  if (box == thumbs_.box()) return;
+  thumbs_.SetBox(box);
   grid_.Clear();
-  box_ = box;
-  grid_.SetBoxSize(GridBox(box_));
+  grid_.SetBoxSize(GridBox(box));
   if (filled_) Fill();
 }
 
@@ -67,134 +63,85 @@ void GridPresenter::Rebuild() {
 }
 
 // The cells' thumbnails go; the folder's open cache file stays for the next fill.
-void GridPresenter::Forget() {
-  if (workers_) workers_->Cancel();
-  store_.Clear();
-  cacheClean_ = false;
-  requested_ = 0;
-}
-
-// Looking the folder up also moves its index line to the top.
-void GridPresenter::OpenCache(const std::string& folder) {
-  if (cacheFolder_ == folder && cacheBox_ == box_ && !folder.empty()) return;
-  store_.Clear();  // nothing may point into the file it had
-  // Closed first: the file is held without sharing, and it may be the one to open.
-  cacheFile_ = ThumbCacheFile();
-  cacheFile_ = cache_.Load(folder, box_);
-  cacheFolder_ = folder;
-  cacheBox_ = box_;
-}
+void GridPresenter::Forget() { thumbs_.ForgetAll(); }
 
 KnownFile GridPresenter::PreloadCache(const std::string& folder) {
-  if (!filling_ || folder.empty()) return {};
-  Forget();
-  OpenCache(folder);
-  if (!cacheFile_.IsUsable()) return {};
-  const ThumbCacheFile* file = &cacheFile_;
-  return [file](const std::string& name, uint32_t fileSize, const FileTime& lastWrite) {
-    return file->Find(ThumbKey{name, fileSize, lastWrite}) != nullptr;
-  };
+  if (!filling_) return {};
+  return thumbs_.Preload(folder);
 }
 
 // Cached thumbnails show at once; the others are made by the workers, the
 // cells in view first (the grid tells which when it lays the cells out).
+// A folder without pictures leaves the cache alone.
 void GridPresenter::Fill() {
   Forget();
-  folder_ = model_.folder();
   filled_ = true;
-  if (items_.empty() || folder_.empty()) {
+  const std::string& folder = model_.folder();
+  if (items_.empty() || folder.empty()) {
     grid_.Clear();
     return;
   }
-  OpenCache(folder_);
-  store_.SetCacheFile(&cacheFile_);
-  const std::vector<ThumbCacheEntry>& stored = cacheFile_.contents().entries;
-  bool clean = cacheFile_.IsUsable() && stored.size() == items_.size();
+  thumbs_.Open(folder);
+  bool clean = true;
   std::vector<GridCell> cells;
   std::vector<ThumbRequest> requests;
   cells.reserve(items_.size());
   for (size_t i = 0; i < items_.size(); ++i) {
     const FileListItem& record = *items_.At(i);
     GridCell cell = CellOfRecord(nextId_++, record);
-    if (const ThumbCacheEntry* entry = cacheFile_.Find(KeyOf(record))) {
-      store_.PutCached(cell.id, *entry);
+    if (const ThumbCacheEntry* entry = thumbs_.FindCached(KeyOf(record))) {
+      thumbs_.PutCached(cell.id, *entry);
       cell.state = ThumbState::kReady;
-      clean = clean && entry == &stored[i];
+      clean = clean && thumbs_.CachedAt(i, entry, items_.size());
     } else {
       requests.push_back(RequestFor(cell.id, record));
       clean = false;
     }
     cells.push_back(std::move(cell));
   }
-  cacheClean_ = clean;
-  requested_ = requests.size();
-  workers_->Start(box_, std::move(requests));
+  thumbs_.Make(std::move(requests));
+  thumbs_.MarkClean(clean);
   grid_.SetCells(std::move(cells));
   ShowSelection();
-  events_.OnThumbnailProgress(0, requested_);
+  events_.OnThumbnailProgress(0, thumbs_.requested());
 }
 
 ThumbRequest GridPresenter::RequestFor(uint64_t cellId, const FileListItem& record) const {
   return {cellId, record.path, ImageTypeFromPath(record.path)};
 }
 
-void GridPresenter::Request(ThumbRequest request) {
-  workers_->Add(std::move(request));
-  ++requested_;
-}
-
+// Only a grid that was filled for the folder is saved, and only the cells
+// that hold a thumbnail, in grid order.
 void GridPresenter::LeaveFolder() {
-  SaveCache();
-  if (workers_) workers_->CancelAndWait();
-}
-
-void GridPresenter::ResumeThumbnails() {
-  if (!filled_ || !workers_) return;
-  requested_ = 0;
-  for (size_t i = 0; i < grid_.size() && i < items_.size(); ++i)
-    if (const GridCell* cell = grid_.Cell(i); cell != nullptr && cell->state == ThumbState::kWaiting)
-      Request(RequestFor(cell->id, *items_.At(i)));
-}
-
-void GridPresenter::SaveCache() {
-  if (!filled_ || folder_.empty() || grid_.size() == 0 || cacheClean_) return;
-  const bool saved = cache_.Save(
-      folder_, box_, grid_.size(),
-      [&](size_t index, ThumbKey* key, PixelImage* pixels) {
-        const GridCell* cell = grid_.Cell(index);
-        if (cell == nullptr || cell->state != ThumbState::kReady) return false;
-        const std::shared_ptr<const PixelImage> thumb = store_.Get(cell->id);
-        if (thumb == nullptr) return false;
-        *key = ThumbKey{cell->name, cell->fileSize, cell->lastWrite};
-        *pixels = *thumb;
-        return true;
-      },
-      &cacheFile_);
-  cacheClean_ = saved;
-  cacheFolder_.clear();  // the save closed the file it read from
+  const size_t count = filled_ && !items_.empty() ? grid_.size() : 0;
+  thumbs_.Leave(count, [this](size_t index, uint64_t* cellId, ThumbKey* key) {
+    const GridCell* cell = grid_.Cell(index);
+    if (cell == nullptr || cell->state != ThumbState::kReady) return false;
+    *cellId = cell->id;
+    *key = ThumbKey{cell->name, cell->fileSize, cell->lastWrite};
+    return true;
+  });
 }
 
 void GridPresenter::ReloadCell(size_t index) {
   const FileListItem* record = items_.At(index);
   const GridCell* cell = grid_.Cell(index);
   if (!filled_ || record == nullptr || cell == nullptr) return;
-  store_.Forget(cell->id);
+  thumbs_.Forget(cell->id);
   grid_.SetCellState(index, ThumbState::kWaiting);
-  Request(RequestFor(cell->id, *record));
-  cacheClean_ = false;
+  thumbs_.MakeOne(RequestFor(cell->id, *record));
 }
 
 void GridPresenter::Reorder(const std::vector<size_t>& permutation) {
   if (!filled_) return;
   grid_.Reorder(permutation);
-  cacheClean_ = false;
+  thumbs_.MarkChanged();
 }
 
 void GridPresenter::Removed(size_t index) {
   if (!filled_) return;
-  if (const GridCell* cell = grid_.Cell(index)) store_.Forget(cell->id);
+  if (const GridCell* cell = grid_.Cell(index)) thumbs_.Forget(cell->id);
   grid_.RemoveCell(index);
-  cacheClean_ = false;
 }
 
 // A new cell (a new id: a thumbnail of the old file still on its way is
@@ -203,21 +150,19 @@ void GridPresenter::Replaced(size_t index) {
   const FileListItem* record = items_.At(index);
   const GridCell* old = grid_.Cell(index);
   if (!filled_ || record == nullptr || old == nullptr) return;
-  store_.Forget(old->id);
+  thumbs_.Forget(old->id);
   GridCell cell = CellOfRecord(nextId_++, *record);
-  Request(RequestFor(cell.id, *record));
+  thumbs_.MakeOne(RequestFor(cell.id, *record));
   grid_.ReplaceCell(index, std::move(cell));
-  cacheClean_ = false;
 }
 
 void GridPresenter::Appended(size_t first) {
   if (!filled_ || first >= items_.size()) return;
   for (size_t i = first; i < items_.size(); ++i) {
     GridCell cell = CellOfRecord(nextId_++, *items_.At(i));
-    Request(RequestFor(cell.id, *items_.At(i)));
+    thumbs_.MakeOne(RequestFor(cell.id, *items_.At(i)));
     grid_.AddCell(std::move(cell));
   }
-  cacheClean_ = false;
   grid_.ScrollToBottom();
 }
 
@@ -228,29 +173,28 @@ void GridPresenter::ShowSelection() {
   grid_.SetSelection(flags);
 }
 
-std::shared_ptr<const PixelImage> GridPresenter::CellPixels(uint64_t cellId) { return store_.Get(cellId); }
+std::shared_ptr<const PixelImage> GridPresenter::CellPixels(uint64_t cellId) { return thumbs_.Pixels(cellId); }
 
 void GridPresenter::OnCellsInView(size_t first, size_t last) {
   std::vector<uint64_t> waiting;
   for (size_t i = first; i < last; ++i)
     if (const GridCell* cell = grid_.Cell(i); cell != nullptr && cell->state == ThumbState::kWaiting)
       waiting.push_back(cell->id);
-  if (!waiting.empty() && workers_) workers_->Prefer(waiting);
+  if (!waiting.empty()) thumbs_.Prefer(waiting);
 }
 
 // Results of cells that went meanwhile (removed, or another folder) are dropped.
 void GridPresenter::OnThumbnailsReady() {
-  if (!workers_) return;
-  for (ThumbResult& result : workers_->TakeResults()) {
-    const int index = grid_.IndexOf(result.cellId);
-    if (index < 0) continue;
-    if (result.ok) {
-      store_.Put(result.cellId, std::move(result.thumbnail.pixels));
-      cacheClean_ = false;
+  for (const FolderThumbnails::Made& made : thumbs_.TakeMade()) {
+    const int index = grid_.IndexOf(made.cellId);
+    if (index < 0) {
+      thumbs_.Forget(made.cellId);
+      continue;
     }
-    grid_.SetCellState(static_cast<size_t>(index), result.ok ? ThumbState::kReady : ThumbState::kFailed);
+    grid_.SetCellState(static_cast<size_t>(index), made.ok ? ThumbState::kReady : ThumbState::kFailed);
   }
-  events_.OnThumbnailProgress(requested_ - std::min(requested_, workers_->Outstanding()), requested_);
+  const size_t requested = thumbs_.requested();
+  events_.OnThumbnailProgress(requested - std::min(requested, thumbs_.outstanding()), requested);
 }
 
 void GridPresenter::OnSelectionChanged(const std::vector<size_t>& cells) {

@@ -1,9 +1,9 @@
 #pragma once
 // The grid presenter: shows the model's records as the thumbnail grid
-// (view modes 0 and 1). It fills the grid through the folder's thumbnail
-// cache, has the missing thumbnails made by worker threads (the cells in
-// view first), keeps the pixels in a memory-bounded store, writes the
-// folder's cache file when the folder is left, and turns the grid's
+// (view modes 0 and 1). It maps the grid's cells to the model's records and
+// asks the folder's thumbnails (FolderThumbnails: cache file, pixel store,
+// workers) for theirs by cell id: cached ones when the grid is filled, the
+// missing ones made, the cells in view first. It turns the grid's
 // notifications into the view's events.
 #include <windows.h>
 
@@ -14,10 +14,8 @@
 
 #include "browser/file_list_model.h"
 #include "browser/file_list_presenter.h"
-#include "browser/thumb_cache_store.h"
+#include "browser/folder_thumbnails.h"
 #include "browser/thumb_grid.h"
-#include "browser/thumb_pixel_store.h"
-#include "browser/thumb_workers.h"
 
 namespace zv {
 
@@ -26,8 +24,8 @@ ThumbBox ThumbBoxOfSize(int thumbSize);
 
 class GridPresenter : public FileListPresenter, private ThumbGridHost {
  public:
-  GridPresenter(const FileListModel& model, PresenterEvents& events, ThumbCacheStore& cache);
-  ~GridPresenter() override;
+  GridPresenter(const FileListModel& model, PresenterEvents& events, ThumbCacheStore& cache,
+                size_t thumbnailBudget = ThumbPixelStore::kDefaultBudget);
 
   bool Create(HWND parent, bool visible, int cellMode, int thumbSize);
   CThumbnailGrid& grid() { return grid_; }
@@ -39,13 +37,13 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void SetCellMode(int mode) { grid_.SetCellMode(mode); }
   // A new box: every thumbnail is made again (the cache holds another size).
   void SetThumbSize(int thumbSize);
-  // Before the folder is left (or its files replaced): writes its
-  // thumbnails into its cache file (nothing when nothing changed) and stops
-  // the workers, so that no picture of it is held open.
+  // Before the folder is left: writes its thumbnails into its cache file
+  // (nothing when nothing changed) and lets go of everything of it, so that
+  // no picture of it is held open.
   void LeaveFolder();
-  // After LeaveFolder while the folder stays shown (a file operation ran):
-  // the thumbnails that were still to be made are asked for again.
-  void ResumeThumbnails();
+  // Around a change of the shown folder's files (FolderThumbnails::Pause).
+  void PauseThumbnails() { thumbs_.Pause(); }
+  void ResumeThumbnails() { thumbs_.Resume(); }
   // Makes the thumbnail of record `index` again from its file.
   void ReloadCell(size_t index);
   // Before `folder` is listed: opens its cache file for the grid to come,
@@ -54,8 +52,8 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   KnownFile PreloadCache(const std::string& folder);
 
   // Thumbnails still being made, of how many that had to be made.
-  size_t outstanding() const { return workers_ ? workers_->Outstanding() : 0; }
-  size_t requested() const { return requested_; }
+  size_t outstanding() const { return thumbs_.outstanding(); }
+  size_t requested() const { return thumbs_.requested(); }
 
   void Rebuild() override;
   void Reorder(const std::vector<size_t>& permutation) override;
@@ -74,26 +72,14 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
 
   void Fill();
   void Forget();
-  void SaveCache();
-  void OpenCache(const std::string& folder);
   ThumbRequest RequestFor(uint64_t cellId, const FileListItem& record) const;
-  void Request(ThumbRequest request);
 
   const FileListModel& model_;
-  ThumbCacheStore& cache_;
   CThumbnailGrid grid_;
-  std::unique_ptr<ThumbWorkers> workers_;
-  ThumbPixelStore store_;
-  ThumbCacheFile cacheFile_;
-  std::string cacheFolder_;  // the folder cacheFile_ was opened for, at box cacheBox_; empty: none
-  ThumbBox cacheBox_;
-  std::string folder_;      // the folder the cells belong to
-  ThumbBox box_{120, 80};
+  FolderThumbnails thumbs_;
   uint64_t nextId_ = 1;
   bool filling_ = true;
-  bool filled_ = false;     // the grid holds a cell per record
-  bool cacheClean_ = false; // the cache file on disk already holds exactly these thumbnails
-  size_t requested_ = 0;
+  bool filled_ = false;  // the grid holds a cell per record
 };
 
 }  // namespace zv

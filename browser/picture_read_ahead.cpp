@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "imagelib/thumbnail.h"
 
@@ -15,6 +16,7 @@ PictureReadAhead::~PictureReadAhead() {
     std::lock_guard lock(mutex_);
     stopping_ = true;
     queue_.clear();
+    DropRunningLocked();
   }
   wake_.notify_all();
   worker_.join();
@@ -24,10 +26,18 @@ bool PictureReadAhead::WantedLocked(const std::string& path) const {
   return std::find(wanted_.begin(), wanted_.end(), path) != wanted_.end();
 }
 
+void PictureReadAhead::DropRunningLocked() {
+  if (!decoding_.empty()) dropRunning_ = true;
+}
+
 void PictureReadAhead::Want(const std::vector<std::string>& paths) {
   {
     std::lock_guard lock(mutex_);
     wanted_ = paths;
+    if (WantedLocked(decoding_))
+      dropRunning_ = false;  // wanted again (unless it stopped already)
+    else
+      DropRunningLocked();
     std::erase_if(kept_, [this](const KeptPicture& picture) { return !WantedLocked(picture.path); });
     queue_.clear();
     for (const std::string& path : wanted_) {
@@ -67,12 +77,15 @@ void PictureReadAhead::CancelAndWait() {
   wanted_.clear();
   queue_.clear();
   kept_.clear();
+  DropRunningLocked();
   done_.wait(lock, [&] { return decoding_.empty(); });
 }
 
-size_t PictureReadAhead::KeptCount() const {
+std::vector<std::string> PictureReadAhead::KeptPaths() const {
   std::lock_guard lock(mutex_);
-  return kept_.size();
+  std::vector<std::string> paths;
+  for (const KeptPicture& picture : kept_) paths.push_back(picture.path);
+  return paths;
 }
 
 int PictureReadAhead::decodeCount() const {
@@ -91,12 +104,21 @@ void PictureReadAhead::Work() {
     decoding_ = queue_.front();
     queue_.pop_front();
     ++decodes_;
+    dropRunning_ = false;
     const std::string path = decoding_;
     lock.unlock();
-    DecodeOutcome outcome = imaging.ok() ? DecodeForView(path) : DecodeOutcome{};
+    DecodeOutcome outcome;
+    try {
+      if (imaging.ok()) outcome = DecodeForView(path, [this] { return dropRunning_.load(); });
+    } catch (const std::bad_alloc&) {
+      outcome = {};  // memory ran short: that neighbour is decoded when it is shown
+    }
     lock.lock();
     decoding_.clear();
-    if (outcome.picture && WantedLocked(path)) kept_.push_back(std::move(*outcome.picture));
+    try {
+      if (outcome.picture && WantedLocked(path)) kept_.push_back(std::move(*outcome.picture));
+    } catch (const std::bad_alloc&) {
+    }
     done_.notify_all();
   }
 }

@@ -32,12 +32,13 @@ std::optional<FileStamp> StampOf(const std::string& path) {
   return FileStamp{Join(found.sizeHigh, found.sizeLow), Join(found.lastWrite.dwHighDateTime, found.lastWrite.dwLowDateTime)};
 }
 
-DecodeOutcome DecodeForView(const std::string& path) {
+DecodeOutcome DecodeForView(const std::string& path, const imagelib::DecodeCancel& cancelled) {
   DecodeOutcome outcome;
   const std::optional<FileStamp> stamp = StampOf(path);
   const int type = ImageTypeFromPath(path.c_str());
   std::optional<imagelib::Thumbnail> decoded;
-  if (stamp) decoded = imagelib::DecodeScaled(path.c_str(), type, KeptSize);
+  if (stamp) decoded = imagelib::DecodeScaled(path.c_str(), type, KeptSize, cancelled);
+  if (!decoded && cancelled && cancelled()) return outcome;
   if (!decoded) {
     // A picture whose headers name a size we could not hold is too large;
     // anything else is damaged, of another kind, or gone.

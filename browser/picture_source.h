@@ -15,6 +15,7 @@
 
 #include "core/browser/thumb_grid_rules.h"
 #include "core/imagelib/pixels.h"
+#include "imagelib/thumbnail.h"
 
 namespace zv {
 
@@ -45,8 +46,9 @@ struct DecodeOutcome {
   PictureProblem problem = PictureProblem::kNone;
 };
 
-// The picture of `path` as the view keeps it.
-DecodeOutcome DecodeForView(const std::string& path);
+// The picture of `path` as the view keeps it. A cancelled decode gives no
+// picture and no problem.
+DecodeOutcome DecodeForView(const std::string& path, const imagelib::DecodeCancel& cancelled = {});
 
 // The unturned picture decoded again at exactly `size` (for a zoom past the
 // reduced copy); false when memory or the size limit does not allow it.

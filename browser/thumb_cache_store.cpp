@@ -123,7 +123,14 @@ std::string ThumbCacheStore::LookUp(const std::string& listed) {
 }
 
 ThumbCacheFile ThumbCacheStore::Load(const std::string& listed, ThumbBox box) {
-  const std::string name = LookUp(listed);
+  return OpenCacheFile(LookUp(listed), box);
+}
+
+ThumbCacheFile ThumbCacheStore::LoadIfIndexed(const std::string& listed, ThumbBox box) {
+  return OpenCacheFile(FindCacheName(ReadIndex(), listed, isLead_), box);
+}
+
+ThumbCacheFile ThumbCacheStore::OpenCacheFile(const std::string& name, ThumbBox box) const {
   if (name.empty()) return {};
   const std::string path = JoinPath(folder_, name, isLead_);
   win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

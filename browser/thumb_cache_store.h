@@ -80,6 +80,12 @@ class ThumbCacheStore {
   // reads the file. A missing or damaged file gives an object that finds
   // nothing.
   ThumbCacheFile Load(const std::string& listed, ThumbBox box);
+  // The same for a folder the index names already, without changing the
+  // index; a folder it does not name gives an object that finds nothing.
+  ThumbCacheFile LoadIfIndexed(const std::string& listed, ThumbBox box);
+  // The lookup alone: `listed`'s line goes first (made when missing) and
+  // the index is rewritten.
+  void PutFirst(const std::string& listed) { LookUp(listed); }
 
   // Writes `count` thumbnails of `listed` for `box` to a temporary file
   // beside the cache file, then renames it over the cache file. `previous`,
@@ -98,6 +104,7 @@ class ThumbCacheStore {
 
  private:
   bool WriteIndex(const ThumbIndex& index) const;
+  ThumbCacheFile OpenCacheFile(const std::string& name, ThumbBox box) const;
   std::string LookUp(const std::string& listed);
 
   std::string folder_;

@@ -7,7 +7,19 @@
 
 namespace zv {
 
-ThumbWorkers::ThumbWorkers(HWND target, UINT message, int threads) : target_(target), message_(message) {
+namespace {
+
+std::optional<imagelib::Thumbnail> MakeFromFile(const ThumbRequest& request, ThumbBox box,
+                                                const imagelib::DecodeCancel& cancelled) {
+  // A box beyond int32_t is no box a file may have; it fails like one past the pixel limit.
+  const auto side = [](uint32_t v) { return static_cast<int32_t>(std::min<uint32_t>(v, 0x7FFFFFFF)); };
+  return imagelib::MakeThumbnail(request.path.c_str(), request.type, side(box.width), side(box.height), cancelled);
+}
+
+}  // namespace
+
+ThumbWorkers::ThumbWorkers(HWND target, UINT message, int threads, ThumbMaker maker)
+    : target_(target), message_(message), maker_(maker ? std::move(maker) : ThumbMaker(MakeFromFile)) {
   if (threads <= 0) threads = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
   threads_.reserve(static_cast<size_t>(threads));
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
@@ -17,7 +29,7 @@ ThumbWorkers::~ThumbWorkers() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
-    StartLocked(ThumbBox{}, {});
+    StartLocked(box_, {});
   }
   wake_.notify_all();
   for (std::thread& t : threads_) t.join();
@@ -58,12 +70,29 @@ void ThumbWorkers::Prefer(const std::vector<uint64_t>& cellIds) {
   });
 }
 
-void ThumbWorkers::Cancel() { Start(ThumbBox{}, {}); }
+void ThumbWorkers::Cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  StartLocked(box_, {});
+}
 
 void ThumbWorkers::CancelAndWait() {
   std::unique_lock<std::mutex> lock(mutex_);
-  StartLocked(ThumbBox{}, {});
+  StartLocked(box_, {});
   idle_.wait(lock, [this] { return running_ == 0; });
+}
+
+void ThumbWorkers::Pause() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  paused_ = true;
+  idle_.wait(lock, [this] { return running_ == 0; });
+}
+
+void ThumbWorkers::Resume() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paused_ = false;
+  }
+  wake_.notify_all();
 }
 
 std::vector<ThumbResult> ThumbWorkers::TakeResults() {
@@ -83,7 +112,7 @@ void ThumbWorkers::Work() {
   imagelib::ThreadImaging imaging;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    wake_.wait(lock, [this] { return stopping_ || (!paused_ && !queue_.empty()); });
     if (stopping_) return;
     ThumbRequest request = std::move(queue_.front());
     queue_.pop_front();
@@ -96,11 +125,14 @@ void ThumbWorkers::Work() {
     ThumbResult result;
     result.cellId = request.cellId;
     if (imaging.ok()) {
-      // A box beyond int32_t is no box a file may have; it fails like one past the pixel limit.
-      const auto side = [](uint32_t v) { return static_cast<int32_t>(std::min<uint32_t>(v, 0x7FFFFFFF)); };
-      if (auto made = imagelib::MakeThumbnail(request.path.c_str(), request.type, side(box.width), side(box.height))) {
-        result.ok = true;
-        result.thumbnail = std::move(*made);
+      const auto cancelled = [this, generation] { return paused_ || generation_ != generation; };
+      try {
+        if (std::optional<imagelib::Thumbnail> made = maker_(request, box, cancelled)) {
+          result.ok = true;
+          result.thumbnail = std::move(*made);
+        }
+      } catch (const std::bad_alloc&) {
+        result.ok = false;  // out of memory: this cell stays without a thumbnail
       }
     }
 
@@ -108,6 +140,10 @@ void ThumbWorkers::Work() {
     if (--running_ == 0) idle_.notify_all();
     if (generation != generation_) continue;  // its batch was replaced: dropped
     --making_;
+    if (!result.ok && paused_) {
+      queue_.push_front(std::move(request));  // stopped by the pause: made after Resume
+      continue;
+    }
     try {
       results_.push_back(std::move(result));
     } catch (const std::bad_alloc&) {

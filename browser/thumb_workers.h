@@ -4,15 +4,19 @@
 // view first, see Prefer), makes each with imagelib::MakeThumbnail and keeps
 // the result for the window that asked, which is told by one posted message
 // and takes them with TakeResults. Work of a batch that was replaced is
-// dropped, also when it was being made at the time (a generation counter).
-// The workers touch no window except through PostMessage.
+// dropped, also when it was being made at the time (a generation counter):
+// a running decode of it stops at its next strip. The workers touch no
+// window except through PostMessage.
 #include <windows.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,29 +38,40 @@ struct ThumbResult {
   imagelib::Thumbnail thumbnail;
 };
 
+// How a worker makes one thumbnail (imagelib::MakeThumbnail by default);
+// `cancelled` turns true when its result is no longer wanted.
+using ThumbMaker = std::function<std::optional<imagelib::Thumbnail>(const ThumbRequest& request, ThumbBox box,
+                                                                    const imagelib::DecodeCancel& cancelled)>;
+
 class ThumbWorkers {
  public:
   // Posts `message` (wParam 0, lParam 0) to `target` when results wait; at
   // most one such message is outstanding until TakeResults is called.
   // threads 0: one per core, at least two.
-  ThumbWorkers(HWND target, UINT message, int threads = 0);
-  // Drops queued work and joins the threads (a running decode is finished and dropped).
+  ThumbWorkers(HWND target, UINT message, int threads = 0, ThumbMaker maker = {});
+  // Drops queued work and joins the threads (a running decode stops at its next strip).
   ~ThumbWorkers();
   ThumbWorkers(const ThumbWorkers&) = delete;
   ThumbWorkers& operator=(const ThumbWorkers&) = delete;
 
   // A new batch: drops all queued requests and every result of earlier
   // batches not yet taken (also those still being made); then queues these
-  // for `box`.
+  // for `box`, the box of every later request too.
   void Start(ThumbBox box, std::vector<ThumbRequest> requests);
-  void Add(ThumbRequest request);  // appended to the current batch
+  void Add(ThumbRequest request);  // appended to the current batch, for its box
   // These cells go first, in this order (the cells in view); others keep
   // their order after them. Unknown ids are ignored.
   void Prefer(const std::vector<uint64_t>& cellIds);
-  void Cancel();  // like Start with nothing
+  void Cancel();  // a new batch of nothing, for the same box
   // Cancel, then wait until no worker is decoding any more, so that no
   // picture is held open (before a folder's files are deleted or replaced).
   void CancelAndWait();
+  // Stops reading files and keeps the batch: running decodes stop at their
+  // next strip and their requests go back to the front of the queue; returns
+  // once none runs. Results already made stay to be taken. Start and Cancel
+  // keep the pause; Resume ends it.
+  void Pause();
+  void Resume();
   // User-interface thread; only results of the current batch.
   std::vector<ThumbResult> TakeResults();
   // Requests of the current batch queued or being made.
@@ -68,10 +83,13 @@ class ThumbWorkers {
 
   const HWND target_;
   const UINT message_;
+  const ThumbMaker maker_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
+  // Written under mutex_, read also by running decodes to know they may stop:
+  std::atomic<uint64_t> generation_ = 0;  // the current batch
+  std::atomic<bool> paused_ = false;
   // Guarded by mutex_:
-  uint64_t generation_ = 0;  // the current batch
   ThumbBox box_;
   std::deque<ThumbRequest> queue_;
   size_t making_ = 0;  // requests of the current batch being made now

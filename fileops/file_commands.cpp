@@ -126,7 +126,7 @@ void CFileCommands::DeleteFiles(const std::vector<std::string>& paths) {
 FileOperationOutcome CFileCommands::Transfer(const std::vector<std::string>& sources, const std::string& destination,
                                              FileOperationMode mode) {
   if (sources.empty()) return {};
-  host_.ReleaseFolderFiles();
+  const FolderFilesLease lease = host_.ReleaseFolderFiles();
   const FileOperationSite site = host_.OperationSite();
   const FileOperationOutcome outcome = RunMultiFileOperation(site, sources, destination, mode);
   if (outcome) {
@@ -138,7 +138,6 @@ FileOperationOutcome CFileCommands::Transfer(const std::vector<std::string>& sou
     if (device != sources.front()) NotifyFolderChanged(FolderOf(device));
     pasteCheckValid_ = false;  // files on the clipboard may be gone now
   }
-  host_.RereadFolder();
   return outcome;
 }
 

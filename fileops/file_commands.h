@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/app/envset.h"
 #include "core/browser/file_list_item.h"
 #include "fileops/file_operations.h"
+#include "fileops/folder_lease.h"
 #include "win/com.h"
 #include "win/command.h"
 
@@ -37,11 +39,10 @@ class FileCommandHost {
   // Whether the list can show the file: a readable image of a known type.
   virtual bool CanShowFile(const std::string& path) const = 0;
   virtual FileOperationSite OperationSite() const = 0;
-  // Before a shell operation: nothing of the list may hold a file open.
-  virtual void ReleaseFolderFiles() = 0;
-  // After it: the list reads its folder again; removed rows and cells go,
-  // new ones come at the end.
-  virtual void RereadFolder() = 0;
+  // Before a shell operation: nothing of the list may hold a file open
+  // until the lease ends; then the list reads its folder again (removed rows
+  // and cells go, new ones come at the end).
+  virtual FolderFilesLease ReleaseFolderFiles() = 0;
   // The folder tree makes `name` below its selected folder; true when made.
   virtual bool NewFolderInTree(const std::string& name) = 0;
   // The window the commands' dialogs belong to.
@@ -102,6 +103,9 @@ class CFileCommands : public win::CommandTarget {
   void OnProperty(int id);
   void OnSaveAs(int id);
   void OnUpdateOneFile(win::CommandUpdate& update);
+  // A scanned image from the scanner connection (a packed DIB in a global
+  // block, which is ours to free), saved as a new file (scan_save.cpp).
+  void StoreScannedImage(HGLOBAL image, const EnvSet& settings);
 
  private:
   // The files on the clipboard that the list can show.

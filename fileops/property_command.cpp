@@ -55,7 +55,7 @@ void CFileCommands::OnProperty(int) {
   const std::optional<FileAttrResult> result = RunFileAttrDialog(owner, record);
   if (!result || result->changes == 0) return;
 
-  host_.ReleaseFolderFiles();
+  const FolderFilesLease lease = host_.ReleaseFolderFiles();
   const FileOperationSite site = host_.OperationSite();
   const std::string oldPath = record.path;
   std::string path = oldPath;  // where the file is afterwards
@@ -81,7 +81,6 @@ void CFileCommands::OnProperty(int) {
   const std::string deviceFolder(FolderOfPath(Device(site, path), win::IsAnsiLeadByte));
   if (deviceFolder != folder) NotifyFolderChanged(deviceFolder);
   host_.ReplaceRecord(oldPath, path);
-  host_.RereadFolder();
 }
 
 }  // namespace zv

@@ -23,13 +23,12 @@ void CFileCommands::OnSaveAs(int) {
   const std::optional<std::string> target = RunSaveAsDialog(owner, source);
   if (!target) return;
   // The target may be a listed file the grid is reading.
-  host_.ReleaseFolderFiles();
+  const FolderFilesLease lease = host_.ReleaseFolderFiles();
   if (!SaveConverted(site, source, *target, orientation))
     ReportErrorText(owner, nullptr, "SaveImage", "ErrorMsg0002", "画像を保存できませんでした。");
   NotifyFolderChanged(std::string(FolderOfPath(*target, win::IsAnsiLeadByte)));
   // A listed file that was overwritten shows its new picture.
   host_.ReplaceRecord(*target, *target);
-  host_.RereadFolder();
 }
 
 }  // namespace zv

@@ -86,7 +86,7 @@ class StripSink {
   RowResampler resampler_;
 };
 
-std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& choose) {
+std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& choose, const DecodeCancel& cancelled) {
   if (type < static_cast<int>(ImageFormat::kPng) || type > static_cast<int>(ImageFormat::kJpeg)) return std::nullopt;
   DecodedFrame decoded;
   if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded, StreamedSizeIsAllowed)) return std::nullopt;
@@ -102,6 +102,7 @@ std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& c
   std::vector<uint32_t> strip(pixels);
   std::vector<uint8_t> bgr(strips.bgr24 ? pixels * 3 : 0);
   for (int32_t y = 0; y < h; y += stripRows) {
+    if (cancelled && cancelled()) return std::nullopt;
     const int32_t rows = std::min(stripRows, h - y);
     const WICRect rect{0, y, w, rows};
     uint32_t* target = sink.Target(strip.data(), y);
@@ -122,18 +123,23 @@ std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& c
 
 }  // namespace
 
-std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose) {
+std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose,
+                                      const DecodeCancel& cancelled) {
   try {
-    return Decode(path, type, choose);
+    return Decode(path, type, choose, cancelled);
   } catch (...) {  // bad_alloc from a vector: no picture
     return std::nullopt;
   }
 }
 
-std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight) {
-  return DecodeScaled(path, type, [boxWidth, boxHeight](int32_t w, int32_t h) {
-    return boxWidth > 0 && boxHeight > 0 ? FitIntoBox(w, h, boxWidth, boxHeight) : PixelSize{w, h};
-  });
+std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight,
+                                       const DecodeCancel& cancelled) {
+  return DecodeScaled(
+      path, type,
+      [boxWidth, boxHeight](int32_t w, int32_t h) {
+        return boxWidth > 0 && boxHeight > 0 ? FitIntoBox(w, h, boxWidth, boxHeight) : PixelSize{w, h};
+      },
+      cancelled);
 }
 
 ThreadImaging::ThreadImaging() : com_(COINIT_MULTITHREADED) {

@@ -32,11 +32,17 @@ struct Thumbnail {
   PictureInfo info;   // the file's own width, height and bit depth (as ReadPictureInfo gives after LoadPicture)
 };
 
+// Asked between the strips of a decode: true ends it with no picture, so
+// that whoever waits for a decode to let go of its file waits one strip at
+// most. Empty: never cancelled.
+using DecodeCancel = std::function<bool()>;
+
 // The thumbnail of an image file of type code `type` (0 PNG, 1 TIFF, 2 BMP,
-// 3 JPEG: ImageTypeFromPath). Nothing on any failure. A box side of 0 or
-// less gives the picture at its own size. Safe on any thread that holds a
-// ThreadImaging object.
-std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight);
+// 3 JPEG: ImageTypeFromPath). Nothing on any failure or when cancelled. A
+// box side of 0 or less gives the picture at its own size. Safe on any
+// thread that holds a ThreadImaging object.
+std::optional<Thumbnail> MakeThumbnail(const char* path, int type, int32_t boxWidth, int32_t boxHeight,
+                                       const DecodeCancel& cancelled = {});
 
 // The size a picture is decoded to, chosen from its own width and height.
 using ScaleChoice = std::function<PixelSize(int32_t width, int32_t height)>;
@@ -44,8 +50,10 @@ using ScaleChoice = std::function<PixelSize(int32_t width, int32_t height)>;
 // the strips arrive (area averaging where it shrinks), or, at its own size,
 // copied. The file may hold up to kMaxStreamedPixelCount pixels; the result
 // must be a size PixelSizeIsAllowed takes. Nothing on any failure,
-// including memory running short. The same threads as MakeThumbnail.
-std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose);
+// including memory running short, and when `cancelled` says so. The same
+// threads as MakeThumbnail.
+std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose,
+                                      const DecodeCancel& cancelled = {});
 
 // Per-thread set-up for worker threads: CoInitializeEx (multithreaded) and
 // the thread's own WIC imaging factory; undone in the destructor. One per

@@ -78,7 +78,7 @@ class Bench {
   // Until both neighbours are read ahead (the thumbnails, made meanwhile, are done too).
   void WaitForNeighbours() {
     const double until = Now() + 30;
-    while (view_->readAhead().KeptCount() < 2 && Now() < until) {
+    while (view_->readAhead().KeptPaths().size() < 2 && Now() < until) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
       Pump();
     }

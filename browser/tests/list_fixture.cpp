@@ -27,7 +27,7 @@ bool HostWindow::Open() {
 
 bool ViewUnderTest::Open() {
   if (!host_.Open()) return false;
-  view_ = std::make_unique<CFileListView>(settings_);
+  view_ = std::make_unique<CFileListView>(settings_, thumbnailBudget_);
   if (!view_->CreatePane(host_.hwnd(), 59648, listHost_)) return false;
   MoveWindow(view_->hwnd(), 0, 0, 860, 540, TRUE);
   Pump();
@@ -35,7 +35,7 @@ bool ViewUnderTest::Open() {
 }
 
 void ViewUnderTest::WaitForThumbnails() {
-  for (int i = 0; i < 2000 && view_->gridPresenter().outstanding() > 0; ++i) PumpFor(10);
+  for (int i = 0; i < 12000 && view_->gridPresenter().outstanding() > 0; ++i) PumpFor(10);  // two minutes at most
   Pump();
 }
 

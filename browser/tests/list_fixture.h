@@ -44,7 +44,8 @@ class RecordingListHost : public FileListHost {
 
 class ViewUnderTest {
  public:
-  explicit ViewUnderTest(EnvSet& settings) : settings_(settings) {}
+  explicit ViewUnderTest(EnvSet& settings, size_t thumbnailBudget = ThumbPixelStore::kDefaultBudget)
+      : settings_(settings), thumbnailBudget_(thumbnailBudget) {}
   ~ViewUnderTest() { Close(); }
   // Creates the view in a host window and gives it a size (which makes its children).
   bool Open();
@@ -59,6 +60,7 @@ class ViewUnderTest {
 
  private:
   EnvSet& settings_;
+  size_t thumbnailBudget_;
   HostWindow host_;
   RecordingListHost listHost_;
   std::unique_ptr<CFileListView> view_;

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <chrono>
 #include <map>
 #include <string>
@@ -110,73 +115,158 @@ TEST(ThumbWorkers, EveryRequestGetsItsThumbnailAndOneMessageAtATime) {
   EXPECT_TRUE(workers.TakeResults().empty()) << "results are handed out once";
 }
 
-TEST(ThumbWorkers, ANewBatchOrCancelDropsTheOldOnesResults) {
+// Stands in for the decoder where a test must know that a decode is
+// running: a held cell keeps its worker busy until its decode is cancelled
+// (as a long decode stops at its next strip) or the cell is let go.
+class GateMaker {
+ public:
+  ThumbMaker maker() {
+    return [this](const ThumbRequest& r, ThumbBox box, const imagelib::DecodeCancel& cancelled) {
+      return Make(r, box, cancelled);
+    };
+  }
+  void Hold(uint64_t id) { std::lock_guard lock(mutex_); held_.insert(id); }
+  void HoldAll() { std::lock_guard lock(mutex_); holdAll_ = true; }
+  void LetGo(uint64_t id) { std::lock_guard lock(mutex_); held_.erase(id); }
+  // Waits (a minute at most) until `count` decodes of cell `id` (0: of any cell) have begun.
+  bool WaitForCalls(uint64_t id, size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return CallsLocked(id) >= count; });
+  }
+  size_t Calls(uint64_t id) { std::lock_guard lock(mutex_); return CallsLocked(id); }
+  std::vector<ThumbBox> Boxes() {
+    std::lock_guard lock(mutex_);
+    std::vector<ThumbBox> boxes;
+    for (const auto& call : calls_) boxes.push_back(call.second);
+    return boxes;
+  }
+  int stuck() const { return stuck_; }  // held decodes that were never cancelled nor let go
+
+ private:
+  size_t CallsLocked(uint64_t id) const {
+    return static_cast<size_t>(std::count_if(calls_.begin(), calls_.end(), [&](const auto& c) { return id == 0 || c.first == id; }));
+  }
+  bool HeldLocked(uint64_t id) const { return holdAll_ || held_.contains(id); }
+  std::optional<imagelib::Thumbnail> Make(const ThumbRequest& r, ThumbBox box, const imagelib::DecodeCancel& cancelled) {
+    std::unique_lock lock(mutex_);
+    calls_.emplace_back(r.cellId, box);
+    changed_.notify_all();
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (HeldLocked(r.cellId)) {
+      if (cancelled()) return std::nullopt;
+      if (std::chrono::steady_clock::now() > limit) {
+        ++stuck_;
+        return std::nullopt;
+      }
+      lock.unlock();
+      Sleep(1);
+      lock.lock();
+    }
+    imagelib::Thumbnail made;
+    const PixelSize size = FitIntoBox(1600, 1200, static_cast<int32_t>(box.width), static_cast<int32_t>(box.height));
+    AllocatePixels(&made.pixels, size.width, size.height);
+    made.info = imagelib::PictureInfo{1600, 1200, 24};
+    return made;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::pair<uint64_t, ThumbBox>> calls_;
+  std::set<uint64_t> held_;
+  bool holdAll_ = false;
+  std::atomic<int> stuck_ = 0;
+};
+
+std::vector<ThumbRequest> Requests(uint64_t first, uint64_t last) {
+  std::vector<ThumbRequest> requests;
+  for (uint64_t id = first; id <= last; ++id) requests.push_back({id, "cell.png", 0});
+  return requests;
+}
+
+TEST(ThumbWorkers, ANewBatchOrCancelStopsTheRunningDecodeAndDropsItsResult) {
   Target target;
-  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1);
-  std::vector<ThumbRequest> old;
-  for (uint64_t id = 100; id < 110; ++id) old.push_back(Request(id, "stroke_1600x1200.png"));
-  workers.Start(kBox, old);
-  Sleep(30);  // the worker is busy with the first of them
-  std::vector<ThumbRequest> next;
-  for (uint64_t id = 1; id <= 5; ++id) next.push_back(Request(id, "png_rgb24.png"));
-  workers.Start(kBox, next);
-  EXPECT_LE(workers.Outstanding(), 5u) << "the old batch is not counted";
+  GateMaker gate;
+  gate.Hold(100);
+  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1, gate.maker());
+  workers.Start(kBox, Requests(100, 109));
+  ASSERT_TRUE(gate.WaitForCalls(100, 1));
+  workers.Start(kBox, Requests(1, 5));
+  EXPECT_EQ(workers.Outstanding(), 5u) << "the old batch is not counted";
   std::vector<uint64_t> ids = Ids(Collect(workers, target));
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(ids, (std::vector<uint64_t>{1, 2, 3, 4, 5})) << "nothing of the old batch, all of the new";
 
-  workers.Start(kBox, old);
-  Sleep(30);
-  workers.Cancel();
-  EXPECT_EQ(workers.Outstanding(), 0u) << "the running decode belongs to a dropped batch";
-  Sleep(300);  // let the running decode end
+  workers.Start(kBox, Requests(100, 109));
+  ASSERT_TRUE(gate.WaitForCalls(100, 2));
+  workers.CancelAndWait();  // returns once the held decode saw that it is cancelled
+  EXPECT_EQ(workers.Outstanding(), 0u);
   target.TakeMessages();
-  EXPECT_TRUE(workers.TakeResults().empty()) << "its result is dropped";
+  EXPECT_TRUE(workers.TakeResults().empty()) << "the running decode's result is dropped";
+  EXPECT_EQ(gate.stuck(), 0) << "every held decode was told to stop";
 
-  // After CancelAndWait no picture is held open: a folder's files can go.
+  // After CancelAndWait no picture is held open, whenever it came: a folder's files can go.
   test::ScratchFolder scratch;
+  ThumbWorkers decoding(target.hwnd(), kThumbsReady, 1);
   std::vector<ThumbRequest> copies;
   for (uint64_t id = 1; id <= 3; ++id) {
     const std::string path = scratch.File(std::to_string(id) + ".png");
     ASSERT_TRUE(CopyFileA(ZooPath("stroke_1600x1200.png").c_str(), path.c_str(), FALSE));
     copies.push_back({id, path, 0});
   }
-  workers.Start(kBox, copies);
-  Sleep(30);
-  workers.CancelAndWait();
+  decoding.Start(kBox, copies);
+  decoding.CancelAndWait();
   for (const ThumbRequest& r : copies) EXPECT_TRUE(DeleteFileA(r.path.c_str())) << r.path;
+}
+
+TEST(ThumbWorkers, PauseKeepsTheBatchAndLaterRequestsUseItsBox) {
+  Target target;
+  GateMaker gate;
+  gate.Hold(1);
+  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1, gate.maker());
+  workers.Start(kBox, Requests(1, 3));
+  ASSERT_TRUE(gate.WaitForCalls(1, 1));
+  workers.Pause();  // returns once the running decode stopped
+  EXPECT_EQ(workers.Outstanding(), 3u) << "the stopped request is queued again";
+  EXPECT_TRUE(workers.TakeResults().empty());
+  gate.LetGo(1);
+  workers.Resume();
+  std::vector<uint64_t> ids = Ids(Collect(workers, target));
+  EXPECT_EQ(ids, (std::vector<uint64_t>{1, 2, 3})) << "in their order, the stopped one first";
+  EXPECT_EQ(gate.Calls(1), 2u);
+
+  // Requests after a cancel are made for the batch's box, not for an empty one.
+  workers.CancelAndWait();
+  workers.Add({4, "cell.png", 0});
+  const std::vector<ThumbResult> after = Collect(workers, target);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0].thumbnail.pixels.width, 106) << "fitted into 120 x 80";
+  for (const ThumbBox& box : gate.Boxes()) EXPECT_EQ(box, kBox);
+  EXPECT_EQ(gate.stuck(), 0);
 }
 
 TEST(ThumbWorkers, PreferredCellsComeFirstInTheirOrder) {
   Target target;
-  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1);
-  std::vector<ThumbRequest> requests = {Request(1, "stroke_1600x1200.png")};
-  for (uint64_t id = 2; id <= 12; ++id) requests.push_back(Request(id, "png_rgb24.png"));
-  workers.Start(kBox, requests);
+  GateMaker gate;
+  gate.Hold(1);
+  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1, gate.maker());
+  workers.Start(kBox, Requests(1, 12));
+  ASSERT_TRUE(gate.WaitForCalls(1, 1));  // the worker holds cell 1 while the order changes
   workers.Prefer({9, 999, 4, 11, 4});
-  std::vector<uint64_t> ids = Ids(Collect(workers, target));
-  // The worker may have taken cell 1 before Prefer came; it then comes first.
-  if (!ids.empty() && ids.front() == 1) ids.erase(ids.begin());
-  std::vector<uint64_t> expected = {9, 4, 11};
-  for (uint64_t id = 1; id <= 12; ++id)
-    if (id != 9 && id != 4 && id != 11 && (id != 1 || ids.size() == 12)) expected.push_back(id);
-  EXPECT_EQ(ids, expected);
+  gate.LetGo(1);
+  EXPECT_EQ(Ids(Collect(workers, target)), (std::vector<uint64_t>{1, 9, 4, 11, 2, 3, 5, 6, 7, 8, 10, 12}));
 }
 
-TEST(ThumbWorkers, DestroyingWithQueuedWorkReturnsPromptly) {
+TEST(ThumbWorkers, DestroyingStopsRunningDecodesAndDropsTheQueue) {
   Target target;
-  std::vector<ThumbRequest> many;
-  for (uint64_t id = 0; id < 1000; ++id) many.push_back(Request(id, "stroke_1600x1200.png"));
-  const auto start = std::chrono::steady_clock::now();
+  GateMaker gate;
+  gate.HoldAll();
   {
-    ThumbWorkers workers(target.hwnd(), kThumbsReady, 2);
-    workers.Start(kBox, many);
-    Sleep(50);
+    ThumbWorkers workers(target.hwnd(), kThumbsReady, 2, gate.maker());
+    workers.Start(kBox, Requests(1, 1000));
+    ASSERT_TRUE(gate.WaitForCalls(0, 2));
   }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  // All of them would take 1000 times one thumbnail of 1600 x 1200 (over
-  // 10 s on two cores); dropping them leaves at most the running two.
-  EXPECT_LT(seconds, 3.0);
+  EXPECT_EQ(gate.Calls(0), 2u) << "only the two running decodes began";
+  EXPECT_EQ(gate.stuck(), 0) << "both were told to stop";
 }
 
 }  // namespace

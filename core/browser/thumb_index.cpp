@@ -74,6 +74,12 @@ std::string LookUpCacheName(ThumbIndex& index, std::string_view folder, LeadByte
   return name;
 }
 
+std::string FindCacheName(const ThumbIndex& index, std::string_view folder, LeadBytePredicate isLead) {
+  for (const ThumbIndexLine& line : index)
+    if (SamePath(line.folder, folder, isLead)) return IsCacheFileName(line.name) ? line.name : std::string();
+  return {};
+}
+
 bool PruneThumbIndex(ThumbIndex& index, const std::function<bool(const std::string& folder)>& folderExists,
                      const std::function<void(const std::string& name)>& deleteCacheFile) {
   bool dropped = false;

@@ -45,6 +45,11 @@ std::string SmallestFreeCacheName(const ThumbIndex& index, LeadBytePredicate isL
 // free name. Returns the name; the caller rewrites the index every time.
 std::string LookUpCacheName(ThumbIndex& index, std::string_view folder, LeadBytePredicate isLead);
 
+// The name of a folder's cache file when the index has a line for it (the
+// first, ignoring case) with a usable name; "" otherwise. The index is not
+// changed: a read-only look before a folder is known to need a cache.
+std::string FindCacheName(const ThumbIndex& index, std::string_view folder, LeadBytePredicate isLead);
+
 // The start-up pass: from the last line to the first, a line whose folder
 // does not exist is dropped and its cache file deleted (deleteCacheFile gets
 // the name; its errors are the caller's to ignore). Returns true when a line

@@ -28,8 +28,7 @@ class RecordingHost : public FileCommandHost {
   bool PictureShown() const override { return false; }
   bool CanShowFile(const std::string&) const override { return false; }
   FileOperationSite OperationSite() const override { return {}; }
-  void ReleaseFolderFiles() override {}
-  void RereadFolder() override {}
+  FolderFilesLease ReleaseFolderFiles() override { return {}; }
   bool NewFolderInTree(const std::string& name) override {
     made.push_back(name);
     return true;

@@ -97,6 +97,26 @@ TEST(Thumbnail, TruncatedFilesGiveNothing) {
   }
 }
 
+// Whoever waits for a decode to let go of its file (a folder left, a file
+// command) waits one strip at most: the decode asks before every strip.
+TEST(Thumbnail, ACancelledDecodeStopsAtTheNextStrip) {
+  const std::string path = ZooPath("stroke_1600x1200.png");  // 40 rows a strip: 30 strips
+  int asked = 0;
+  const auto cancelAtThird = [&asked] { return ++asked == 3; };
+  EXPECT_FALSE(MakeThumbnail(path.c_str(), 0, 120, 80, cancelAtThird));
+  EXPECT_EQ(asked, 3) << "no strip is read after the cancel";
+
+  int strips = 0;
+  const std::optional<Thumbnail> whole = MakeThumbnail(path.c_str(), 0, 120, 80, [&strips] {
+    ++strips;
+    return false;
+  });
+  const std::optional<Thumbnail> plain = MakeThumbnail(path.c_str(), 0, 120, 80);
+  ASSERT_TRUE(whole && plain);
+  EXPECT_EQ(strips, 30);
+  EXPECT_TRUE(whole->pixels.pixels == plain->pixels.pixels) << "asking changes nothing";
+}
+
 TEST(Thumbnail, WorkerThreadsMakeTheSameThumbnailsWhileTheLibraryIsInUse) {
   const auto zoo = test::ReadZooManifest();
   struct Job {
