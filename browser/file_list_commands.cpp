@@ -15,12 +15,6 @@ constexpr Entry kViewCommands[] = {
     {ID_VIEW_LIST, ID_VIEW_LIST, &CFileListView::OnListMode, &CFileListView::OnUpdateListMode},
     {ID_VIEW_THUMBSMALL, ID_VIEW_THUMBLARGE, &CFileListView::OnThumbnailSize, &CFileListView::OnUpdateThumbnailSizes},
     {ID_VIEW_SORT, ID_VIEW_SORT, &CFileListView::OnSortSettings, nullptr},
-    {ID_VIEW_SHOWPICTURE, ID_VIEW_SHOWPICTURE, &CFileListView::OnShowPicture, &CFileListView::OnUpdateShowPicture},
-    {ID_VIEW_RETURNLIST, ID_VIEW_RETURNLIST, &CFileListView::OnReturnToList, &CFileListView::OnUpdatePictureCommands},
-    {ID_VIEW_PREVPICTURE, ID_VIEW_NEXTPICTURE, &CFileListView::OnPrevNextPicture,
-     &CFileListView::OnUpdatePictureCommands},
-    {ID_VIEW_REALSIZE, ID_VIEW_ZOOMOUT, &CFileListView::OnZoom, &CFileListView::OnUpdatePictureCommands},
-    {ID_IMAGE_ROTATERIGHT, ID_IMAGE_REFLECTV, &CFileListView::OnTurnOrMirror, &CFileListView::OnUpdatePictureCommands},
     {ID_EDIT_SELECTALL, ID_EDIT_SELECTALL, &CFileListView::OnSelectAll, &CFileListView::OnUpdateSelectAll},
 };
 
@@ -28,12 +22,14 @@ constexpr Entry kViewCommands[] = {
 
 bool CFileListView::ExecuteCommand(int id) {
   if (FileListPresenter* shown = Visible(); shown != nullptr && shown->ExecuteCommand(id)) return true;
+  if (pictureMode_.ExecuteCommand(id)) return true;
   if (win::RunFromMap<CFileListView>(*this, kViewCommands, id)) return true;
   return fileCommands_.ExecuteCommand(id);
 }
 
 bool CFileListView::UpdateCommand(win::CommandUpdate& update) {
   if (FileListPresenter* shown = Visible(); shown != nullptr && shown->UpdateCommand(update)) return true;
+  if (pictureMode_.UpdateCommand(update)) return true;
   if (win::UpdateFromMap<CFileListView>(*this, kViewCommands, update)) return true;
   return fileCommands_.UpdateCommand(update);
 }
@@ -102,7 +98,7 @@ void CFileListView::OnUpdateThumbnailSizes(win::CommandUpdate& update) {
 void CFileListView::OnUpdateListMode(win::CommandUpdate& update) { update.SetCheck(viewMode_ == kListMode); }
 
 void CFileListView::OnUpdateSelectAll(win::CommandUpdate& update) {
-  update.Enable(!pictureShown_ && !model_.items().empty());
+  update.Enable(!pictureMode_.shown() && !model_.items().empty());
 }
 
 HWND CFileListView::DropWindow() const { return viewMode_ == kListMode ? list_.window() : grid_.window(); }

@@ -29,7 +29,7 @@ FileOperationSite CFileListView::OperationSite() const { return {hwnd(), model_.
 FolderFilesLease CFileListView::ReleaseFolderFiles() {
   ++leases_;
   grid_.PauseThumbnails();
-  readAhead_.CancelAndWait();
+  pictureMode_.StopReadingAhead();
   return FolderFilesLease([this] { EndFolderLease(); });
 }
 
@@ -50,7 +50,7 @@ bool CFileListView::SelectedRecord(FileListItem& record) const {
 }
 
 int CFileListView::ShownOrientation(const std::string& path) const {
-  return pictureShown_ && SamePath(pictureView_.path(), path, win::IsAnsiLeadByte) ? pictureView_.GetOrientation() : 0;
+  return pictureMode_.OrientationOf(path);
 }
 
 // The record is read from the file as a listing would; a file the list
@@ -59,7 +59,7 @@ void CFileListView::ReplaceRecord(const std::string& oldPath, const std::string&
   const int index = model_.items().IndexOfPath(oldPath, win::IsAnsiLeadByte);
   if (index < 0) return;
   const size_t at = static_cast<size_t>(index);
-  const bool shown = pictureShown_ && model_.items().current() == index;
+  const bool shown = pictureMode_.shown() && model_.items().current() == index;
   FileListItem record{};
   ListingTimes times;
   if (ReadImageRecord(std::string(FolderOfPath(newPath, win::IsAnsiLeadByte)),
@@ -67,7 +67,7 @@ void CFileListView::ReplaceRecord(const std::string& oldPath, const std::string&
     model_.items().Replace(at, record);
     for (FileListPresenter* presenter : presenters_) presenter->Replaced(at);
     // The picture view shows the file as it is now, as stored.
-    if (shown) ShowInPicture(index);
+    if (shown) pictureMode_.Show(index);
   } else {
     if (shown) ReturnToList();
     model_.items().Remove(at);

@@ -27,6 +27,7 @@ CFileListView::CFileListView(EnvSet& settings, size_t thumbnailBudget)
       model_(settings),
       list_(model_.items(), *this),
       grid_(model_, *this, thumbCache_, thumbnailBudget),
+      pictureMode_(model_.items(), *this),
       fileCommands_(*this) {
   model_.SetKnownFiles([this](const std::string& folder) { return grid_.PreloadCache(folder); });
 }
@@ -66,7 +67,7 @@ bool CFileListView::CreateChildren() {
   if (!grid_.Create(hwnd(), thumbnails, thumbnails ? viewMode_ : kLightCells, thumbSize_)) return false;
   grid_.SetFilling(thumbnails);
   presenters_.push_back(&grid_);
-  if (!pictureView_.CreateView(hwnd(), IDW_PICTURE_VIEW, false)) return false;
+  if (!pictureMode_.Create(hwnd())) return false;
   win::SetFontOnTree(hwnd(), GetAppFont());
   return true;
 }
@@ -82,14 +83,14 @@ ColumnCaptionTexts CFileListView::LoadCaptions() const {
 void CFileListView::OnSize(int width, int height) {
   for (FileListPresenter* presenter : presenters_)
     SetWindowPos(presenter->window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (pictureView_.hwnd() != nullptr)
-    SetWindowPos(pictureView_.hwnd(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (pictureMode_.window() != nullptr)
+    SetWindowPos(pictureMode_.window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CFileListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETFOCUS) {
-    if (pictureShown_) {
-      SetFocus(pictureView_.hwnd());
+    if (pictureMode_.shown()) {
+      SetFocus(pictureMode_.window());
       return 0;
     }
     if (FileListPresenter* shown = Visible(); shown != nullptr && shown->window() != nullptr)
@@ -203,6 +204,17 @@ void CFileListView::SetFolder(const char* folder) {
   times_.total += times_.rows + times_.icons;
 }
 
+void CFileListView::ShowListWindow(bool shown) {
+  if (viewMode_ == kListMode)
+    list_.Show(shown);
+  else
+    grid_.Show(shown);
+}
+
+void CFileListView::ShowModelSelection() {
+  if (FileListPresenter* shown = Visible()) shown->ShowSelection();
+}
+
 void CFileListView::RebuildPresenters() {
   for (FileListPresenter* presenter : presenters_) presenter->Rebuild();
 }
@@ -238,7 +250,7 @@ std::string CFileListView::StatusText() const {
   std::string text = item != nullptr
                          ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
                          : IdleText();
-  if (pictureShown_ && pictureView_.problem() != PictureProblem::kNone) text += "    " + PictureProblemText(pictureView_.problem());
+  if (pictureMode_.problem() != PictureProblem::kNone) text += "    " + PictureProblemText(pictureMode_.problem());
   if (!progress_.empty()) text += "    " + progress_;
   return text;
 }

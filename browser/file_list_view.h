@@ -5,8 +5,8 @@
 // control (1001, view mode 2), the thumbnail grid (1002, view modes 0 and 1)
 // and the picture view (1003, while a picture is open).
 //
-// Commands travel the chain: the visible presenter, then the view's own
-// map, then the file commands (fileops/), then the frame.
+// Commands travel the chain: the visible presenter, then the picture mode,
+// then the view's own map, then the file commands (fileops/), then the frame.
 #include <windows.h>
 
 #include <memory>
@@ -17,8 +17,7 @@
 #include "browser/file_list_pane.h"
 #include "browser/grid_presenter.h"
 #include "browser/list_presenter.h"
-#include "browser/picture_read_ahead.h"
-#include "browser/picture_view.h"
+#include "browser/picture_mode.h"
 #include "core/app/envset.h"
 #include "fileops/file_commands.h"
 
@@ -28,7 +27,7 @@ namespace zv {
 inline constexpr UINT kStatusDelayMs = 500;
 inline constexpr int kListMode = 2;
 
-class CFileListView : public CFileListPane, private PresenterEvents, private FileCommandHost {
+class CFileListView : public CFileListPane, private PresenterEvents, private FileCommandHost, private PictureModeHost {
  public:
   // The view reads its modes and columns from `settings` when its children
   // are made and writes them back when it is destroyed. Thumbnails in
@@ -61,10 +60,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   HWND grid() const { return grid_.window(); }
   GridPresenter& gridPresenter() { return grid_; }
   int thumbSize() const { return thumbSize_; }
-  HWND pictureView() const { return pictureView_.hwnd(); }
-  CPictureView& picture() { return pictureView_; }
-  PictureReadAhead& readAhead() { return readAhead_; }
-  bool pictureShown() const { return pictureShown_; }
+  PictureMode& pictureMode() { return pictureMode_; }
   int viewMode() const { return viewMode_; }
   int sortKey() const { return sortKey_; }
   int sortDir() const { return sortDir_; }
@@ -79,16 +75,8 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   void OnThumbnailMode(int id);
   void OnThumbnailSize(int id);
   void OnSortSettings(int id);
-  // The picture view (file_list_picture.cpp).
-  void OpenCurrent();
-  void ReturnToList();
-  void OnShowPicture(int id);
-  void OnReturnToList(int id);
-  void OnPrevNextPicture(int id);
-  void OnZoom(int id);
-  void OnTurnOrMirror(int id);
-  void OnUpdateShowPicture(win::CommandUpdate& update);
-  void OnUpdatePictureCommands(win::CommandUpdate& update);
+  void OpenCurrent() { pictureMode_.OpenCurrent(); }
+  void ReturnToList() { pictureMode_.ReturnToList(); }
   void OnUpdateThumbnailModes(win::CommandUpdate& update);
   void OnUpdateThumbnailSizes(win::CommandUpdate& update);
   void OnUpdateListMode(win::CommandUpdate& update);
@@ -119,7 +107,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   size_t FileCount() const override { return model_.items().size(); }
   void SelectAllFiles() override { SelectAll(); }
   std::string ShownFolder() const override { return model_.folder(); }
-  bool PictureShown() const override { return pictureShown_; }
+  bool PictureShown() const override { return pictureMode_.shown(); }
   bool CanShowFile(const std::string& path) const override;
   FileOperationSite OperationSite() const override;
   FolderFilesLease ReleaseFolderFiles() override;
@@ -129,17 +117,17 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   bool SelectedRecord(FileListItem& record) const override;
   int ShownOrientation(const std::string& path) const override;
   void ReplaceRecord(const std::string& oldPath, const std::string& newPath) override;
+  // PictureModeHost
+  void ShowListWindow(bool shown) override;
+  void ShowModelSelection() override;
+  void UpdateStatus() override;
 
   bool CreateChildren();
   ColumnCaptionTexts LoadCaptions() const;
   // The presenter that commands reach first.
   FileListPresenter* Visible();
   void RebuildPresenters();
-  void UpdateStatus();
   std::string StatusText() const;
-  // Shows record `index` in the picture view (read ahead or decoded now)
-  // and reads its neighbours ahead.
-  void ShowInPicture(int index);
   void WriteBackSettings();
 
   EnvSet& settings_;
@@ -150,11 +138,10 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   std::vector<FileListPresenter*> presenters_;
   ThumbCacheStore thumbCache_;
   GridPresenter grid_;
-  CPictureView pictureView_;
+  PictureMode pictureMode_;
   CFileCommands fileCommands_;
   bool created_ = false;
   int leases_ = 0;  // file commands holding the folder's files
-  bool pictureShown_ = false;
   int viewMode_ = 0;
   int sortKey_ = 0;
   int sortDir_ = -1;
@@ -162,7 +149,6 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   ColumnCaptionTexts captions_;
   ListingTimes times_;
   std::string progress_;  // "made / total" while thumbnails are being made
-  PictureReadAhead readAhead_;
 };
 
 }  // namespace zv

@@ -78,7 +78,7 @@ class Bench {
   // Until both neighbours are read ahead (the thumbnails, made meanwhile, are done too).
   void WaitForNeighbours() {
     const double until = Now() + 30;
-    while (view_->readAhead().KeptPaths().size() < 2 && Now() < until) {
+    while (view_->pictureMode().readAhead().KeptPaths().size() < 2 && Now() < until) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
       Pump();
     }
@@ -110,10 +110,10 @@ int Run(const std::string& folder, int steps) {
     return 1;
   }
   zv::CFileListView& view = bench.view();
-  const zv::KeptPicture& kept = view.picture().kept();
+  const zv::KeptPicture& kept = view.pictureMode().view().kept();
   std::printf("%zu pictures of %d x %d, kept as %d x %d, shown at %d x %d\n", view.ItemCount(), kept.full.width,
-              kept.full.height, kept.pixels.width, kept.pixels.height, view.picture().displayedSize().width,
-              view.picture().displayedSize().height);
+              kept.full.height, kept.pixels.width, kept.pixels.height, view.pictureMode().view().displayedSize().width,
+              view.pictureMode().view().displayedSize().height);
 
   Figures decode, cold, ahead, zoomIn, zoomOut, turn, mirror;
   for (int i = 0; i < steps; ++i) {
@@ -125,7 +125,7 @@ int Run(const std::string& folder, int steps) {
   }
   for (int i = 0; i < steps; ++i) {
     bench.WaitForNeighbours();
-    view.readAhead().CancelAndWait();
+    view.pictureMode().readAhead().CancelAndWait();
     cold.Add(bench.Timed(ID_VIEW_NEXTPICTURE));
   }
   for (int i = 0; i < steps; ++i) {
@@ -134,7 +134,7 @@ int Run(const std::string& folder, int steps) {
   }
   // The user looks at a picture before zooming it: its neighbours are read by then.
   bench.WaitForNeighbours();
-  const int decodesBefore = view.picture().decodeCount();
+  const int decodesBefore = view.pictureMode().view().decodeCount();
   double commandIn = 0;
   for (int i = 0; i < steps; ++i) {
     const double before = bench.commandSeconds;
@@ -155,7 +155,7 @@ int Run(const std::string& folder, int steps) {
   std::printf("ratios to the decode (median): read ahead %.3f, zoom in %.3f, zoom out %.3f, turn %.3f, mirror %.3f\n",
               ahead.Median() / decode.Median(), zoomIn.Median() / decode.Median(), zoomOut.Median() / decode.Median(),
               turn.Median() / decode.Median(), mirror.Median() / decode.Median());
-  std::printf("decodes on the user-interface thread during zoom/turn: %d\n", view.picture().decodeCount() - decodesBefore);
+  std::printf("decodes on the user-interface thread during zoom/turn: %d\n", view.pictureMode().view().decodeCount() - decodesBefore);
   bench.Close();
   return 0;
 }

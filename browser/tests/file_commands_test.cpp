@@ -141,7 +141,7 @@ TEST_F(FileCommandsTest, ClipboardCarriesWideNamesAndPastesAnotherProgramsNarrow
   for (const std::string& path : copied) EXPECT_TRUE(Exists(path)) << path << " was copied, not moved";
   view.SelectAll();
   view.OpenCurrent();
-  ASSERT_TRUE(view.pictureShown());
+  ASSERT_TRUE(view.pictureMode().shown());
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
   EXPECT_FALSE(Enabled(ID_EDIT_DELETEALL));
   EXPECT_FALSE(Enabled(ID_EDIT_SELECTALL));

@@ -364,7 +364,7 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   CFileListView& view = Open();
   EXPECT_FALSE(IsWindowVisible(view.listControl()));
   EXPECT_TRUE(IsWindowVisible(view.grid()));
-  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_FALSE(IsWindowVisible(view.pictureMode().window()));
   EXPECT_EQ(view.DropWindow(), view.grid());
   view.SetFolder(folder_.path().c_str());
   EXPECT_EQ(RowNames(view.listControl()).size(), 3u) << "the rows exist in every mode";

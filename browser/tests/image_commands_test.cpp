@@ -354,7 +354,7 @@ TEST_F(ImageCommandsTest, TheShownPicturePrintsTurnedAsItIsShown) {
   view.SelectAll();
   ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
   view.ExecuteCommand(ID_IMAGE_ROTATERIGHT);
-  ASSERT_EQ(view.picture().GetOrientation(), 3);
+  ASSERT_EQ(view.pictureMode().view().GetOrientation(), 3);
   ASSERT_TRUE(Enabled(ID_FILE_PRINT));
 
   const std::set<std::string> before = printer.Files();

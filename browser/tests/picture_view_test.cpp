@@ -257,48 +257,48 @@ TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
   EXPECT_FALSE(Enabled(ID_VIEW_NEXTPICTURE));
 
   ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
-  EXPECT_TRUE(view.pictureShown());
-  EXPECT_TRUE(IsWindowVisible(view.pictureView()));
+  EXPECT_TRUE(view.pictureMode().shown());
+  EXPECT_TRUE(IsWindowVisible(view.pictureMode().window()));
   EXPECT_FALSE(IsWindowVisible(view.grid()));
-  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp"));
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("c.bmp"));
   EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{2}) << "the opened record is the only one selected";
   EXPECT_FALSE(Enabled(ID_VIEW_SHOWPICTURE));
   for (int id = ID_VIEW_RETURNLIST; id <= ID_IMAGE_REFLECTV; ++id) EXPECT_TRUE(Enabled(id)) << id;
 
   view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
-  EXPECT_EQ(view.picture().path(), folder_.File("a.bmp")) << "next after the last is the first";
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("a.bmp")) << "next after the last is the first";
   EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{0});
   view.ExecuteCommand(ID_VIEW_PREVPICTURE);
-  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp")) << "previous before the first is the last";
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("c.bmp")) << "previous before the first is the last";
   EXPECT_EQ(view.currentItem(), 2);
   EXPECT_EQ(view.gridPresenter().grid().GetSelection(), (std::vector<char>{0, 0, 1}));
 
   // Turning and mirroring do not read the file again.
-  const int decodes = view.picture().decodeCount();
+  const int decodes = view.pictureMode().view().decodeCount();
   ASSERT_TRUE(MoveFileA(folder_.File("c.bmp").c_str(), folder_.File("gone.bmp").c_str()));
   view.ExecuteCommand(ID_IMAGE_ROTATERIGHT);
-  EXPECT_EQ(view.picture().GetOrientation(), 3);
-  EXPECT_TRUE(view.picture().shown());
-  EXPECT_EQ(view.picture().displayedSize(), (GridSize{200, 300}));
+  EXPECT_EQ(view.pictureMode().view().GetOrientation(), 3);
+  EXPECT_TRUE(view.pictureMode().view().shown());
+  EXPECT_EQ(view.pictureMode().view().displayedSize(), (GridSize{200, 300}));
   view.ExecuteCommand(ID_IMAGE_REFLECTH);
-  EXPECT_EQ(view.picture().GetOrientation(), 7);
+  EXPECT_EQ(view.pictureMode().view().GetOrientation(), 7);
   view.ExecuteCommand(ID_VIEW_ZOOMIN);
-  EXPECT_EQ(view.picture().displayedSize(), (GridSize{400, 600}));
-  EXPECT_EQ(view.picture().decodeCount(), decodes);
+  EXPECT_EQ(view.pictureMode().view().displayedSize(), (GridSize{400, 600}));
+  EXPECT_EQ(view.pictureMode().view().decodeCount(), decodes);
 
   view.ExecuteCommand(ID_VIEW_RETURNLIST);
-  EXPECT_FALSE(view.pictureShown());
-  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_FALSE(view.pictureMode().shown());
+  EXPECT_FALSE(IsWindowVisible(view.pictureMode().window()));
   EXPECT_TRUE(IsWindowVisible(view.grid()));
   EXPECT_FALSE(Enabled(ID_VIEW_ZOOMIN));
 
   // Listing mode leaves the picture too.
   view.ExecuteCommand(ID_VIEW_SHOWPICTURE);
-  ASSERT_TRUE(view.pictureShown());
+  ASSERT_TRUE(view.pictureMode().shown());
   view.ExecuteCommand(ID_VIEW_LIST);
-  EXPECT_FALSE(view.pictureShown());
+  EXPECT_FALSE(view.pictureMode().shown());
   EXPECT_TRUE(IsWindowVisible(view.listControl()));
-  EXPECT_FALSE(IsWindowVisible(view.pictureView()));
+  EXPECT_FALSE(IsWindowVisible(view.pictureMode().window()));
 }
 
 // The neighbours are decoded ahead: moving to them reads no file on the
@@ -316,24 +316,24 @@ TEST_F(PictureCommandsTest, ReadsNeighboursAhead) {
   ASSERT_EQ(view.ItemCount(), 5u);
   view.SelectAll();  // e current
   auto waitForNeighbours = [&] {
-    for (int i = 0; i < 6000 && view.readAhead().KeptPaths().size() < 2; ++i) test::PumpFor(10);
-    return view.readAhead().KeptPaths().size();
+    for (int i = 0; i < 6000 && view.pictureMode().readAhead().KeptPaths().size() < 2; ++i) test::PumpFor(10);
+    return view.pictureMode().readAhead().KeptPaths().size();
   };
   ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
-  ASSERT_EQ(view.picture().path(), folder_.File("e.bmp"));
+  ASSERT_EQ(view.pictureMode().view().path(), folder_.File("e.bmp"));
   ASSERT_EQ(waitForNeighbours(), 2u) << "a and d";
-  const int decodes = view.picture().decodeCount();
+  const int decodes = view.pictureMode().view().decodeCount();
 
   view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
-  EXPECT_EQ(view.picture().path(), folder_.File("a.bmp"));
-  EXPECT_TRUE(view.picture().shown());
-  EXPECT_EQ(view.picture().decodeCount(), decodes) << "a came from the read-ahead";
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("a.bmp"));
+  EXPECT_TRUE(view.pictureMode().view().shown());
+  EXPECT_EQ(view.pictureMode().view().decodeCount(), decodes) << "a came from the read-ahead";
   ASSERT_EQ(waitForNeighbours(), 2u) << "e (left behind) and b";
   view.ExecuteCommand(ID_VIEW_PREVPICTURE);
-  EXPECT_EQ(view.picture().path(), folder_.File("e.bmp"));
-  EXPECT_EQ(view.picture().decodeCount(), decodes) << "going back needs no decode";
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("e.bmp"));
+  EXPECT_EQ(view.pictureMode().view().decodeCount(), decodes) << "going back needs no decode";
   // b is dropped at once, a is kept; d, the new neighbour, may be ready already or still being decoded.
-  const std::vector<std::string> kept = view.readAhead().KeptPaths();
+  const std::vector<std::string> kept = view.pictureMode().readAhead().KeptPaths();
   EXPECT_NE(std::find(kept.begin(), kept.end(), folder_.File("a.bmp")), kept.end());
   EXPECT_EQ(std::find(kept.begin(), kept.end(), folder_.File("b.bmp")), kept.end());
 
@@ -341,22 +341,22 @@ TEST_F(PictureCommandsTest, ReadsNeighboursAhead) {
   ASSERT_EQ(waitForNeighbours(), 2u);
   test::WriteGreyBmp(folder_.File("a.bmp"), 90, 30);
   view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
-  EXPECT_EQ(view.picture().displayedSize(), (GridSize{90, 30})) << "the changed file, not the old pixels";
-  EXPECT_EQ(view.picture().decodeCount(), decodes + 1);
+  EXPECT_EQ(view.pictureMode().view().displayedSize(), (GridSize{90, 30})) << "the changed file, not the old pixels";
+  EXPECT_EQ(view.pictureMode().view().decodeCount(), decodes + 1);
 
   view_.host().statusTexts.clear();
   view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
   view.ExecuteCommand(ID_VIEW_NEXTPICTURE);
-  EXPECT_EQ(view.picture().path(), folder_.File("c.bmp"));
-  EXPECT_FALSE(view.picture().shown());
-  EXPECT_EQ(view.picture().problem(), PictureProblem::kUnreadable);
+  EXPECT_EQ(view.pictureMode().view().path(), folder_.File("c.bmp"));
+  EXPECT_FALSE(view.pictureMode().view().shown());
+  EXPECT_EQ(view.pictureMode().view().problem(), PictureProblem::kUnreadable);
   ASSERT_FALSE(view_.host().statusTexts.empty());
   const std::string message = PictureProblemText(PictureProblem::kUnreadable);
   EXPECT_NE(message, PictureProblemText(PictureProblem::kTooLarge));
   EXPECT_NE(view_.host().statusTexts.back().find(message), std::string::npos) << "the status bar says why";
 
   view.ExecuteCommand(ID_VIEW_RETURNLIST);
-  EXPECT_TRUE(view.readAhead().KeptPaths().empty()) << "leaving the picture drops what was read ahead";
+  EXPECT_TRUE(view.pictureMode().readAhead().KeptPaths().empty()) << "leaving the picture drops what was read ahead";
 }
 
 }  // namespace

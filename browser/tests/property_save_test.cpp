@@ -247,9 +247,9 @@ TEST_F(PropertySaveTest, SaveAsCopiesConvertsAndWritesThePictureAsItIsShown) {
   // A quarter turn to the left in the picture view: the PNG is written turned.
   View().SelectAll();  // the one file becomes the current one
   View().OpenCurrent();
-  ASSERT_TRUE(View().pictureShown());
+  ASSERT_TRUE(View().pictureMode().shown());
   ASSERT_TRUE(win::RunEnabledCommand(View(), ID_IMAGE_ROTATELEFT));
-  ASSERT_EQ(View().picture().GetOrientation(), 1);
+  ASSERT_EQ(View().pictureMode().view().GetOrientation(), 1);
   SaveAs(target.File("c.png"));
   const PixelImage source = PixelsOf(folder.File("a.png"), 0);
   const PixelImage turned = PixelsOf(target.File("c.png"), 0);

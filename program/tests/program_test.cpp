@@ -96,8 +96,8 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   // Right key after the last picture shows the first.
   EXPECT_TRUE(win::QueryCommand(frame, ID_VIEW_SHOWPICTURE).enabled());
   Send(ID_VIEW_SHOWPICTURE);
-  ASSERT_TRUE(View().pictureShown());
-  EXPECT_EQ(View().picture().path(), folder_.File("b.png"));
+  ASSERT_TRUE(View().pictureMode().shown());
+  EXPECT_EQ(View().pictureMode().view().path(), folder_.File("b.png"));
   for (int id : {ID_VIEW_RETURNLIST, ID_VIEW_PREVPICTURE, ID_VIEW_NEXTPICTURE, ID_VIEW_REALSIZE, ID_VIEW_INWINDOW,
                  ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_IMAGE_ROTATERIGHT, ID_IMAGE_ROTATELEFT, ID_IMAGE_REFLECTH,
                  ID_IMAGE_REFLECTV})
@@ -105,9 +105,9 @@ TEST_F(ProgramFrameTest, OnlyCommandsThatDoTheirWorkAreEnabledAndOnlyThoseRun) {
   EXPECT_FALSE(win::QueryCommand(frame, ID_VIEW_SHOWPICTURE).enabled());
   MSG right{View().hwnd(), WM_KEYDOWN, VK_RIGHT, 0};
   EXPECT_TRUE(frame.PreTranslateMessage(right));
-  EXPECT_EQ(View().picture().path(), folder_.File("a.png"));
+  EXPECT_EQ(View().pictureMode().view().path(), folder_.File("a.png"));
   Send(ID_VIEW_RETURNLIST);
-  EXPECT_FALSE(View().pictureShown());
+  EXPECT_FALSE(View().pictureMode().shown());
   View().SelectAll();
 
   // A control's notification that carries a command's id is no command.
