@@ -10,8 +10,11 @@
 #     10 ms, and page-downs timed during and after it;
 #  3. 20,000 small pictures (hard links) in each box size: cell states,
 #     windows, GDI objects, handles, private memory; folder switches.
+#  4. (parts "delete") the same folder cached in the large box, sorted, then
+#     Delete: time to the shell's confirmation; with ZV_OLD_GRID_BENCH set to
+#     another build's grid_bench.exe, that build runs it too, side by side.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, or many)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many or delete)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -91,6 +94,16 @@ rm -rf "$thumbs"
 run respond "$(win "$thousand")" "$(win "$data/empty")"
 echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+fi
+if [ "$parts" = delete ]; then
+  for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do
+    echo "== $large small pictures, box size 2, delete to confirmation: $exe"
+    rm -rf "$(dirname "$exe")/Thumbs"
+    bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" delete "$(win "$data/files-$large")" "$(win "$data/empty")" 2 5 </dev/null 2>/dev/null
+    rm -rf "$(dirname "$exe")/Thumbs"
+  done
+  echo "== total run time: $(( $(date +%s) - started )) s"
+  exit 0
 fi
 for size in 0 1 2; do
   echo "== $large small pictures, box size $size"

@@ -14,6 +14,11 @@
 //       folder changes between the two folders.
 //       With "lower" after them, every other thread of the process runs one
 //       step below normal priority.
+//   grid_bench delete <folder> <empty folder> <thumbSize> <runs>
+//       the folder's thumbnails made and saved once; then `runs` times: shown
+//       again from its cache, sorted (the cache file's order out of date),
+//       Delete on one picture: time from the command to the shell's
+//       confirmation appearing (answered No, nothing deleted).
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
 
@@ -22,16 +27,19 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/app_paths.h"
 #include "browser/bench/bench_support.h"
 #include "browser/file_list_view.h"
 #include "imagelib/image_library.h"
+#include "res/resource.h"
 #include "win/window.h"
 
 namespace {
@@ -501,15 +509,79 @@ int Many(const char* folder, const char* small, int thumbSize, int switches) {
   return 0;
 }
 
+struct DialogSearch {
+  DWORD process;
+  HWND found;
+};
+
+// A named CALLBACK function: a lambda does not convert to the stdcall WNDENUMPROC of 32-bit Windows.
+BOOL CALLBACK MatchOwnDialog(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<DialogSearch*>(p);
+  DWORD process = 0;
+  GetWindowThreadProcessId(w, &process);
+  char name[16] = "";
+  GetClassNameA(w, name, sizeof name);
+  if (process != search->process || std::string(name) != "#32770" || !IsWindowVisible(w)) return TRUE;
+  search->found = w;
+  return FALSE;
+}
+
+// A dialog of this process: the shell's confirmation.
+HWND FindOwnDialog() {
+  DialogSearch search{GetCurrentProcessId(), nullptr};
+  EnumWindows(MatchOwnDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int DeleteAnswer(const char* folder, const char* empty, int thumbSize, int runs) {
+  Bench bench;
+  if (!bench.Open(thumbSize)) return 1;
+  bench.view().SetFolder(folder);
+  bench.WaitAllMade();
+  bench.view().SetFolder(empty);
+  std::vector<double> answers;
+  for (int run = 0; run < runs; ++run) {
+    bench.view().SetFolder(folder);
+    bench.view().SortAndApply(0, run % 2 == 0 ? 1 : -1);
+    std::vector<char> one(bench.grid().size(), 0);
+    one.at(one.size() / 2) = 1;
+    bench.presenter().grid().SetSelection(one);
+    Pump();
+    std::atomic<bool> stop = false;
+    std::atomic<double> appeared = 0;
+    std::thread watcher([&] {
+      while (!stop) {
+        if (HWND dialog = FindOwnDialog()) {
+          appeared = Now();
+          PostMessageA(dialog, WM_COMMAND, IDNO, 0);
+          return;
+        }
+        Sleep(1);
+      }
+    });
+    const double start = Now();
+    bench.view().ExecuteCommand(ID_EDIT_DELETE);
+    stop = true;
+    watcher.join();
+    if (appeared > 0) answers.push_back((appeared - start) * 1000);
+    bench.view().SetFolder(empty);
+  }
+  std::printf("%zu pictures, box %d: ", bench.grid().size(), thumbSize);
+  PrintSpread("delete to confirmation", answers);
+  bench.Close();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "probe" && argc > 3) return Probe(reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 10)), argv[3]);
-  if (!((mode == "thousand" && argc > 4) || (mode == "respond" && argc > 3) || (mode == "many" && argc > 5))) {
+  if (!((mode == "thousand" && argc > 4) || (mode == "respond" && argc > 3) || (mode == "many" && argc > 5) ||
+        (mode == "delete" && argc > 5))) {
     std::fprintf(stderr,
                  "usage: grid_bench thousand <folder> <empty> <reopens> | respond <folder> <empty> | "
-                 "many <folder> <small> <thumbSize> <switches>\n");
+                 "many <folder> <small> <thumbSize> <switches> | delete <folder> <empty> <thumbSize> <runs>\n");
     return 2;
   }
   OleInitialize(nullptr);
@@ -522,6 +594,7 @@ int main(int argc, char** argv) {
     result = Respond(exe, argv[2], argv[3], argc > 4 && std::string(argv[4]) == "lower");
   }
   if (mode == "many") result = Many(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+  if (mode == "delete") result = DeleteAnswer(argv[2], argv[3], std::atoi(argv[4]), std::max(1, std::atoi(argv[5])));
   zv::imagelib::Unbind();
   OleUninitialize();
   std::fflush(stdout);
