@@ -1,5 +1,7 @@
 #include "fileops/save_converted.h"
 
+#include <windows.h>
+
 #include "core/fileops/file_attr_rules.h"
 #include "core/imagelib/probe_rules.h"
 #include "core/text/ansi_path.h"
@@ -32,6 +34,17 @@ bool ReadsBack(const std::string& path, int type, const imagelib::PictureInfo& w
   return info && info->width == written.width && info->height == written.height;
 }
 
+// A temporary file beside `target` (made, so that its name is ours); "" when none can be made.
+std::string TemporaryBeside(const std::string& target) {
+  const std::string folder(FolderOfPath(target, win::IsAnsiLeadByte));
+  char name[MAX_PATH] = "";
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "zvc", 0, name)) return {};
+  return name;
+}
+
+// The picture is written under a temporary name and read back there; only
+// a file that reads back takes the target's name, so a failed save leaves
+// whatever held the name as it was.
 bool WriteConverted(const std::string& source, const std::string& target, int orientation) {
   const int type = ImageTypeFromPath(target);
   win::WaitCursor wait;
@@ -45,7 +58,18 @@ bool WriteConverted(const std::string& source, const std::string& target, int or
   // must not give a file without transparency an alpha channel.
   const bool to24 = type == 3 ? turned->bitsPerPixel != 24 : loaded->bitsPerPixel <= 24 && turned->bitsPerPixel == 32;
   if (to24 && !picture.Replace(imagelib::IKConvertColor(picture.get(), 24))) return false;
-  return SaveInType(target.c_str(), picture.get(), type) == 1 && ReadsBack(target, type, *turned);
+  // A read-only file under the target name stays: Windows' MoveFileEx
+  // refuses to replace it, Wine's does not, so ask first.
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
+  const std::string temporary = TemporaryBeside(target);
+  if (temporary.empty()) return false;
+  if (SaveInType(temporary.c_str(), picture.get(), type) == 1 && ReadsBack(temporary, type, *turned) &&
+      MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  DeleteFileA(temporary.c_str());
+  return false;
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 
 #include <ctime>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "core/copyboard/naming_rule.h"
 #include "core/fileops/scan_dib.h"
 #include "fileops/file_checks.h"
 #include "fileops/save_converted.h"
+#include "win/handles.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -28,14 +30,26 @@ std::string UpperExtension(const std::string& path) {
   return extension;
 }
 
-// A new file only: whatever already holds the name stays untouched.
-bool WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
-  CloseHandle(file);
+// A name is taken when anything exists under it, whoever holds it open
+// (our own thumbnail workers read files with sharing).
+bool NameTaken(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Claims `path` by creating it empty; false when anything holds the name.
+bool Reserve(const std::string& path) {
+  return static_cast<bool>(
+      win::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+// Fills a file this save reserved; a failed write leaves no cut file.
+bool WriteReserved(const std::string& path, const std::vector<uint8_t>& bytes) {
+  bool ok = false;
+  {
+    win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+    DWORD written = 0;
+    ok = file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size() && FlushFileBuffers(file.get());
+  }
   if (!ok) DeleteFileA(path.c_str());
   return ok;
 }
@@ -54,29 +68,59 @@ bool ConvertBmpFile(const std::string& bmpPath, const std::string& target) {
   return SaveConverted(FileOperationSite{}, bmpPath, target, 0);
 }
 
+namespace {
+
+// The next free name of the rule, claimed at once (and, for a conversion,
+// the name of its temporary BMP too): a name another image took meanwhile,
+// or one a file holds that a listing could not see, moves the search on.
+// Empty when no name is free.
+std::string ReserveScanName(const NamingRule& rule, bool direct) {
+  std::set<std::string> refused;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::string path = NextFreeName(
+        rule,
+        [&](const std::string& name) {
+          return refused.contains(name) || NameTaken(name) || (!direct && NameTaken(name + ".bmp"));
+        },
+        LocalNow, win::IsAnsiLeadByte);
+    if (path.empty()) return {};
+    if (Reserve(path)) {
+      if (direct || Reserve(path + ".bmp")) return path;
+      DeleteFileA(path.c_str());
+    }
+    refused.insert(path);
+  }
+  return {};
+}
+
+}  // namespace
+
 ScanSaveOutcome SaveScannedDib(const uint8_t* dib, size_t size, const EnvSet& settings) {
   ScanSaveOutcome outcome;
   const NamingRule rule = NamingRuleOf(settings);
   const bool direct = UpperExtension("." + rule.extension) == "BMP";
-  outcome.path = NextFreeName(
-      rule, [direct](const std::string& name) { return FileExists(name) || (!direct && FileExists(name + ".bmp")); },
-      LocalNow, win::IsAnsiLeadByte);
+  const std::optional<std::vector<uint8_t>> bmp = BmpFileFromDib(dib, size);
+  if (!bmp) return outcome;
+  outcome.path = ReserveScanName(rule, direct);
   if (outcome.path.empty()) {
     outcome.result = ScanSaveResult::kNoFreeName;
     return outcome;
   }
-  const std::optional<std::vector<uint8_t>> bmp = BmpFileFromDib(dib, size);
-  if (!bmp) return outcome;
   if (direct) {
-    outcome.result = WriteNewFile(outcome.path, *bmp) ? ScanSaveResult::kSaved : ScanSaveResult::kNotWritten;
+    outcome.result = WriteReserved(outcome.path, *bmp) ? ScanSaveResult::kSaved : ScanSaveResult::kNotWritten;
     return outcome;
   }
   const std::string temporary = outcome.path + ".bmp";
-  if (!WriteNewFile(temporary, *bmp)) return outcome;
-  if (ConvertBmpFile(temporary, outcome.path) && FileExists(outcome.path)) {
+  if (!WriteReserved(temporary, *bmp)) {
+    DeleteFileA(outcome.path.c_str());
+    return outcome;
+  }
+  // The conversion replaces only the empty file reserved for it.
+  if (ConvertBmpFile(temporary, outcome.path)) {
     DeleteFileA(temporary.c_str());
     outcome.result = ScanSaveResult::kSaved;
   } else {
+    DeleteFileA(outcome.path.c_str());
     outcome.result = ScanSaveResult::kConversionFailed;
     outcome.keptBmp = temporary;
   }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/app_services.h"
 #include "core/fileops/scan_dib.h"
 #include "res/resource.h"
 
@@ -245,32 +246,55 @@ bool TwainConnection::PreTranslate(MSG& msg) {
   return result == TWRC_DSEVENT;
 }
 
+// Each transfer loop says whether the source ended its images itself (none
+// pending: back to an enabled source). When it could not go on, the scan is
+// abandoned: a source left with images pending would keep the scan running
+// and both scanner commands disabled.
 void TwainConnection::Transfer() {
   Capability mechanism{ICAP_XFERMECH, TWON_DONTCARE16, nullptr};
-  if (Call(&source_, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &mechanism) != TWRC_SUCCESS) return;
-  const std::optional<uint16_t> chosen = CurrentUint16(mechanism);
-  if (mechanism.hContainer != nullptr) GlobalFree(static_cast<HGLOBAL>(mechanism.hContainer));
-  if (!chosen) return;
-  if (*chosen == TWSX_NATIVE) NativeTransfers();
-  if (*chosen == TWSX_FILE) FileTransfers();
-  if (*chosen == TWSX_MEMORY) MemoryTransfers();
+  std::optional<uint16_t> chosen;
+  if (Call(&source_, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &mechanism) == TWRC_SUCCESS) {
+    chosen = CurrentUint16(mechanism);
+    if (mechanism.hContainer != nullptr) GlobalFree(static_cast<HGLOBAL>(mechanism.hContainer));
+  }
+  bool ended = false;
+  if (chosen == TWSX_NATIVE) ended = NativeTransfers();
+  if (chosen == TWSX_FILE) ended = FileTransfers();
+  if (chosen == TWSX_MEMORY) ended = MemoryTransfers();
+  if (!ended) Abandon();
 }
 
-bool TwainConnection::EndTransfer() {
+// The images still pending after this one; nothing when the source refused.
+std::optional<uint16_t> TwainConnection::EndTransfer() {
   PendingXfers pending{};
-  return Call(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending) == TWRC_SUCCESS && pending.Count != 0;
+  if (Call(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending) != TWRC_SUCCESS) return std::nullopt;
+  return pending.Count;
 }
 
-void TwainConnection::NativeTransfers() {
+// The pending images are dropped, the source is disabled and closed, the
+// scan ends and the user is told.
+void TwainConnection::Abandon() {
+  PendingXfers pending{};
+  Call(&source_, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
+  CloseAll();
+  SendEnded();
+  ReportErrorText(owner_, nullptr, "Scan", "ErrorMsg0003", "スキャナーから画像を受け取れませんでした。");
+}
+
+bool TwainConnection::NativeTransfers() {
   for (int image = 0; image < kMaxImagesPerScan; ++image) {
     // The source writes a handle, whose size is the platform's.
     HGLOBAL dib = nullptr;
     if (Call(&source_, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib) == TWRC_XFERDONE && dib != nullptr) SendImage(dib);
-    if (!EndTransfer()) break;
+    const std::optional<uint16_t> pending = EndTransfer();
+    if (!pending) return false;
+    if (*pending == 0) return true;
   }
+  return false;
 }
 
-void TwainConnection::FileTransfers() {
+bool TwainConnection::FileTransfers() {
+  bool ended = false;
   for (int image = 0; image < kMaxImagesPerScan; ++image) {
     SetupFileXfer setup{};
     std::memcpy(setup.FileName, kTransferFile, sizeof kTransferFile);
@@ -285,87 +309,105 @@ void TwainConnection::FileTransfers() {
         }
       }
     }
-    if (!EndTransfer()) break;
+    const std::optional<uint16_t> pending = EndTransfer();
+    if (!pending) break;
+    if (*pending == 0) {
+      ended = true;
+      break;
+    }
   }
   DeleteFileA(kTransferFile);
+  return ended;
 }
 
-void TwainConnection::MemoryTransfers() {
+ScanImage TwainConnection::ShapeOf(const ImageInfo& info) {
+  ScanImage shape;
+  shape.width = info.ImageWidth;
+  shape.height = info.ImageLength;
+  shape.bits = info.BitsPerPixel;
+  shape.type = PixelTypeOf(info.PixelType);
+  Capability units{ICAP_UNITS, TWON_DONTCARE16, nullptr};
+  int unit = 5;
+  if (Call(&source_, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &units) == TWRC_SUCCESS) {
+    if (units.ConType == TWON_ONEVALUE) unit = CurrentUint16(units).value_or(5);
+    if (units.hContainer != nullptr) GlobalFree(static_cast<HGLOBAL>(units.hContainer));
+  }
+  shape.xPelsPerMetre = PixelsPerMetre(unit, info.XResolution.Whole, info.XResolution.Frac);
+  shape.yPelsPerMetre = PixelsPerMetre(unit, info.YResolution.Whole, info.YResolution.Frac);
+  return shape;
+}
+
+std::vector<uint8_t> TwainConnection::ColoursOf(ScanPixelType type) {
+  std::vector<PaletteEntry> sourcePalette;
+  bool havePalette = false;
+  if (type == ScanPixelType::kOther) {
+    Palette8 palette{};
+    if (Call(&source_, DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette) == TWRC_SUCCESS) {
+      havePalette = true;
+      const int count = palette.NumColors < 256 ? palette.NumColors : 256;
+      for (int i = 0; i < count; ++i)
+        sourcePalette.push_back({palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3});
+    }
+  }
+  return ScanColourTable(type, havePalette ? &sourcePalette : nullptr);
+}
+
+// One image's strips: each lands in the strip buffer and is gathered into
+// padded rows, whatever row length the source uses and whatever sizes it
+// reports. True when the source said the image is done and every row came.
+bool TwainConnection::MemoryStrips(std::vector<uint8_t>& strip, ScanRowGatherer& rows) {
+  for (;;) {
+    ImageMemXfer got;
+    std::memset(&got, 0xff, sizeof got);
+    got.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+    got.Memory.Length = static_cast<uint32_t>(strip.size());
+    got.Memory.TheMem = strip.data();
+    const uint16_t result = Call(&source_, DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &got);
+    if (result != TWRC_SUCCESS && result != TWRC_XFERDONE) return false;
+    if (got.BytesWritten > got.Memory.Length || !rows.Add(strip.data(), got.BytesWritten, got.BytesPerRow, got.Rows))
+      return false;
+    if (result == TWRC_XFERDONE) return rows.complete();
+    if (got.Rows == 0) return false;  // a source that sends nothing would never end
+  }
+}
+
+bool TwainConnection::MemoryTransfers() {
   for (int image = 0; image < kMaxImagesPerScan; ++image) {
     ImageInfo info{};
     SetupMemXfer setup{};
-    if (Call(&source_, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info) != TWRC_SUCCESS ||
-        Call(&source_, DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) != TWRC_SUCCESS) {
-      if (!EndTransfer()) break;
-      continue;
-    }
+    const bool described = Call(&source_, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info) == TWRC_SUCCESS &&
+                           Call(&source_, DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup) == TWRC_SUCCESS;
     const std::optional<MemoryTransferPlan> plan =
-        PlanMemoryTransfer(info.ImageWidth, info.ImageLength, info.BitsPerPixel, setup.Preferred);
-    std::vector<uint8_t> buffer;
+        described ? PlanMemoryTransfer(info.ImageWidth, info.ImageLength, info.BitsPerPixel, setup.Preferred)
+                  : std::nullopt;
+    std::vector<uint8_t> strip;
+    std::optional<ScanRowGatherer> rows;
     try {
-      if (plan) buffer.resize(static_cast<size_t>(plan->bufferBytes));
+      if (plan) {
+        strip.resize(setup.Preferred);
+        rows.emplace(info.ImageWidth, info.ImageLength, info.BitsPerPixel);
+      }
     } catch (const std::bad_alloc&) {
-      buffer.clear();
+      strip.clear();
     }
-    // Without a buffer the scan ends here.
-    if (buffer.empty()) {
-      EndTransfer();
-      break;
+    if (strip.empty() || !rows || !rows->ok()) {
+      // This image cannot be taken; the scan ends here, and with images
+      // still pending it is abandoned.
+      return EndTransfer() == uint16_t{0};
     }
-
-    ScanImage shape;
-    shape.width = info.ImageWidth;
-    shape.height = info.ImageLength;
-    shape.bits = info.BitsPerPixel;
-    shape.type = PixelTypeOf(info.PixelType);
-    Capability units{ICAP_UNITS, TWON_DONTCARE16, nullptr};
-    int unit = 5;
-    if (Call(&source_, DG_CONTROL, DAT_CAPABILITY, MSG_GET, &units) == TWRC_SUCCESS) {
-      if (units.ConType == TWON_ONEVALUE) unit = CurrentUint16(units).value_or(5);
-      if (units.hContainer != nullptr) GlobalFree(static_cast<HGLOBAL>(units.hContainer));
-    }
-    shape.xPelsPerMetre = PixelsPerMetre(unit, info.XResolution.Whole, info.XResolution.Frac);
-    shape.yPelsPerMetre = PixelsPerMetre(unit, info.YResolution.Whole, info.YResolution.Frac);
-    std::vector<PaletteEntry> sourcePalette;
-    bool havePalette = false;
-    if (shape.type == ScanPixelType::kOther) {
-      Palette8 palette{};
-      if (Call(&source_, DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette) == TWRC_SUCCESS) {
-        havePalette = true;
-        const int count = palette.NumColors < 256 ? palette.NumColors : 256;
-        for (int i = 0; i < count; ++i)
-          sourcePalette.push_back({palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3});
-      }
-    }
-    const std::vector<uint8_t> colours = ScanColourTable(shape.type, havePalette ? &sourcePalette : nullptr);
-
-    // Each strip goes where the cursor says, and never further than the
-    // buffer's end, whatever sizes the source reports.
-    TransferCursor cursor(plan->bufferBytes);
-    bool complete = false;
-    for (;;) {
-      const uint64_t room = cursor.capacity() - cursor.position();
-      if (room == 0) break;
-      ImageMemXfer strip;
-      std::memset(&strip, 0xff, sizeof strip);
-      strip.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
-      strip.Memory.Length = static_cast<uint32_t>(room < setup.Preferred ? room : setup.Preferred);
-      strip.Memory.TheMem = buffer.data() + cursor.position();
-      const uint16_t result = Call(&source_, DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
-      if (result != TWRC_SUCCESS && result != TWRC_XFERDONE) break;
-      if (strip.BytesWritten > strip.Memory.Length || !cursor.Advance(strip.BytesWritten)) break;
-      if (result == TWRC_XFERDONE) {
-        complete = true;
-        break;
-      }
-    }
-    if (complete) {
-      if (std::optional<std::vector<uint8_t>> dib = AssembleScanDib(shape, colours, buffer.data(), cursor.position())) {
+    const ScanImage shape = ShapeOf(info);
+    const std::vector<uint8_t> colours = ColoursOf(shape.type);
+    if (MemoryStrips(strip, *rows)) {
+      const std::vector<uint8_t>& gathered = rows->rows();
+      if (std::optional<std::vector<uint8_t>> dib = AssembleScanDib(shape, colours, gathered.data(), gathered.size())) {
         if (HGLOBAL block = GlobalCopy(*dib)) SendImage(block);
       }
     }
-    if (!EndTransfer()) break;
+    const std::optional<uint16_t> pending = EndTransfer();
+    if (!pending) return false;
+    if (*pending == 0) return true;
   }
+  return false;
 }
 
 void TwainConnection::SendImage(HGLOBAL dib) {

@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "core/fileops/scan_dib.h"
 #include "fileops/scanner_connection.h"
 #include "fileops/twain_protocol.h"
 
@@ -44,11 +47,16 @@ class TwainConnection : public ScannerConnection {
   void CloseAll();
 
   void Transfer();
-  void NativeTransfers();
-  void FileTransfers();
-  void MemoryTransfers();
-  // MSG_ENDXFER; false when no further image is pending (or the call failed).
-  bool EndTransfer();
+  // True when the source ended the scan itself (no image pending any more).
+  bool NativeTransfers();
+  bool FileTransfers();
+  bool MemoryTransfers();
+  bool MemoryStrips(std::vector<uint8_t>& strip, ScanRowGatherer& rows);
+  ScanImage ShapeOf(const twain::ImageInfo& info);
+  std::vector<uint8_t> ColoursOf(ScanPixelType type);
+  // MSG_ENDXFER: the images still pending; nothing when the call failed.
+  std::optional<uint16_t> EndTransfer();
+  void Abandon();
   void SendImage(HGLOBAL dib);
   void SendEnded();
 

@@ -187,6 +187,7 @@ inline constexpr uint16_t MSG_NULL = 0x0000;
 inline constexpr uint16_t MSG_GET = 0x0001;
 inline constexpr uint16_t MSG_GETDEFAULT = 0x0003;
 inline constexpr uint16_t MSG_SET = 0x0006;
+inline constexpr uint16_t MSG_RESET = 0x0007;
 inline constexpr uint16_t MSG_XFERREADY = 0x0101;
 inline constexpr uint16_t MSG_CLOSEDSREQ = 0x0102;
 inline constexpr uint16_t MSG_CLOSEDSOK = 0x0103;

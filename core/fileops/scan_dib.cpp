@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace zv {
 
@@ -118,6 +119,31 @@ int32_t PixelsPerMetre(int units, int32_t whole, uint16_t fraction) {
   if (units == 1) perMetre = value * 100;
   if (!(perMetre > 0) || perMetre > std::numeric_limits<int32_t>::max()) return 0;
   return static_cast<int32_t>(perMetre);
+}
+
+ScanRowGatherer::ScanRowGatherer(int64_t width, int64_t height, int64_t bits) {
+  const std::optional<uint64_t> row = DibRowBytes(width, bits);
+  const std::optional<uint64_t> total = DibImageBytes(width, height, bits);
+  if (!row || !total) return;
+  dataBytes_ = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bits) + 7) / 8;
+  rowBytes_ = *row;
+  height_ = static_cast<uint64_t>(height);
+  try {
+    rows_.assign(static_cast<size_t>(*total), 0);
+  } catch (const std::bad_alloc&) {
+    rows_.clear();
+  }
+}
+
+bool ScanRowGatherer::Add(const uint8_t* strip, uint64_t written, uint64_t bytesPerRow, uint64_t rows) {
+  if (!ok() || strip == nullptr || bytesPerRow < dataBytes_ || rows > height_ - filled_) return false;
+  if (rows == 0) return true;
+  // The last row need not be padded; the others are bytesPerRow apart.
+  if (written < dataBytes_ || (rows - 1) > (written - dataBytes_) / bytesPerRow) return false;
+  for (uint64_t r = 0; r < rows; ++r)
+    std::memcpy(rows_.data() + (filled_ + r) * rowBytes_, strip + r * bytesPerRow, static_cast<size_t>(dataBytes_));
+  filled_ += rows;
+  return true;
 }
 
 std::optional<std::vector<uint8_t>> AssembleScanDib(const ScanImage& image, const std::vector<uint8_t>& colours,

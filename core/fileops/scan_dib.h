@@ -38,6 +38,33 @@ struct MemoryTransferPlan {
 std::optional<MemoryTransferPlan> PlanMemoryTransfer(int64_t width, int64_t height, int64_t bits,
                                                      uint64_t preferredBuffer);
 
+// The rows of a memory transfer, gathered strip by strip into rows padded
+// to 4 bytes as the DIB wants them, whatever row length (BytesPerRow) the
+// source sends: a source may send rows without padding (an odd width at 8
+// or 24 bits). Every size the source reports is checked before a byte is
+// copied.
+class ScanRowGatherer {
+ public:
+  // Not ok() for sizes DibImageBytes refuses or when memory runs short.
+  ScanRowGatherer(int64_t width, int64_t height, int64_t bits);
+  bool ok() const { return !rows_.empty(); }
+  // A strip of `rows` rows, each `bytesPerRow` bytes after the one before,
+  // in `written` bytes. False, with nothing taken, when a row is shorter
+  // than the picture's row data, the strip holds fewer bytes than its rows,
+  // or it goes past the last row.
+  bool Add(const uint8_t* strip, uint64_t written, uint64_t bytesPerRow, uint64_t rows);
+  bool complete() const { return ok() && filled_ == height_; }
+  // The padded rows, top down as the source sent them.
+  const std::vector<uint8_t>& rows() const { return rows_; }
+
+ private:
+  uint64_t dataBytes_ = 0;  // of one row's pixels, unpadded
+  uint64_t rowBytes_ = 0;   // padded to 4 bytes
+  uint64_t height_ = 0;
+  uint64_t filled_ = 0;
+  std::vector<uint8_t> rows_;
+};
+
 // Where the next strip of a memory transfer goes; refuses a strip that
 // would end past the buffer.
 class TransferCursor {

@@ -296,6 +296,34 @@ TEST_F(ScanTest, OtherFormatsGoThroughATemporaryBmpThatIsKeptWhenConversionFails
   EXPECT_TRUE(Exists("Scan[001].PNG")) << "a PNG name is free while only a .XYZ.bmp exists";
 }
 
+// A name is taken by any file under it, also one that another reader
+// holds open (the list's thumbnail workers read with sharing): scans never
+// replace or lose one another, in either format.
+TEST_F(ScanTest, AScanNeverTakesTheNameOfAFileBeingRead) {
+  const std::string held = Saved("Scan[001].BMP");
+  test::WriteGreyBmp(held, 30, 20);
+  const std::string heldBytes = test::ReadFileBytes(held);
+  HANDLE reader = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Scan("mech=memory\npixels=rgb\ncount=2\n"));
+  for (int i = 0; i < 2; ++i) ExpectPicture(Saved("Scan[00" + std::to_string(i + 2) + "].BMP"), TestPixels::kRgb, i);
+
+  lstrcpyA(GetEnvSet().chaExtNam, "PNG");
+  const std::string heldPng = Saved("Scan[001].PNG");
+  ASSERT_TRUE(CopyFileA(held.c_str(), heldPng.c_str(), FALSE));
+  const std::string pngBytes = test::ReadFileBytes(heldPng);
+  HANDLE pngReader = CreateFileA(heldPng.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(pngReader, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(Scan("mech=native\npixels=gray\ncount=1\n"));
+  CloseHandle(pngReader);
+  CloseHandle(reader);
+  EXPECT_EQ(test::ReadFileBytes(held), heldBytes) << "the file being read stays as it was";
+  EXPECT_EQ(test::ReadFileBytes(heldPng), pngBytes);
+  const std::string png = test::ReadFileBytes(Saved("Scan[002].PNG"));
+  EXPECT_EQ(png.substr(0, 4), "\x89PNG") << "the scan took the next name";
+  EXPECT_EQ(FileCount(), 5);
+}
+
 TEST_F(ScanTest, AReadOnlySaveFolderBecomesDocumentsAndIsKept) {
   const std::string readOnly = test::EnvironmentValue("ZV_READONLY_DIR");
   ASSERT_FALSE(readOnly.empty());
@@ -326,6 +354,23 @@ TEST_F(ScanTest, HostileSourcesNeitherCrashNorWriteBrokenImages) {
   ASSERT_TRUE(ReadBmp(Saved("Scan[001].BMP"), bmp));
   EXPECT_EQ(bmp.table.size(), 256u * 4);
   ExpectPicture(Saved("Scan[001].BMP"), TestPixels::kPalette, 0);
+
+  // A scan that cannot go on while images are pending is not left
+  // half-open: the pending images are dropped, the source disabled and
+  // closed, the scan ends and the user is told why.
+  {
+    test::MessageBoxWatcher boxes;
+    for (const char* script : {"mech=memory\npixels=rgb\ncount=3\nhostile=zerobuffer\n",
+                               "mech=memory\npixels=rgb\ncount=2\nhostile=nomech\n",
+                               "mech=file\npixels=rgb\ncount=2\nhostile=nosetup\n"}) {
+      Clear();
+      ASSERT_TRUE(Scan(script)) << script << Log();
+      EXPECT_NE(Log().find("reset"), std::string::npos) << script;
+      EXPECT_NE(Log().find("disabled"), std::string::npos) << script;
+      EXPECT_EQ(FileCount(), 0) << script;
+    }
+    EXPECT_EQ(boxes.Texts().size(), 3u);
+  }
 
   // A source that opens but will not be enabled is closed again, and the
   // scan counts as never started.

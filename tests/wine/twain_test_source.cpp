@@ -149,7 +149,7 @@ uint16_t ReturnContainer(Capability* cap, uint16_t value) {
 
 uint16_t Capabilities(Capability* cap) {
   if (cap->Cap == ICAP_UNITS) return ReturnContainer(cap, TWUN_INCHES);
-  if (cap->Cap != ICAP_XFERMECH) return TWRC_FAILURE;
+  if (cap->Cap != ICAP_XFERMECH || script.hostile == "nomech") return TWRC_FAILURE;
   // An enumeration of all three, the current one as the script says.
   HGLOBAL block = GlobalAlloc(GHND, sizeof(EnumerationHead) + 3 * 2);
   auto* bytes = static_cast<uint8_t*>(GlobalLock(block));
@@ -182,8 +182,10 @@ uint16_t ImageInfoOf(ImageInfo* info) {
   return TWRC_SUCCESS;
 }
 
+// Memory strips carry rows without padding (at the test picture's odd
+// width every depth has some), as TWAIN allows.
 uint16_t MemoryStrip(ImageMemXfer* strip) {
-  const uint32_t rowBytes = RowBytes();
+  const uint32_t rowBytes = (Width() * Bits() + 7) / 8;
   const uint32_t rows = strip->Memory.Length / rowBytes;
   if (rows == 0 || strip->Memory.TheMem == nullptr) return TWRC_FAILURE;
   uint32_t n = 0;
@@ -289,6 +291,11 @@ extern "C" __declspec(dllexport) uint16_t ZV_TWAIN_CALL DS_Entry(Identity* origi
   if (group == DG_CONTROL && dat == DAT_CAPABILITY && msg == MSG_GET) return Capabilities(static_cast<Capability*>(data));
   if (group == DG_CONTROL && dat == DAT_PENDINGXFERS && msg == MSG_ENDXFER)
     return EndTransfer(static_cast<PendingXfers*>(data));
+  if (group == DG_CONTROL && dat == DAT_PENDINGXFERS && msg == MSG_RESET) {
+    Log("reset");
+    static_cast<PendingXfers*>(data)->Count = 0;
+    return TWRC_SUCCESS;
+  }
   if (group == DG_CONTROL && dat == DAT_SETUPMEMXFER && msg == MSG_GET) {
     auto* setup = static_cast<SetupMemXfer*>(data);
     const uint32_t preferred = script.hostile == "zerobuffer" ? 0 : RowBytes() * 5;
@@ -296,6 +303,7 @@ extern "C" __declspec(dllexport) uint16_t ZV_TWAIN_CALL DS_Entry(Identity* origi
     return TWRC_SUCCESS;
   }
   if (group == DG_CONTROL && dat == DAT_SETUPFILEXFER && msg == MSG_SET) {
+    if (script.hostile == "nosetup") return TWRC_FAILURE;
     auto* setup = static_cast<SetupFileXfer*>(data);
     fileName.assign(setup->FileName, strnlen(setup->FileName, sizeof setup->FileName));
     Log("file " + fileName + " " + std::to_string(setup->Format));

@@ -59,6 +59,39 @@ TEST(ScanDib, RowsAreReversedAndRgbBecomesBgr) {
   EXPECT_EQ(ScanColourTable(ScanPixelType::kOther, nullptr).size(), 1024u) << "no palette: the grey ramp";
 }
 
+// A source may send rows without padding, or with more than the DIB's;
+// whatever it says is checked against what it delivered.
+TEST(ScanDib, StripsOfAnyRowLengthBecomePaddedRows) {
+  // 5 pixels at 24 bits: 15 bytes of data a row, 16 in the DIB.
+  ScanRowGatherer tight(5, 3, 24);
+  ASSERT_TRUE(tight.ok());
+  std::vector<uint8_t> strip(15 * 2);
+  for (size_t i = 0; i < strip.size(); ++i) strip[i] = static_cast<uint8_t>(i + 1);
+  ASSERT_TRUE(tight.Add(strip.data(), strip.size(), 15, 2));
+  EXPECT_FALSE(tight.complete());
+  EXPECT_FALSE(tight.Add(strip.data(), strip.size(), 15, 2)) << "past the last row";
+  EXPECT_FALSE(tight.Add(strip.data(), 14, 15, 1)) << "a row shorter than its data";
+  EXPECT_FALSE(tight.Add(strip.data(), strip.size(), 14, 1)) << "rows closer than their data";
+  ASSERT_TRUE(tight.Add(strip.data() + 15, 15, 15, 1));
+  EXPECT_TRUE(tight.complete());
+  const std::vector<uint8_t>& rows = tight.rows();
+  ASSERT_EQ(rows.size(), 48u);
+  EXPECT_EQ(rows[0], 1);
+  EXPECT_EQ(rows[14], 15);
+  EXPECT_EQ(rows[15], 0) << "padding";
+  EXPECT_EQ(rows[16], 16) << "the second row starts at the DIB's row length";
+  EXPECT_EQ(rows[32], 16) << "the third row came in its own strip";
+
+  // Rows of 20 bytes apart (the source's own padding); the last one unpadded.
+  ScanRowGatherer wide(5, 2, 24);
+  std::vector<uint8_t> padded(20 + 15, 7);
+  EXPECT_FALSE(wide.Add(padded.data(), 20 + 14, 20, 2)) << "the last row cut short";
+  ASSERT_TRUE(wide.Add(padded.data(), padded.size(), 20, 2));
+  EXPECT_TRUE(wide.complete());
+
+  EXPECT_FALSE(ScanRowGatherer(0x7fffffff, 0x7fffffff, 24).ok()) << "sizes past any scan";
+}
+
 TEST(ScanDib, BmpFilesAreReadOnlyWhenEverythingLiesInside) {
   const std::vector<uint8_t> rows(4 * 3, 0x5A);  // 3 x 3, 8-bit: rows of 4 bytes
   ScanImage image{3, 3, 8, ScanPixelType::kGray, 0, 0};
