@@ -54,6 +54,32 @@ void FileListModel::StoreLastFolder(const std::string& folder) {
   if (folder.size() < sizeof settings_.chaLstFld) CopyToField(settings_.chaLstFld, folder, win::IsAnsiLeadByte);
 }
 
+namespace {
+
+bool SameSizeAndTime(const std::string& a, const std::string& b) {
+  WIN32_FILE_ATTRIBUTE_DATA x{}, y{};
+  if (!GetFileAttributesExA(a.c_str(), GetFileExInfoStandard, &x) ||
+      !GetFileAttributesExA(b.c_str(), GetFileExInfoStandard, &y))
+    return true;  // nothing to compare: left as it is
+  return x.nFileSizeLow == y.nFileSizeLow && x.nFileSizeHigh == y.nFileSizeHigh &&
+         CompareFileTime(&x.ftLastWriteTime, &y.ftLastWriteTime) == 0;
+}
+
+}  // namespace
+
+void FileListModel::RecopyChangedBoardFiles(const ImageProbe& probe, std::vector<size_t>* replaced) {
+  FileListItem record{};
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const FileListItem& listed = *items_.At(i);
+    const std::string board = JoinPath(mirror_.deviceFolder, listed.name, win::IsAnsiLeadByte);
+    if (SameSizeAndTime(board, listed.path)) continue;
+    const std::string name = listed.name;
+    if (!CopyToMirror(board, listed.path) || !ReadImageRecord(folder_, name, probe, record, times_)) continue;
+    items_.Replace(i, record);
+    replaced->push_back(i);
+  }
+}
+
 FileListModel::RefreshChanges FileListModel::Refresh() {
   RefreshChanges changes;
   if (folder_.empty()) return changes;
@@ -64,6 +90,7 @@ FileListModel::RefreshChanges FileListModel::Refresh() {
   // In mirror mode the board's device folder is what may have new files.
   const std::string& source = mirror_.active ? mirror_.deviceFolder : folder_;
   const ImageProbe probe;
+  if (mirror_.active) RecopyChangedBoardFiles(probe, &changes.replaced);
   FileListItem record{};
   for (const std::string& name : items_.NewNames(win::ListedFileNames(source), win::IsAnsiLeadByte)) {
     if (mirror_.active)

@@ -25,12 +25,15 @@ class FileListModel {
   void OpenFolder(const char* folder, int sortKey, int sortDir);
 
   struct RefreshChanges {
-    std::vector<size_t> removed;  // indices before the refresh, highest first
-    size_t firstAdded = 0;        // new records are at firstAdded..size-1
+    std::vector<size_t> removed;   // indices before the refresh, highest first
+    std::vector<size_t> replaced;  // indices after the removals: records read afresh
+    size_t firstAdded = 0;         // new records are at firstAdded..size-1
   };
   // Incremental rescan: drops records whose file is gone and appends new
   // files at the end, unsorted; a file rewritten in place keeps its record.
-  // In mirror mode new board files are copied into the mirror first.
+  // In mirror mode new board files are copied into the mirror first, and a
+  // board file whose size or time differs from its copy (replaced on the
+  // board under its old name) is copied again and its record read afresh.
   RefreshChanges Refresh();
 
   // Asked for each folder about to be listed: which of its files are known
@@ -47,6 +50,7 @@ class FileListModel {
 
  private:
   void ReadFolder();
+  void RecopyChangedBoardFiles(const ImageProbe& probe, std::vector<size_t>* replaced);
   void StoreLastFolder(const std::string& folder);
 
   EnvSet& settings_;

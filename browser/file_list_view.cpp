@@ -232,6 +232,7 @@ void CFileListView::RefreshList() {
   const FileListModel::RefreshChanges changes = model_.Refresh();
   for (FileListPresenter* presenter : presenters_) {
     for (size_t index : changes.removed) presenter->Removed(index);
+    for (size_t index : changes.replaced) presenter->Replaced(index);
     presenter->Appended(changes.firstAdded);
   }
   if (model_.items().current() != previousCurrent) UpdateStatus();

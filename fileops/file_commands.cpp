@@ -28,6 +28,14 @@ constexpr Entry kFileCommands[] = {
 
 std::string FolderOf(const std::string& path) { return std::string(FolderOfPath(path, win::IsAnsiLeadByte)); }
 
+// Files copied or moved into the folder they are in stay where they are;
+// while the board is shown through its mirror, the board's folder is that
+// folder too, so nothing is copied onto itself.
+bool IntoTheirOwnFolder(const MirrorState& mirror, const std::string& source, const std::string& destination) {
+  const std::string from = FolderOf(MapToDevice(mirror, source, win::IsAnsiLeadByte));
+  return SamePath(from, MapToDevice(mirror, destination, win::IsAnsiLeadByte), win::IsAnsiLeadByte);
+}
+
 }  // namespace
 
 bool CFileCommands::ExecuteCommand(int id) { return win::RunFromMap<CFileCommands>(*this, kFileCommands, id); }
@@ -126,8 +134,9 @@ void CFileCommands::DeleteFiles(const std::vector<std::string>& paths) {
 FileOperationOutcome CFileCommands::Transfer(const std::vector<std::string>& sources, const std::string& destination,
                                              FileOperationMode mode) {
   if (sources.empty()) return {};
-  const FolderFilesLease lease = host_.ReleaseFolderFiles();
   const FileOperationSite site = host_.OperationSite();
+  if (mode != FileOperationMode::Delete && IntoTheirOwnFolder(site.mirror, sources.front(), destination)) return {};
+  const FolderFilesLease lease = host_.ReleaseFolderFiles();
   const FileOperationOutcome outcome = RunMultiFileOperation(site, sources, destination, mode);
   if (outcome) {
     const std::string sourceFolder = FolderOf(sources.front());

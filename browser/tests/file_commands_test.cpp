@@ -408,6 +408,46 @@ void SelectFirstSubfolder(HWND dialog) {
 
 // Move or copy to a folder: the dialog starts at the shown folder, and
 // Move takes the file out of the list while Copy leaves it.
+// While the board is shown through its mirror, the mirror stays true to
+// the board: a picture dropped over a board file of the same name replaces
+// its copy, row and cell too; and copying the shown files into the board's
+// own folder copies nothing onto itself (nor stamps the board's files).
+TEST_F(MirrorCommandsTest, TheMirrorFollowsTheBoardAndNothingIsCopiedOntoItself) {
+  const FILETIME boardTime = test::FileTimeOf(2020, 1, 2, 3, 4, 5);
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File("a1.png")));
+  ASSERT_TRUE(test::SetWriteTime(device_.File("a1.png"), boardTime));
+  test::TempFolder other;
+  ASSERT_TRUE(test::CopyZooFile("stroke_1600x1200.png", other.File("a1.png")));
+  const std::string replacement = test::ReadFileBytes(other.File("a1.png"));
+  settings_.intSysDte = 1;  // copies off the board are stamped
+  CFileListView& view = Open();
+  view.SetFolder("C:\\ZVM");
+  ASSERT_EQ(Rows(), Names{"a1.png"});
+
+  view.SelectAll();
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_MOVE)); },
+                                      [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDC_FOLDER_COPY, 0); }))
+      << "the dialog starts at the board's folder, and Copy takes it";
+  const FILETIME onBoard = WriteTimeOf(device_.File("a1.png"));
+  EXPECT_EQ(CompareFileTime(&onBoard, &boardTime), 0) << "the board's file is neither copied over nor stamped";
+  EXPECT_EQ(Rows(), Names{"a1.png"});
+
+  ASSERT_TRUE(test::AnswerModalDialog(
+      [&] {
+        EXPECT_EQ(view.DropFiles(MakeFileListData({other.File("a1.png")}).Get(), DROPEFFECT_COPY, mirror_.path()), S_OK);
+      },
+      [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDYES, 0); }))
+      << "the shell asks before it replaces the board's file";
+  EXPECT_EQ(test::ReadFileBytes(device_.File("a1.png")), replacement) << "the board's file is replaced";
+  EXPECT_EQ(test::ReadFileBytes(mirror_.File("a1.png")), replacement) << "and so is its copy";
+  ASSERT_EQ(Rows(), Names{"a1.png"});
+  EXPECT_EQ(view.Item(0)->fileSize, replacement.size());
+  view_.WaitForThumbnails();
+  const std::shared_ptr<const PixelImage> thumb = view.gridPresenter().grid().GetCellBitmap(0);
+  ASSERT_NE(thumb, nullptr);
+  EXPECT_EQ(thumb->width, 106) << "the cell shows the new 1600 x 1200 picture";
+}
+
 TEST_F(FileCommandsTest, MoveOrCopyToAChosenFolder) {
   test::TempFolder source;
   const std::string odd = NonAscii(".png");
