@@ -11,7 +11,8 @@
 #   damaged  the PNG check turns it away (the headers themselves are readable)
 #   noload   the header probe reads it, but the load fails cleanly (too large to hold)
 #   wicgap   the header probe lists it (Microsoft documents that the Windows decoder
-#            reads it), but the decoder here, Wine 8's, does not: the load fails cleanly
+#            reads it), but WIC here, Wine 8's, does not: its decoder or its format
+#            converter fails, so no 32-bit picture or thumbnail is made of it
 set -euo pipefail
 out=${1:?usage: make-image-zoo.sh <output folder>}
 mkdir -p "$out"
@@ -184,12 +185,12 @@ tiff tiff_grey8.tif 8 load base.png -colorspace gray -depth 8
 tiff tiff_palette8.tif 8 load base.png -type palette -colors 200 -depth 8
 tiff tiff_cmyk.tif 32 load base.png -colorspace cmyk -depth 8
 tiff tiff_rgba.tif 32 load base.png -depth 8 -alpha set -channel A -evaluate set 50% +channel
-# Layouts Microsoft documents for the Windows decoder that Wine's does not read.
+tiff tiff_cmyk64.tif 64 load base.png -colorspace cmyk -depth 16
+# Layouts Microsoft documents for the Windows decoder that Wine's WIC does not read.
 tiff tiff_planar.tif 24 wicgap base.png -depth 8 -interlace plane -compress lzw
 tiff tiff_greyfloat.tif 32 wicgap base.png -colorspace gray -depth 32 -define quantum:format=floating-point -define tiff:predictor=1
 tiff tiff_rgbafloat.tif 128 wicgap base.png -alpha set -channel A -evaluate set 50% +channel -depth 32 \
   -define quantum:format=floating-point -define tiff:predictor=1
-tiff tiff_cmyk64.tif 64 wicgap base.png -colorspace cmyk -depth 16
 tiff tiff_cmyka.tif 40 wicgap base.png -colorspace cmyk -alpha set -channel A -evaluate set 50% +channel -depth 8
 # What the Windows decoder is not documented to read: the probe turns these away.
 tiff tiff_jpeg.tif 24 reject base.png -depth 8 -compress jpeg
