@@ -245,13 +245,19 @@ void CFileListView::UpdateStatus() {
   host_->ShowStatusText(StatusText());
 }
 
-// The current record's text (or the idle text), and the thumbnails' progress after it.
+// The current record's text (or the idle text), why its picture or
+// thumbnail could not be shown, and the thumbnails' progress after it.
 std::string CFileListView::StatusText() const {
-  const FileListItem* item = model_.items().At(model_.items().current());
+  const int current = model_.items().current();
+  const FileListItem* item = model_.items().At(current);
   std::string text = item != nullptr
                          ? CurrentItemStatusText(*item, captions_[kPictSizeColumn], captions_[kColorsColumn])
                          : IdleText();
-  if (pictureMode_.problem() != PictureProblem::kNone) text += "    " + PictureProblemText(pictureMode_.problem());
+  if (pictureMode_.shown()) {
+    if (pictureMode_.problem() != PictureProblem::kNone) text += "    " + PictureProblemText(pictureMode_.problem());
+  } else if (item != nullptr && viewMode_ != kListMode && grid_.ThumbnailFailed(static_cast<size_t>(current))) {
+    text += "    " + PictureProblemText(ThumbnailProblem(item->path));
+  }
   if (!progress_.empty()) text += "    " + progress_;
   return text;
 }

@@ -123,6 +123,11 @@ void GridPresenter::LeaveFolder() {
   });
 }
 
+bool GridPresenter::ThumbnailFailed(size_t index) const {
+  const GridCell* cell = filled_ ? grid_.Cell(index) : nullptr;
+  return cell != nullptr && cell->state == ThumbState::kFailed;
+}
+
 void GridPresenter::ReloadCell(size_t index) {
   const FileListItem* record = items_.At(index);
   const GridCell* cell = grid_.Cell(index);

@@ -46,6 +46,8 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void ResumeThumbnails() { thumbs_.Resume(); }
   // Makes the thumbnail of record `index` again from its file.
   void ReloadCell(size_t index);
+  // The thumbnail of record `index` could not be made: its cell shows an empty panel.
+  bool ThumbnailFailed(size_t index) const;
   // Before `folder` is listed: opens its cache file for the grid to come,
   // and tells the listing which files the cache knows unchanged (their
   // thumbnails were made from them as they are). Nothing while not filling.

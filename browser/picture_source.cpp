@@ -57,6 +57,12 @@ DecodeOutcome DecodeForView(const std::string& path, const imagelib::DecodeCance
   return outcome;
 }
 
+PictureProblem ThumbnailProblem(const std::string& path) {
+  ImageHeader header;
+  const bool large = ProbeImageFile(path.c_str(), &header) && !StreamedSizeIsAllowed(header.width, header.height);
+  return large ? PictureProblem::kTooLarge : PictureProblem::kUnreadable;
+}
+
 bool DecodeAtSize(const std::string& path, GridSize size, PixelImage* out) {
   if (!PixelSizeIsAllowed(size.width, size.height)) return false;
   std::optional<imagelib::Thumbnail> decoded = imagelib::DecodeScaled(

@@ -50,6 +50,11 @@ struct DecodeOutcome {
 // picture and no problem.
 DecodeOutcome DecodeForView(const std::string& path, const imagelib::DecodeCancel& cancelled = {});
 
+// Why a listed file gave no thumbnail: its headers name more pixels than a
+// thumbnail is made from, or anything else (damaged data, or a layout the
+// decoder of this computer does not read).
+PictureProblem ThumbnailProblem(const std::string& path);
+
 // The unturned picture decoded again at exactly `size` (for a zoom past the
 // reduced copy); false when memory or the size limit does not allow it.
 bool DecodeAtSize(const std::string& path, GridSize size, PixelImage* out);

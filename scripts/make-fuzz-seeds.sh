@@ -29,6 +29,14 @@ c -compress lzw -endian msb header/be.tif
 c -type bilevel -compress group4 header/g4.tif
 c -define tiff:tile-geometry=16x16 header/tiled.tif
 c base.png -compress lzw header/pages.tif
+# The bytes libjpeg-class decoders skip before a marker: a stuffed zero and
+# junk after the JFIF segment, an Adobe segment whose length ends short.
+python3 - <<'PY'
+d = open('header/base.jpg', 'rb').read()
+app0 = 2 + 2 + (d[4] << 8 | d[5])
+open('header/junk.jpg', 'wb').write(d[:app0] + b'\xff\x00junk\xff\xff\x00' +
+                                    b'\xff\xee\x00\x07Adobe\x00\x64\x80\x00\x00\x00\x00\x01' + d[app0:])
+PY
 cp png/*.png header/
 rm -rf "$corpus/header" "$corpus/png"
 mkdir -p "$corpus"

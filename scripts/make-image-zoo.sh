@@ -10,6 +10,9 @@
 #   reject   the header probe turns it away: the decoder cannot read it
 #   damaged  the PNG check turns it away (the headers themselves are readable)
 #   noload   the header probe reads it, but the load fails cleanly (too large to hold)
+#   wicgap   the header probe lists it (Microsoft documents that the Windows decoder
+#            reads it), but WIC here, Wine 8's, does not: its decoder or its format
+#            converter fails, so no 32-bit picture or thumbnail is made of it
 set -euo pipefail
 out=${1:?usage: make-image-zoo.sh <output folder>}
 mkdir -p "$out"
@@ -48,7 +51,7 @@ entry() {  # name bits expectation
     *.tif)  # identify's bits per sample times its channels (palette files: one index)
       local depth channels n
       read -r channels depth < <(identify -format '%[channels] %z\n' "$1[0]")
-      case $channels in gray) n=1 ;; graya) n=2 ;; srgb) n=3 ;; srgba|cmyk) n=4 ;; *) n=0 ;; esac
+      case $channels in gray) n=1 ;; graya) n=2 ;; srgb) n=3 ;; srgba|cmyk) n=4 ;; cmyka) n=5 ;; *) n=0 ;; esac
       [ "$(identify -format '%[tiff:photometric]' "$1[0]")" = palette ] && n=1
       [ $((n * depth)) = "$2" ] || { echo "$1: identify says $channels x $depth bits, the zoo says $2" >&2; exit 1; } ;;
   esac
@@ -182,13 +185,43 @@ tiff tiff_grey8.tif 8 load base.png -colorspace gray -depth 8
 tiff tiff_palette8.tif 8 load base.png -type palette -colors 200 -depth 8
 tiff tiff_cmyk.tif 32 load base.png -colorspace cmyk -depth 8
 tiff tiff_rgba.tif 32 load base.png -depth 8 -alpha set -channel A -evaluate set 50% +channel
-# What the decoder cannot read: the probe turns these away.
+tiff tiff_cmyk64.tif 64 load base.png -colorspace cmyk -depth 16
+# Layouts Microsoft documents for the Windows decoder that Wine's WIC does not read.
+tiff tiff_planar.tif 24 wicgap base.png -depth 8 -interlace plane -compress lzw
+tiff tiff_greyfloat.tif 32 wicgap base.png -colorspace gray -depth 32 -define quantum:format=floating-point -define tiff:predictor=1
+tiff tiff_rgbafloat.tif 128 wicgap base.png -alpha set -channel A -evaluate set 50% +channel -depth 32 \
+  -define quantum:format=floating-point -define tiff:predictor=1
+tiff tiff_cmyka.tif 40 wicgap base.png -colorspace cmyk -alpha set -channel A -evaluate set 50% +channel -depth 8
+# What the Windows decoder is not documented to read: the probe turns these away.
 tiff tiff_jpeg.tif 24 reject base.png -depth 8 -compress jpeg
-tiff tiff_planar.tif 24 reject base.png -depth 8 -interlace plane -compress lzw
 tiff tiff_lzma.tif 24 reject base.png -depth 8 -compress lzma
 tiff tiff_zstd.tif 24 reject base.png -depth 8 -compress zstd
 tiff tiff_float.tif 96 reject base.png -depth 32 -define quantum:format=floating-point
 tiff tiff_grey2.tif 2 reject base.png -colorspace gray -depth 2
+
+# 16-bit grey in both byte orders, one strip, uncompressed. Each sample's
+# high byte rises from left to right and its low byte falls, so a decoder
+# that swaps the bytes shows the picture bright where it is dark.
+python3 - <<'PY'
+import struct
+w, h = 97, 61
+def sample(x, y):
+    hi = x * 255 // (w - 1)
+    return hi << 8 | (255 - hi)
+for name, order in (('tiff_grey16.tif', '<'), ('tiff_grey16_be.tif', '>')):
+    data = b''.join(struct.pack(order + 'H', sample(x, y)) for y in range(h) for x in range(w))
+    tags = [(256, 3, w), (257, 3, h), (258, 3, 16), (259, 3, 1), (262, 3, 1), (273, 4, 8),
+            (277, 3, 1), (278, 3, h), (279, 4, len(data)), (284, 3, 1)]
+    ifd = struct.pack(order + 'H', len(tags))
+    for tag, kind, value in tags:
+        field = struct.pack(order + 'H', value) + b'\0\0' if kind == 3 else struct.pack(order + 'I', value)
+        ifd += struct.pack(order + 'HHI', tag, kind, 1) + field
+    ifd += struct.pack(order + 'I', 0)
+    head = (b'II' if order == '<' else b'MM') + struct.pack(order + 'HI', 42, 8 + len(data))
+    open(name, 'wb').write(head + data + ifd)
+PY
+entry tiff_grey16.tif 16 load
+entry tiff_grey16_be.tif 16 load
 
 # Pictures of the display-bitmap tests: the fit rule, the orientation codes
 # (4 x 2, every pixel its own colour: red = 40 * x + 1, green = 100 * y + 1),

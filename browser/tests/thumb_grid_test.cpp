@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "app/app_paths.h"
+#include "browser/picture_view.h"
 #include "browser/tests/list_fixture.h"
 #include "browser/thumb_cache_store.h"
 #include "core/browser/thumb_index.h"
+#include "imagelib/tests/zoo.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/gdi.h"
@@ -256,6 +258,19 @@ class GridCacheTest : public ::testing::Test {
     ADD_FAILURE() << name << " has no cell";
     return ThumbState::kWaiting;
   }
+  // A click on the cell of `name`: it becomes the current record, and the status follows at once.
+  void Click(const char* name) {
+    CFileListView& view = view_.view();
+    const CThumbnailGrid& grid = view.gridPresenter().grid();
+    for (size_t i = 0; i < grid.size(); ++i) {
+      if (grid.Cell(i)->name != name) continue;
+      const GridPoint at = grid.layout().CellOrigin(i);
+      SendMessageA(view.grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x + 5, at.y + 5));
+      SendMessageA(view.grid(), WM_LBUTTONUP, 0, MAKELPARAM(at.x + 5, at.y + 5));
+      return;
+    }
+    ADD_FAILURE() << name << " has no cell";
+  }
 
   EnvSet settings_;
   std::string thumbs_;
@@ -341,6 +356,51 @@ TEST_F(GridCacheTest, ListModeFillsTheGridOnceWithTheSelectionAndSizesRemakeIt) 
   ASSERT_NE(large, nullptr);
   EXPECT_EQ(large->width, 240);
   EXPECT_EQ(large->height, 120) << "made from the file, not scaled from the small one";
+}
+
+// Pictures as cameras, scanners and editors write them. JPEGs with bytes a
+// decoder skips before a marker are listed and get their thumbnails. A TIFF
+// that Windows' decoder reads and this one (Wine 8's) does not is listed as
+// a failed cell, and the status bar says why when it is chosen.
+TEST_F(GridCacheTest, RealWorldPicturesAreListedAndThumbnailed) {
+  test::TempFolder pictures;
+  const std::string jpeg = test::ReadBytes(test::ZooPath("jpeg_baseline.jpg"));
+  ASSERT_GT(jpeg.size(), 6u);
+  const size_t afterApp0 = 4 + (static_cast<uint8_t>(jpeg[4]) << 8 | static_cast<uint8_t>(jpeg[5]));
+  const std::map<std::string, std::string> inserted = {
+      {"stuffed.jpg", std::string("\xFF\x00", 2)},
+      {"comment.jpg", std::string("\xFF\xFE\x00\x05zoo", 7) + "junk"},
+      {"app13.jpg", std::string("\xFF\xED\x00\x10Photoshop 3.0\x00" "8BIM\x00resource", 31)},
+      {"app14.jpg", std::string("\xFF\xEE\x00\x07" "Adobe\x00\x64\x80\x00\x00\x00\x00\x01", 17)}};
+  for (const auto& [name, bytes] : inserted) {
+    std::string file = jpeg;
+    file.insert(afterApp0, bytes);
+    test::WriteFileBytes(pictures.File(name), file);
+  }
+  ASSERT_TRUE(test::CopyZooFile("tiff_planar.tif", pictures.File("planar.tif")));
+  ASSERT_TRUE(test::CopyZooFile("tiff_grey16_be.tif", pictures.File("grey16.tif")));
+
+  settings_.dwdLstMod = 0;
+  CFileListView& view = Open();
+  view.SetFolder(pictures.path().c_str());
+  ASSERT_EQ(view.ItemCount(), 6u) << "every one is listed";
+  for (size_t i = 0; i < view.ItemCount(); ++i) {
+    EXPECT_EQ(view.Item(i)->width, 97) << view.Item(i)->name;
+    EXPECT_EQ(view.Item(i)->height, 61) << view.Item(i)->name;
+  }
+  WaitForThumbnails();
+  for (const auto& [name, bytes] : inserted) EXPECT_EQ(StateOf(name.c_str()), ThumbState::kReady) << name;
+  EXPECT_EQ(StateOf("grey16.tif"), ThumbState::kReady);
+  EXPECT_EQ(StateOf("planar.tif"), ThumbState::kFailed) << "Wine's decoder does not read separate planes";
+
+  const std::string why = PictureProblemText(PictureProblem::kUnreadable);
+  Click("planar.tif");
+  ASSERT_FALSE(view_.host().statusTexts.empty());
+  EXPECT_EQ(view_.host().statusTexts.back().rfind("planar.tif, ", 0), 0u);
+  EXPECT_NE(view_.host().statusTexts.back().find(why), std::string::npos) << "the status bar says why";
+  Click("app13.jpg");
+  EXPECT_EQ(view_.host().statusTexts.back().rfind("app13.jpg, ", 0), 0u);
+  EXPECT_EQ(view_.host().statusTexts.back().find(why), std::string::npos) << "a picture with its thumbnail";
 }
 
 }  // namespace

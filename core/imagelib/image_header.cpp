@@ -55,6 +55,7 @@ enum : uint16_t {
   kTagPhotometric = 262,
   kTagSamplesPerPixel = 277,
   kTagPlanarConfig = 284,
+  kTagPredictor = 317,
   kTagSampleFormat = 339,
 };
 
@@ -108,38 +109,100 @@ class TiffReader {
   bool bigTiff_;
 };
 
-// Which TIFF images WIC reads, as measured with Wine 8.0's decoder over files
-// written by libtiff (every one of these decodes and converts to 32-bit BGRA;
-// the Windows decoder reads at least the same set):
-//  - compression none, CCITT G3 and G4, LZW, Deflate (8 and 32946), PackBits;
-//    JPEG (6 and 7), LZMA, ZSTD and the rest create a decoder but fail on the
-//    first pixel read;
-//  - contiguous samples only (planar configuration 2 fails at open);
-//  - unsigned integer samples; grey or palette of 1, 4 or 8 bits (2 and 12
-//    bits fail), grey of 16 bits, RGB and RGBA of 8 or 16 bits per sample,
-//    CMYK of 8 bits (our own conversion turns it into BGRA);
-//  - not YCbCr, CIE L*a*b* or the other photometric kinds.
-bool WicReadsTiff(uint32_t compression, uint32_t photometric, uint32_t planar, uint32_t sampleFormat,
-                  uint32_t bitsPerSample, uint32_t samples, bool bitsDiffer) {
-  switch (compression) {
-    case 1: case 3: case 4: case 5: case 8: case 32946: case 32773: break;
+// What a TIFF's first directory says of its pixels (TIFF 6.0 tag values).
+struct TiffLayout {
+  uint32_t compression = 1;
+  uint32_t photometric = 0;
+  uint32_t planar = 1;
+  uint32_t predictor = 1;
+  uint32_t sampleFormat = 1;
+  uint32_t bitsPerSample = 1;  // of the first sample
+  uint32_t samples = 1;
+  bool bitsDiffer = false;     // the samples are not all of one size
+};
+
+// Which TIFF images the Windows TIFF decoder reads, as Microsoft documents
+// that codec (docs/imagelib.md has the table, with the source of each row):
+//  [Codec]   "TIFF Format Overview" (learn.microsoft.com/windows/win32/wic/
+//            tiff-format-overview): the codec supports "TIFF Specification
+//            6.0", so its file structure (both byte orders, strips, tiles,
+//            planar configuration 1 and 2, the horizontal predictor 2) and
+//            the Baseline compressions every 6.0 reader reads: none (1),
+//            CCITT modified Huffman (2, bilevel) and PackBits (32773);
+//  [Options] "WICTiffCompressionOption" (.../api/wincodec/
+//            ne-wincodec-wictiffcompressionoption): the codec's own
+//            compressions CCITT3 (3) and CCITT4 (4) for 1 bpp, LZW (5), LZW
+//            with horizontal differencing, and ZIP (Deflate: 8, and its
+//            older code 32946);
+//  [Formats] "Native Pixel Formats Overview", TIFF Native Codec (.../wic/
+//            -wic-codec-native-pixel-formats): the decoder's pixel formats.
+//            A layout is read when one of them holds it as stored:
+//            BlackWhite, 4/8/16bppGray, 32bppGrayFloat; 1/4/8bppIndexed;
+//            24bppBGR, 32bppBGRA/PBGRA, 48bppRGB, 64bppRGBA/PRGBA,
+//            128bppRGBA(P)Float; 32/64bppCMYK, 40/80bppCMYKAlpha.
+// The same page says data stored in another layout is "converted to a
+// supported format" without saying which layouts; that is too vague to
+// promise a picture, so these are not read: 2- and 12-bit samples, signed
+// integers, grey with alpha, YCbCr, CIE L*a*b*. Nor is what no page names:
+// JPEG (6 and 7), JPEG 2000, LZMA, ZSTD, WebP, the floating-point predictor
+// (3), BigTIFF, and 96-bit float RGB (Windows 8 and the Windows 7 platform
+// update only). Wine's decoder reads less than this (docs/imagelib.md).
+bool WicReadsTiff(const TiffLayout& t) {
+  const bool bilevel = (t.photometric == 0 || t.photometric == 1) && t.samples == 1 && t.bitsPerSample == 1;
+  switch (t.compression) {
+    case 1: case 5: case 8: case 32946: case 32773: break;
+    case 2: case 3: case 4:  // the CCITT codings are defined for bilevel images only
+      if (!bilevel) return false;
+      break;
     default: return false;
   }
-  if (planar != 1 && samples > 1) return false;
-  if (planar != 1 && planar != 2) return false;
-  if (sampleFormat != 1 || bitsDiffer) return false;
-  switch (photometric) {
+  if (t.planar != 1 && t.planar != 2) return false;
+  if (t.predictor != 1 && t.predictor != 2) return false;
+  if (t.bitsDiffer) return false;
+  const bool integer = t.sampleFormat == 1, real = t.sampleFormat == 3;
+  const uint32_t bits = t.bitsPerSample, samples = t.samples;
+  switch (t.photometric) {
     case 0: case 1:  // grey, white or black is zero
-      if (samples == 1) return bitsPerSample == 1 || bitsPerSample == 4 || bitsPerSample == 8 || bitsPerSample == 16;
-      return false;
-    case 2:  // RGB
-      return (samples == 3 || samples == 4) && (bitsPerSample == 8 || bitsPerSample == 16);
+      if (samples != 1) return false;
+      return integer ? bits == 1 || bits == 4 || bits == 8 || bits == 16 : real && bits == 32;
+    case 2:  // RGB, RGBA
+      if (integer) return (samples == 3 || samples == 4) && (bits == 8 || bits == 16);
+      return real && samples == 4 && bits == 32;
     case 3:  // palette
-      return samples == 1 && (bitsPerSample == 1 || bitsPerSample == 4 || bitsPerSample == 8);
-    case 5:  // separated (CMYK)
-      return samples == 4 && bitsPerSample == 8;
+      return integer && samples == 1 && (bits == 1 || bits == 4 || bits == 8);
+    case 5:  // separated: CMYK, CMYK and alpha
+      return integer && (samples == 4 || samples == 5) && (bits == 8 || bits == 16);
     default:
       return false;
+  }
+}
+
+// Finds the next JPEG marker at or after *offset the way libjpeg's
+// next_marker() does, so that every file a libjpeg-class decoder opens is
+// read here too: bytes that are not 0xFF are skipped (junk after a segment,
+// or the rest of one whose length field ends short), 0xFF fill bytes are
+// skipped, and 0xFF 0x00 (a stuffed zero) is skipped as junk. Like the
+// decoder's walk, it ends only at the end of the file. On success *marker
+// is the marker's code and *offset the byte after it.
+bool NextJpegMarker(ByteSource& source, uint64_t* offset, uint8_t* marker) {
+  uint8_t block[4096];
+  uint64_t at = *offset;  // the offset of block[0]
+  size_t length = 0, i = 0;
+  bool afterFF = false;  // the byte before block[i] was 0xFF
+  for (;;) {
+    if (i == length) {
+      at += length;
+      length = source.ReadAt(at, block, sizeof block);
+      i = 0;
+      if (length == 0) return false;
+    }
+    const uint8_t c = block[i++];
+    if (afterFF && c != 0xFF && c != 0x00) {
+      *marker = c;
+      *offset = at + i;
+      return true;
+    }
+    afterFF = c == 0xFF;
   }
 }
 
@@ -243,19 +306,13 @@ bool ParseBmpHeader(ByteSource& source, ImageHeader* header) {
 
 bool ParseJpegHeader(ByteSource& source, ImageHeader* header) {
   uint8_t b[10];
-  if (!source.ReadExact(0, b, 3) || b[0] != 0xFF || b[1] != 0xD8 || b[2] != 0xFF) return false;
+  if (!source.ReadExact(0, b, 2) || b[0] != 0xFF || b[1] != 0xD8) return false;
   uint64_t offset = 2;
   for (;;) {
-    if (!source.ReadExact(offset, b, 2) || b[0] != 0xFF) return false;
-    uint8_t marker = b[1];
-    // Any number of 0xFF fill bytes may precede a marker.
-    while (marker == 0xFF) {
-      ++offset;
-      if (!source.ReadExact(offset + 1, &marker, 1)) return false;
-    }
-    offset += 2;
+    uint8_t marker;
+    if (!NextJpegMarker(source, &offset, &marker)) return false;
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // TEM, RSTn, SOI: no length
-    if (marker == 0xD9 || marker == 0xDA || marker == 0x00) return false;  // EOI or scan before any frame
+    if (marker == 0xD9 || marker == 0xDA) return false;  // EOI or scan before any frame
     if (!source.ReadExact(offset, b, 2)) return false;
     const uint16_t length = Be16(b);
     if (length < 2) return false;
@@ -327,7 +384,7 @@ bool ParseTiffHeader(ByteSource& source, ImageHeader* header) {
   }
 
   uint64_t width = 0, height = 0, compression = 1, photometric = UINT32_MAX, samples = 1, planar = 1,
-           sampleFormat = 1;
+           predictor = 1, sampleFormat = 1;
   uint64_t firstBits = 1;
   uint64_t totalBits = 0;
   bool haveBits = false, bitsDiffer = false;
@@ -356,6 +413,9 @@ bool ParseTiffHeader(ByteSource& source, ImageHeader* header) {
         break;
       case kTagPlanarConfig:
         if (tiff.Value(e, 0, &v)) planar = v;
+        break;
+      case kTagPredictor:
+        if (tiff.Value(e, 0, &v)) predictor = v;
         break;
       case kTagSampleFormat:
         if (tiff.Value(e, 0, &v)) sampleFormat = v;
@@ -395,11 +455,18 @@ bool ParseTiffHeader(ByteSource& source, ImageHeader* header) {
   h.bitsPerPixel = static_cast<int>(totalBits);
   h.compression = static_cast<uint32_t>(compression > UINT32_MAX ? UINT32_MAX : compression);
   h.morePages = morePages;
-  h.decoderCanRead = !bigTiff && photometric <= UINT32_MAX &&
-                     WicReadsTiff(h.compression, static_cast<uint32_t>(photometric),
-                                  static_cast<uint32_t>(planar > 2 ? 3 : planar),
-                                  static_cast<uint32_t>(sampleFormat > 4 ? 5 : sampleFormat),
-                                  static_cast<uint32_t>(firstBits), static_cast<uint32_t>(samples), bitsDiffer);
+  // Values past 32 bits are no value the rule takes; they stay unreadable.
+  const auto small = [](uint64_t v) { return static_cast<uint32_t>(v > UINT32_MAX ? UINT32_MAX : v); };
+  TiffLayout layout;
+  layout.compression = h.compression;
+  layout.photometric = small(photometric);
+  layout.planar = small(planar);
+  layout.predictor = small(predictor);
+  layout.sampleFormat = small(sampleFormat);
+  layout.bitsPerSample = small(firstBits);
+  layout.samples = small(samples);
+  layout.bitsDiffer = bitsDiffer;
+  h.decoderCanRead = !bigTiff && photometric < UINT32_MAX && WicReadsTiff(layout);
   *header = h;
   return true;
 }

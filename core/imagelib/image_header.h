@@ -1,10 +1,11 @@
 #pragma once
 // Reading an image file's size and bit depth from its headers, without
 // decoding a pixel: PNG (IHDR), BMP (every Windows and OS/2 header version),
-// JPEG (the first SOFn frame header, behind any APPn/COM segments) and TIFF
-// (both byte orders and BigTIFF, first IFD). The parsers also judge whether
-// the image decoder (WIC) can read what the headers describe, so that a file
-// is turned away before anything is decoded.
+// JPEG (the first SOFn frame header, behind any APPn/COM segments and the
+// bytes a decoder skips before a marker) and TIFF (both byte orders and
+// BigTIFF, first IFD). The parsers also judge whether the Windows decoder
+// (WIC) reads what the headers describe, so that a file it cannot read is
+// turned away before anything is decoded.
 #include <cstddef>
 #include <cstdint>
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zv {
@@ -295,6 +297,58 @@ TEST(JpegHeader, RefusesFilesWithoutAUsableFrame) {
   ExpectPrefixesRefused(full, full.size() - 9, "JPEG");  // frame length says 17 but 6 bytes suffice
 }
 
+// Real files with bytes before a marker, which libjpeg-class decoders skip
+// with a warning: the frame behind them is found, as the decoder finds it.
+TEST(JpegHeader, SkipsBytesBeforeAMarkerAsTheDecoderDoes) {
+  auto withFrame = [](Bytes b) {
+    PutFrame(b, 0xC0, 640, 480, 3);
+    return b;
+  };
+  Bytes stuffed = JpegStart();
+  PutSegment(stuffed, 0xE0, 14);
+  stuffed.insert(stuffed.end(), {0xFF, 0x00});  // a stuffed zero between two segments
+  PutSegment(stuffed, 0xDB, 65);
+  Bytes junk = JpegStart();
+  PutSegment(junk, 0xFE, 5);
+  junk.insert(junk.end(), {'j', 'u', 'n', 'k', 0x00, 0x7F, 0xFF, 0xFF, 0x00});  // and fill and a stuffed zero
+  // Photoshop's APP13 and Adobe's APP14 with a length that ends short of
+  // their data: the walk lands inside it and goes on to the next marker.
+  Bytes app13 = JpegStart();
+  app13.insert(app13.end(), {0xFF, 0xED, 0x00, 0x10});
+  for (const char* text : {"Photoshop 3.0", "8BIM", "resource data"}) app13.insert(app13.end(), text, text + std::strlen(text) + 1);
+  Bytes app14 = JpegStart();
+  app14.insert(app14.end(), {0xFF, 0xEE, 0x00, 0x07, 'A', 'd', 'o', 'b', 'e', 0x00, 0x64, 0x80, 0x00, 0x00, 0x00, 0x00, 0x01});
+  Bytes afterStart = JpegStart();
+  afterStart.insert(afterStart.end(), 3, 0x20);
+  Bytes acrossBlocks = JpegStart();  // the 0xFF ends one block of the walk's reads, its code starts the next
+  PutSegment(acrossBlocks, 0xE0, 14);
+  acrossBlocks.insert(acrossBlocks.end(), 4095, 0x55);
+  for (const auto& [what, bytes] : {std::pair<const char*, Bytes>{"stuffed zero", stuffed}, {"junk after a comment", junk},
+                                    {"short APP13", app13}, {"short APP14", app14}, {"junk after SOI", afterStart},
+                                    {"junk across read blocks", acrossBlocks}}) {
+    const Bytes file = withFrame(bytes);
+    ImageHeader h;
+    ASSERT_TRUE(Parse(file, &h)) << what;
+    EXPECT_EQ(h.format, ImageFormat::kJpeg) << what;
+    EXPECT_EQ(h.width, 640) << what;
+    EXPECT_EQ(h.height, 480) << what;
+    EXPECT_TRUE(h.decoderCanRead) << what;
+    ExpectPrefixesRefused(file, file.size() - 9, what);  // the frame header needs 10 of its 19 bytes
+  }
+
+  // Skipping never invents a frame: without one, or behind a scan, the file is refused.
+  ImageHeader h;
+  Bytes noFrame = junk;
+  noFrame.insert(noFrame.end(), {0x12, 0xFF, 0x00, 0xFF});
+  EXPECT_FALSE(Parse(noFrame, &h)) << "junk up to the end of the file";
+  Bytes scan = stuffed;
+  scan.insert(scan.end(), {0xFF, 0x00, 0x33, 0xFF, 0xDA, 0x00, 0x08});
+  EXPECT_FALSE(Parse(withFrame(scan), &h)) << "a scan before the frame";
+  Bytes end = junk;
+  end.insert(end.end(), {0xFF, 0xD9});
+  EXPECT_FALSE(Parse(withFrame(end), &h)) << "the end of the picture before the frame";
+}
+
 // ---- TIFF ----
 
 struct Entry {
@@ -374,32 +428,66 @@ TEST(TiffHeader, BitsPerSampleDefaultsAndInlineValues) {
   EXPECT_EQ(h.bitsPerPixel, 32) << "one value for all four samples";
 }
 
-TEST(TiffHeader, MarksWhatTheDecoderCannotRead) {
+// The set Microsoft documents for the Windows TIFF decoder (see WicReadsTiff).
+TEST(TiffHeader, MarksWhatTheWindowsDecoderCannotRead) {
   auto canRead = [](std::vector<Entry> e) {
     ImageHeader h;
     EXPECT_TRUE(Parse(Tiff(false, e), &h));
     return h.decoderCanRead;
   };
-  for (uint32_t c : {1u, 3u, 4u, 5u, 8u, 32946u, 32773u}) EXPECT_TRUE(canRead(RgbEntries(c))) << "compression " << c;
-  for (uint32_t c : {2u, 6u, 7u, 34712u, 34925u, 50000u, 50001u}) EXPECT_FALSE(canRead(RgbEntries(c))) << "compression " << c;
+  for (uint32_t c : {1u, 5u, 8u, 32946u, 32773u}) EXPECT_TRUE(canRead(RgbEntries(c))) << "compression " << c;
+  for (uint32_t c : {2u, 3u, 4u, 6u, 7u, 34712u, 34925u, 50000u, 50001u})
+    EXPECT_FALSE(canRead(RgbEntries(c))) << "compression " << c;
+  auto bilevel = [](uint32_t compression) {
+    return std::vector<Entry>{{256, 3, {9}}, {257, 3, {9}}, {259, 3, {compression}}, {262, 3, {0}}};
+  };
+  for (uint32_t c : {2u, 3u, 4u}) EXPECT_TRUE(canRead(bilevel(c))) << "CCITT " << c << " of a bilevel image";
   auto planar = RgbEntries();
   planar[6].values = {2};
-  EXPECT_FALSE(canRead(planar)) << "separate planes";
+  EXPECT_TRUE(canRead(planar)) << "separate planes";
+  auto differenced = RgbEntries();
+  differenced.push_back({317, 3, {2}});
+  EXPECT_TRUE(canRead(differenced)) << "LZW with horizontal differencing";
+  differenced.back().values = {3};
+  EXPECT_FALSE(canRead(differenced)) << "floating-point predictor";
   auto ycbcr = RgbEntries(1);
   ycbcr[4].values = {6};
   EXPECT_FALSE(canRead(ycbcr)) << "YCbCr";
   auto floats = RgbEntries(1);
+  floats[2].values = {32, 32, 32};
   floats.push_back({339, 3, {3, 3, 3}});
-  EXPECT_FALSE(canRead(floats)) << "floating-point samples";
+  EXPECT_FALSE(canRead(floats)) << "96-bit float RGB: newer Windows only";
+  floats[2].values = {32, 32, 32, 32};
+  floats[5].values = {4};
+  floats.back().values = {3, 3, 3, 3};
+  EXPECT_TRUE(canRead(floats)) << "128-bit float RGBA";
+  auto sixteen = RgbEntries(1);
+  sixteen[2].values = {16, 16, 16};
+  EXPECT_TRUE(canRead(sixteen)) << "48-bit RGB";
+  sixteen.push_back({339, 3, {2, 2, 2}});
+  EXPECT_FALSE(canRead(sixteen)) << "signed samples";
   auto twelve = RgbEntries(1);
   twelve[2].values = {12, 12, 12};
   EXPECT_FALSE(canRead(twelve)) << "12 bits per sample";
   auto mixed = RgbEntries(1);
   mixed[2].values = {5, 6, 5};
   EXPECT_FALSE(canRead(mixed)) << "unequal samples";
+  auto grey = [](uint32_t bits, uint32_t format) {
+    return std::vector<Entry>{{256, 3, {9}}, {257, 3, {9}}, {258, 3, {bits}}, {262, 3, {1}}, {339, 3, {format}}};
+  };
+  for (uint32_t bits : {1u, 4u, 8u, 16u}) EXPECT_TRUE(canRead(grey(bits, 1))) << bits << "-bit grey";
+  EXPECT_FALSE(canRead(grey(2, 1))) << "2-bit grey";
+  EXPECT_TRUE(canRead(grey(32, 3))) << "float grey";
+  EXPECT_FALSE(canRead(grey(32, 1))) << "32-bit integer grey";
   EXPECT_TRUE(canRead({{256, 3, {9}}, {257, 3, {9}}, {258, 3, {4}}, {262, 3, {3}}})) << "4-bit palette";
-  EXPECT_FALSE(canRead({{256, 3, {9}}, {257, 3, {9}}, {258, 3, {2}}, {262, 3, {1}}})) << "2-bit grey";
-  EXPECT_TRUE(canRead({{256, 3, {9}}, {257, 3, {9}}, {258, 3, {8, 8, 8, 8}}, {262, 3, {5}}, {277, 3, {4}}})) << "CMYK";
+  EXPECT_FALSE(canRead({{256, 3, {9}}, {257, 3, {9}}, {258, 3, {2}}, {262, 3, {3}}})) << "2-bit palette";
+  auto cmyk = [](uint32_t bits, uint32_t samples) {
+    return std::vector<Entry>{{256, 3, {9}}, {257, 3, {9}}, {258, 3, {bits}}, {262, 3, {5}}, {277, 3, {samples}}};
+  };
+  EXPECT_TRUE(canRead(cmyk(8, 4))) << "CMYK";
+  EXPECT_TRUE(canRead(cmyk(16, 4))) << "64-bit CMYK";
+  EXPECT_TRUE(canRead(cmyk(8, 5))) << "CMYK and alpha";
+  EXPECT_FALSE(canRead(cmyk(8, 3))) << "three inks";
   EXPECT_FALSE(canRead({{256, 3, {9}}, {257, 3, {9}}, {258, 3, {8}}})) << "no photometric interpretation";
 }
 
