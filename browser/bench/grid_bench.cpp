@@ -540,8 +540,10 @@ int DeleteAnswer(const char* folder, const char* empty, int thumbSize, int runs)
   bench.WaitAllMade();
   bench.view().SetFolder(empty);
   std::vector<double> answers;
+  size_t pictures = 0;
   for (int run = 0; run < runs; ++run) {
     bench.view().SetFolder(folder);
+    pictures = bench.grid().size();
     bench.view().SortAndApply(0, run % 2 == 0 ? 1 : -1);
     std::vector<char> one(bench.grid().size(), 0);
     one.at(one.size() / 2) = 1;
@@ -566,7 +568,7 @@ int DeleteAnswer(const char* folder, const char* empty, int thumbSize, int runs)
     if (appeared > 0) answers.push_back((appeared - start) * 1000);
     bench.view().SetFolder(empty);
   }
-  std::printf("%zu pictures, box %d: ", bench.grid().size(), thumbSize);
+  std::printf("%zu pictures, box %d: ", pictures, thumbSize);
   PrintSpread("delete to confirmation", answers);
   bench.Close();
   return 0;
