@@ -19,6 +19,8 @@ inline constexpr UINT kTrayPollMilliseconds = 2000;
 
 class CTrayFrame : public win::Window {
  public:
+  // The window goes with the object, its icon and timer with it.
+  ~CTrayFrame() override { Destroy(); }
   // Style 0, empty rectangle, no parent: never shown.
   bool CreateInvisible();
   bool connected() const { return connected_ != 0; }

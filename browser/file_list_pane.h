@@ -46,6 +46,8 @@ class CFileListPane : public win::Window, public win::CommandTarget {
   // into `folder`: S_OK when done, S_FALSE when nothing (or not all of a
   // move) was done.
   virtual HRESULT DropFiles(IDataObject* data, DWORD effect, const std::string& folder) = 0;
+  // Whether `data` is the file list of a drag out of this view that is running.
+  virtual bool IsOwnDrag(IDataObject* data) const = 0;
   // A scanned image delivered by the scanner connection, to be stored as a new file.
   virtual void StoreScannedImage(void* image) = 0;
 };

@@ -19,6 +19,11 @@ bool CFileListView::CanShowFile(const std::string& path) const {
   return path.size() < sizeof(FileListItem::path) && ImageProbe().GetImageInfo(path.c_str(), &info) == 1;
 }
 
+bool CFileListView::HeadersShowable(const std::string& path) const {
+  ImageInfo info;
+  return path.size() < sizeof(FileListItem::path) && ImageProbe().GetHeaderInfo(path.c_str(), &info) == 1;
+}
+
 FileOperationSite CFileListView::OperationSite() const { return {hwnd(), model_.mirror(), settings_.intSysDte}; }
 
 // The thumbnail workers may be reading a picture of the folder, which a

@@ -219,9 +219,13 @@ void CFileListView::RebuildPresenters() {
   for (FileListPresenter* presenter : presenters_) presenter->Rebuild();
 }
 
+// The current record goes with its record. The list's rows are made anew
+// and come without a selection; the grid's cells, when the grid shows, keep
+// theirs.
 void CFileListView::SortAndApply(int key, int dir) {
   const std::vector<size_t> permutation = model_.items().Sort(key, dir, win::IsAnsiLeadByte);
   if (permutation.empty()) return;
+  if (viewMode_ == kListMode) model_.items().SelectAll(false);
   for (FileListPresenter* presenter : presenters_) presenter->Reorder(permutation);
 }
 

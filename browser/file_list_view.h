@@ -41,6 +41,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   HWND DropWindow() const override;
   std::string CurrentFolder() const override { return model_.folder(); }
   HRESULT DropFiles(IDataObject* data, DWORD effect, const std::string& folder) override;
+  bool IsOwnDrag(IDataObject* data) const override { return fileCommands_.IsOwnDrag(data); }
   void StoreScannedImage(void* image) override;
   bool ExecuteCommand(int id) override;
   bool UpdateCommand(win::CommandUpdate& update) override;
@@ -109,6 +110,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   std::string ShownFolder() const override { return model_.folder(); }
   bool PictureShown() const override { return pictureMode_.shown(); }
   bool CanShowFile(const std::string& path) const override;
+  bool HeadersShowable(const std::string& path) const override;
   FileOperationSite OperationSite() const override;
   FolderFilesLease ReleaseFolderFiles() override;
   void EndFolderLease();

@@ -134,11 +134,16 @@ KeptPicture CPictureView::TakePicture() {
   return taken;
 }
 
+// Turned, the picture is shown anew, fitted as a picture just opened; the
+// kept pixels are turned, the file is not read again.
 bool CPictureView::Reorient(int orientation) {
   const int previous = orientation_;
+  const ZoomState previousZoom = zoom_;
   orientation_ = orientation;
+  zoom_ = {};
   if (Render()) return true;
   orientation_ = previous;
+  zoom_ = previousZoom;
   return false;
 }
 

@@ -27,6 +27,8 @@ std::string PictureProblemText(PictureProblem problem);
 
 class CPictureView : public win::Window {
  public:
+  // Destroyed here, while OnDestroy can still let go of the display bitmap.
+  ~CPictureView() override { Destroy(); }
   bool CreateView(HWND parent, int id, bool visible);
   void Show(bool shown) {
     if (hwnd() != nullptr) ShowWindow(hwnd(), shown ? SW_SHOW : SW_HIDE);
@@ -40,7 +42,9 @@ class CPictureView : public win::Window {
   bool ShowKept(KeptPicture picture, int orientation);
   // Hands over the kept pixels and empties the view.
   KeptPicture TakePicture();
-  // Shows the kept picture in another orientation, in the current zoom mode.
+  // Shows the kept picture in another orientation, fitted into the window
+  // (as ShowPicture does). False, with the picture left as it was, when that
+  // cannot be made.
   bool Reorient(int orientation);
   // 0 fit in window, 1 real size, 2 zoom in, 3 zoom out; any other code does
   // nothing. A zoom that cannot be made (too large for memory) leaves the
@@ -91,7 +95,7 @@ class CPictureView : public win::Window {
   bool created_ = false;
   KeptPicture picture_;
   // A picture kept reduced, decoded again at the size of a zoom past that
-  // copy; kept while that zoom is shown, so that turning needs no decode.
+  // copy; held while that zoom is shown.
   PixelImage detail_;
   PictureProblem problem_ = PictureProblem::kNone;
   int orientation_ = 0;

@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include "copyboard/win_copyboard_system.h"
-#include "core/copyboard/drive_finder.h"
 #include "win/folder_listing.h"
-#include "win/handles.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -47,24 +44,6 @@ bool CopyToMirror(const std::string& boardFile, const std::string& mirrorCopy) {
   // CopyFileA keeps the board file's attributes; the copy must stay replaceable.
   ClearReadOnly(mirrorCopy);
   return true;
-}
-
-void StampCopies(const MirrorState& state, const std::vector<std::string>& sources,
-                 const std::string& destinationFolder, int intSysDte) {
-  Win32CopyboardSystem system;
-  const DriveLetters letters = DriveFinder(system).FindLetters();
-  if (!StampApplies(state, sources, letters, intSysDte, win::IsAnsiLeadByte)) return;
-  // One time for every copy, so copies made together carry the same stamp.
-  SYSTEMTIME utc;
-  GetSystemTime(&utc);
-  FILETIME now;
-  SystemTimeToFileTime(&utc, &now);
-  for (const std::string& source : sources) {
-    const std::string copy = destinationFolder + "\\" + std::string(NameOfPath(source, win::IsAnsiLeadByte));
-    win::UniqueFile file(
-        CreateFileA(copy.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file) SetFileTime(file.get(), nullptr, nullptr, &now);
-  }
 }
 
 }  // namespace zv

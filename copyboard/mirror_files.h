@@ -1,6 +1,7 @@
 #pragma once
-// Clear mirror, Fill mirror and Stamp copies on the file system: the folder
-// listings, deletes, copies and time stamps that the mirror rules call for.
+// Clear mirror and Fill mirror on the file system: the folder listings,
+// deletes and copies that the mirror rules call for. (The copies out of the
+// board are stamped by the file operations, which know what they wrote.)
 // Every failure is ignored: a file that cannot be read is simply missing
 // from the mirror.
 #include <string>
@@ -18,12 +19,5 @@ void FillMirror(const std::string& deviceFolder, const std::string& mirrorFolder
 // is read-only, and leaves the copy writable (the board file is untouched).
 // False when the board file could not be copied; no old copy is left then.
 bool CopyToMirror(const std::string& boardFile, const std::string& mirrorCopy);
-
-// Stamp copies: after a copy or move out of the board, the copies of
-// `sources` in `destinationFolder` get the current time as their last-write
-// time (creation and access times stay), when StampApplies says so. A copy
-// that cannot be opened for writing is skipped.
-void StampCopies(const MirrorState& state, const std::vector<std::string>& sources,
-                 const std::string& destinationFolder, int intSysDte);
 
 }  // namespace zv

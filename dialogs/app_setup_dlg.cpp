@@ -46,6 +46,14 @@ void Report(HWND dialog, HWND field, const char* key, const char* defaultUtf8) {
   ReportErrorText(dialog, field, kSection, key, defaultUtf8);
 }
 
+// Selects the first entry that begins with `stored` (the list's own prefix
+// search, ignoring case); a value edited by hand that begins no entry, or
+// an empty one, selects the entry of `fallback` instead.
+void SelectEntry(HWND list, std::string_view stored, const char* fallback) {
+  if (!stored.empty() && ComboBox_SelectString(list, -1, std::string(stored).c_str()) != CB_ERR) return;
+  ComboBox_SetCurSel(list, std::max(0, ComboBox_FindStringExact(list, -1, fallback)));
+}
+
 }  // namespace
 
 void SwitchResidentCopy(bool on) { LaunchInstance(on ? 1 : -1); }
@@ -84,8 +92,9 @@ void CAppSetupDlg::ShowSettings() {
   const auto row = std::find_if(std::begin(kDateFormats), std::end(kDateFormats),
                                 [&](const DateFormatRow& r) { return pattern == r.pattern; });
   ComboBox_SetCurSel(Item(IDC_SETUP_DATE_LIST), row == std::end(kDateFormats) ? 0 : row - std::begin(kDateFormats));
-  ComboBox_SelectString(Item(IDC_SETUP_NUMBER), -1, std::string(FieldText(settings_.chaNumFmt)).c_str());
-  ComboBox_SelectString(Item(IDC_SETUP_EXTENSION), -1, std::string(FieldText(settings_.chaExtNam)).c_str());
+  const EnvSet defaults;
+  SelectEntry(Item(IDC_SETUP_NUMBER), FieldText(settings_.chaNumFmt), defaults.chaNumFmt);
+  SelectEntry(Item(IDC_SETUP_EXTENSION), FieldText(settings_.chaExtNam), defaults.chaExtNam);
   SetWindowTextA(Item(IDC_SETUP_FOLDER_TEXT), std::string(FieldText(settings_.chaSavFol)).c_str());
   SetWindowTextA(Item(IDC_SETUP_NAME_EDIT), std::string(FieldText(settings_.chaFilNam)).c_str());
   Edit_LimitText(Item(IDC_SETUP_NAME_EDIT), sizeof settings_.chaFilNam - 1);

@@ -62,7 +62,7 @@ void CFileCommands::OnUpdatePaste(win::CommandUpdate& update) {
   }
   const DWORD sequence = GetClipboardSequenceNumber();
   if (!pasteCheckValid_ || sequence != pasteCheckedSequence_) {
-    pasteHasFiles_ = IsClipboardFormatAvailable(CF_HDROP) && !ClipboardFiles().empty();
+    pasteHasFiles_ = IsClipboardFormatAvailable(CF_HDROP) && !ClipboardFiles(true).empty();
     pasteCheckedSequence_ = sequence;
     pasteCheckValid_ = true;
   }
@@ -92,18 +92,18 @@ bool CFileCommands::PasteMoves() const {
   return cutPending_ && clipboardData_ && OleIsCurrentClipboard(clipboardData_.Get()) == S_OK;
 }
 
-std::vector<std::string> CFileCommands::ClipboardFiles() const {
+std::vector<std::string> CFileCommands::ClipboardFiles(bool headersOnly) const {
   win::ComPtr<IDataObject> data;
   if (FAILED(OleGetClipboard(&data))) return {};
   std::vector<std::string> files;
   for (std::string& path : ReadDroppedPaths(data.Get()))
-    if (host_.CanShowFile(path)) files.push_back(std::move(path));
+    if (headersOnly ? host_.HeadersShowable(path) : host_.CanShowFile(path)) files.push_back(std::move(path));
   return files;
 }
 
 void CFileCommands::OnPaste(int) {
   const std::string folder = host_.ShownFolder();
-  const std::vector<std::string> files = ClipboardFiles();
+  const std::vector<std::string> files = ClipboardFiles(false);
   if (files.empty() || folder.empty()) return;
   Transfer(files, folder, PasteMoves() ? FileOperationMode::Move : FileOperationMode::Copy);
 }
@@ -154,7 +154,13 @@ void CFileCommands::DragSelectionOut() {
   const std::vector<std::string> paths = host_.SelectedFiles();
   if (paths.empty()) return;
   win::ComPtr<IDataObject> data = MakeFileListData(paths);
-  if (data) DragFilesOut(data.Get());
+  if (!data) return;
+  dragData_ = data;
+  struct EndOfDrag {
+    win::ComPtr<IDataObject>& data;
+    ~EndOfDrag() { data.Reset(); }
+  } end{dragData_};
+  DragFilesOut(data.Get());
 }
 
 HRESULT CFileCommands::DropFiles(IDataObject* data, DWORD effect, const std::string& folder) {

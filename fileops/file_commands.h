@@ -38,6 +38,9 @@ class FileCommandHost {
   virtual bool PictureShown() const = 0;
   // Whether the list can show the file: a readable image of a known type.
   virtual bool CanShowFile(const std::string& path) const = 0;
+  // The same judged from the file's headers alone (no check over the whole
+  // file): quick enough for an enable rule.
+  virtual bool HeadersShowable(const std::string& path) const = 0;
   virtual FileOperationSite OperationSite() const = 0;
   // Before a shell operation: nothing of the list may hold a file open
   // until the lease ends; then the list reads its folder again (removed rows
@@ -67,8 +70,11 @@ class CFileCommands : public win::CommandTarget {
   bool ExecuteCommand(int id) override;
   bool UpdateCommand(win::CommandUpdate& update) override;
 
-  // Drags the selected files out of the list or the grid (copy only).
+  // Drags the selected files out of the list or the grid. Other programs are
+  // offered a copy only; our own drop target moves them with Shift held.
   void DragSelectionOut();
+  // Whether `data` is the list of the drag this object is running.
+  bool IsOwnDrag(IDataObject* data) const { return data != nullptr && dragData_.Get() == data; }
   // Copies (DROPEFFECT_COPY) or moves (DROPEFFECT_MOVE) dropped files into
   // `folder`: S_OK when the shell did it, S_FALSE when nothing was done or
   // the user stopped it (so the drag source never takes it for a move).
@@ -108,8 +114,9 @@ class CFileCommands : public win::CommandTarget {
   void StoreScannedImage(HGLOBAL image, const EnvSet& settings);
 
  private:
-  // The files on the clipboard that the list can show.
-  std::vector<std::string> ClipboardFiles() const;
+  // The files on the clipboard that the list can show; `headersOnly` judges
+  // them by their headers alone.
+  std::vector<std::string> ClipboardFiles(bool headersOnly) const;
   bool PutOnClipboard(const std::vector<std::string>& paths, bool cut);
   void DeleteFiles(const std::vector<std::string>& paths);
   // Runs the multi-file operation with the list's files released, then
@@ -121,6 +128,8 @@ class CFileCommands : public win::CommandTarget {
   // The data most recently put on the clipboard, and whether by Cut.
   win::ComPtr<IDataObject> clipboardData_;
   bool cutPending_ = false;
+  // The data of the drag out of the list while it runs.
+  win::ComPtr<IDataObject> dragData_;
   // The paste's state for the clipboard's contents of this sequence number
   // (menus and toolbar ask at every idle; a clipboard is probed once).
   mutable DWORD pasteCheckedSequence_ = 0;

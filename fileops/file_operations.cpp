@@ -88,6 +88,7 @@ FileOperationOutcome Run(const FileOperationSite& site, const FileOperationPlan&
   operation.pFrom = plan.from.c_str();
   operation.pTo = plan.to.empty() ? nullptr : plan.to.c_str();
   operation.fFlags = FOF_ALLOWUNDO;
+  if (site.overwriteAsked && plan.mode == FileOperationMode::Copy) operation.fFlags |= FOF_NOCONFIRMATION;
   const int result = SHFileOperationA(&operation);
   outcome.started = true;
   outcome.complete = result == 0 && !operation.fAnyOperationsAborted;

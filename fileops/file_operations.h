@@ -21,6 +21,9 @@ struct FileOperationSite {
   HWND owner = nullptr;  // owns the shell's dialogs: the file list view's window
   MirrorState mirror;    // the file list's mirror state
   int intSysDte = 0;     // 1: copies out of the board get the current time
+  // The user already agreed to replace an existing target (the save dialog
+  // asked): the shell does not ask again.
+  bool overwriteAsked = false;
 };
 
 struct FileOperationOutcome {

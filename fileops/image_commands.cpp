@@ -11,7 +11,6 @@
 
 #include "app/app_services.h"
 #include "core/fileops/print_layout.h"
-#include "core/imagelib/oriented_rows.h"
 #include "core/imagelib/probe_rules.h"
 #include "core/text/ansi_path.h"
 #include "fileops/file_commands.h"
@@ -80,16 +79,15 @@ std::vector<BYTE> DevModeOf(const LockedGlobal& mode) {
   return copy;
 }
 
-// Draws `picture` (unturned) in `orientation` into `place`, band by band.
-bool DrawInBands(HDC dc, const PixelImage& picture, int orientation, const PrintRect& place) {
-  const PixelSize shown = OrientedPixelSize(picture.width, picture.height, orientation);
+// Draws `picture` into `place`, band by band.
+bool DrawInBands(HDC dc, const PixelImage& picture, const PrintRect& place) {
+  const PixelSize shown{picture.width, picture.height};
+  if (picture.pixels.size() < static_cast<size_t>(shown.width) * static_cast<size_t>(shown.height)) return false;
   const size_t stride = (static_cast<size_t>(shown.width) * 3 + 3) & ~size_t{3};
   const int32_t rowsPerBand = static_cast<int32_t>(std::max<size_t>(1, kBandBytes / stride));
   const std::vector<PrintBand> bands = PrintBands(shown.height, place.top, place.height, rowsPerBand);
-  std::vector<uint32_t> row;
   std::vector<BYTE> bits;
   try {
-    row.resize(static_cast<size_t>(shown.width));
     bits.resize(stride * static_cast<size_t>(std::min(rowsPerBand, shown.height)));
   } catch (const std::bad_alloc&) {
     return false;
@@ -100,13 +98,13 @@ bool DrawInBands(HDC dc, const PixelImage& picture, int orientation, const Print
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  const PixelView source = ViewOf(picture);
   for (const PrintBand& band : bands) {
     // Bottom-up: the band's first row is the DIB's last.
     for (int32_t r = 0; r < band.sourceRows; ++r) {
-      if (!ReadOrientedRow(source, orientation, band.sourceTop + r, row.data())) return false;
+      const uint32_t* row = &picture.pixels[static_cast<size_t>(band.sourceTop + r) * static_cast<size_t>(shown.width)];
       BYTE* out = bits.data() + static_cast<size_t>(band.sourceRows - 1 - r) * stride;
-      for (const uint32_t pixel : row) {
+      for (int32_t x = 0; x < shown.width; ++x) {
+        const uint32_t pixel = row[x];
         *out++ = static_cast<BYTE>(pixel);
         *out++ = static_cast<BYTE>(pixel >> 8);
         *out++ = static_cast<BYTE>(pixel >> 16);
@@ -145,8 +143,7 @@ std::optional<PrinterChoice> ChoosePrinter(HWND owner) {
   return choice;
 }
 
-bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path, int orientation) {
-  if (orientation < 0 || orientation > 7) orientation = 0;
+bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path) {
   // Each picture is judged against the page of the dialog's orientation.
   const PageSize page = PageOf(dc);
   if (page.width <= 0 || page.height <= 0) return false;
@@ -157,17 +154,15 @@ bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path, int orientati
   // Decoded in strips straight to about the printed size: a scan too large
   // to hold whole at 32 bits still prints.
   const auto printSize = [&](int32_t width, int32_t height) {
-    const PixelSize shown = OrientedPixelSize(width, height, orientation);
-    const bool turn = PageTurnsFor(page.width, page.height, shown.width, shown.height);
-    const PrintRect place = turn ? PlaceOnPage(page.height, page.width, shown.width, shown.height)
-                                 : PlaceOnPage(page.width, page.height, shown.width, shown.height);
-    const PixelSize decoded = PrintDecodeSize(shown.width, shown.height, place.width, place.height, kPrintPixelBudget);
-    return OrientedPixelSize(decoded.width, decoded.height, orientation);  // back to unturned
+    const bool turn = PageTurnsFor(page.width, page.height, width, height);
+    const PrintRect place = turn ? PlaceOnPage(page.height, page.width, width, height)
+                                 : PlaceOnPage(page.width, page.height, width, height);
+    return PrintDecodeSize(width, height, place.width, place.height, kPrintPixelBudget);
   };
   std::optional<imagelib::Thumbnail> picture =
       imagelib::DecodeScaled(path.c_str(), ImageTypeFromPath(path), printSize);
   if (!picture || picture->info.width <= 0 || picture->info.height <= 0) return false;
-  const PixelSize shown = OrientedPixelSize(picture->info.width, picture->info.height, orientation);
+  const PixelSize shown{picture->info.width, picture->info.height};
 
   const bool turn = PageTurnsFor(page.width, page.height, shown.width, shown.height);
   bool printed = false;
@@ -179,7 +174,7 @@ bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path, int orientati
     document.cbSize = sizeof document;
     document.lpszDocName = name.c_str();
     if (StartDocA(dc, &document) > 0) {
-      if (StartPage(dc) > 0 && DrawInBands(dc, picture->pixels, orientation, place) && EndPage(dc) > 0) {
+      if (StartPage(dc) > 0 && DrawInBands(dc, picture->pixels, place) && EndPage(dc) > 0) {
         printed = EndDoc(dc) > 0;
       } else {
         AbortDoc(dc);
@@ -235,8 +230,8 @@ void CFileCommands::OnPrint(int) {
   // The copies stay in the device mode: the driver makes them.
   win::UniqueDeviceContext dc(CreateDCA("WINSPOOL", printer->device.c_str(), nullptr, printer->devMode()));
   if (!dc) return;
-  // While one picture is shown, it prints the way it is shown.
-  for (const std::string& path : files) PrintPicture(dc.get(), *printer->devMode(), path, host_.ShownOrientation(path));
+  // The files are printed as stored: a turn in the picture view is for viewing only.
+  for (const std::string& path : files) PrintPicture(dc.get(), *printer->devMode(), path);
 }
 
 // The mirror's own files are attached: they are the board's, copied.

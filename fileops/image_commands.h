@@ -26,14 +26,14 @@ struct PrinterChoice {
 // the user cancels or no printer is there.
 std::optional<PrinterChoice> ChoosePrinter(HWND owner);
 
-// Prints the picture at `path`, shown in `orientation` (0-7), as its own
-// job named after the file, on `dc`, which was made with `mode`. The page
+// Prints the picture at `path` as stored (unturned), as its own job named
+// after the file, on `dc`, which was made with `mode`. The page
 // turns for a picture that lies against it (ResetDCA) and turns back to
 // the dialog's orientation afterwards; the picture is scaled to the page,
 // centred, and drawn in bands from a 24-bit DIB, so that it never needs a
 // block of memory as large as itself. False, with nothing printed, when
 // the picture cannot be read; false also when the printer refused the job.
-bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path, int orientation);
+bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path);
 
 // Hands `paths` to the mail program as the attachments of one new message
 // (Simple MAPI, with its logon and compose dialogs). False when there is no

@@ -1,6 +1,7 @@
 // Save as (32864): the save-as dialog on the one selected file (its board
 // file while the board's mirror is shown), then Save converted into the
-// chosen path, turned as the picture view shows the file.
+// chosen path, turned as the picture view shows the file. The dialog asks
+// before it names an existing file, so the copy after it does not ask again.
 #include "app/app_services.h"
 #include "core/text/ansi_path.h"
 #include "dialogs/save_as_dlg.h"
@@ -15,8 +16,11 @@ void CFileCommands::OnUpdateOneFile(win::CommandUpdate& update) { update.Enable(
 void CFileCommands::OnSaveAs(int) {
   const std::vector<std::string> files = host_.SelectedFiles();
   if (files.size() != 1) return;
-  const FileOperationSite site = host_.OperationSite();
-  const std::string source = MapToDevice(site.mirror, files.front(), win::IsAnsiLeadByte);
+  FileOperationSite site = host_.OperationSite();
+  site.overwriteAsked = true;
+  // A mirror folder opened as an ordinary folder shows its own files.
+  const std::string source =
+      site.mirror.active ? MapToDevice(site.mirror, files.front(), win::IsAnsiLeadByte) : files.front();
   const int orientation = host_.ShownOrientation(files.front());
   HWND window = host_.CommandWindow();
   HWND owner = window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr;

@@ -18,11 +18,12 @@ HRESULT Guarded(DWORD* effect, Call call) {
 
 }  // namespace
 
-DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed) {
+DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed, bool ownDrag) {
   if (!accepted) return DROPEFFECT_NONE;
-  // A source that offers a copy only (our own list) gets a copy even with Shift.
-  if ((keyState & MK_SHIFT) != 0 && (allowed & DROPEFFECT_MOVE) != 0) return DROPEFFECT_MOVE;
-  return (allowed & DROPEFFECT_COPY) != 0 ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+  // The list's own drag offers other programs a copy only; here the list
+  // moves its files itself, so Shift moves them.
+  if ((keyState & MK_SHIFT) != 0 && ((allowed & DROPEFFECT_MOVE) != 0 || ownDrag)) return DROPEFFECT_MOVE;
+  return (allowed & DROPEFFECT_COPY) != 0 || ownDrag ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
 
 bool OffersFileList(IDataObject* data) {
@@ -48,6 +49,7 @@ ULONG CFrameDropTarget::Release() { return static_cast<ULONG>(InterlockedDecreme
 
 HRESULT CFrameDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
   fileList_ = OffersFileList(data);
+  ownDrag_ = fileList_ && host_.IsOwnDrag(data);
   return DragOver(keyState, point, effect);
 }
 
@@ -55,13 +57,14 @@ HRESULT CFrameDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) 
   if (effect == nullptr) return E_INVALIDARG;
   return Guarded(effect, [&] {
     std::string folder;
-    *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState, *effect);
+    *effect = DropEffectFor(fileList_ && host_.DropFolderAt({point.x, point.y}, folder), keyState, *effect, ownDrag_);
     return S_OK;
   });
 }
 
 HRESULT CFrameDropTarget::DragLeave() {
   fileList_ = false;
+  ownDrag_ = false;
   return Guarded(nullptr, [&] {
     host_.EndDragFeedback();
     return S_OK;
@@ -73,7 +76,7 @@ HRESULT CFrameDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, 
   const HRESULT result = Guarded(effect, [&] {
     std::string folder;
     const bool accepted = OffersFileList(data) && host_.DropFolderAt({point.x, point.y}, folder);
-    *effect = DropEffectFor(accepted, keyState, *effect);
+    *effect = DropEffectFor(accepted, keyState, *effect, host_.IsOwnDrag(data));
     if (*effect == DROPEFFECT_NONE) return S_OK;
     const HRESULT done = host_.PerformDrop(data, *effect, folder);
     // Only a transfer that was done reports its effect: a source that sees
@@ -82,6 +85,7 @@ HRESULT CFrameDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, 
     return FAILED(done) ? done : S_OK;
   });
   fileList_ = false;
+  ownDrag_ = false;
   Guarded(nullptr, [&] {
     host_.EndDragFeedback();
     return S_OK;

@@ -17,13 +17,17 @@ class DropHost {
   // Performs the drop: S_OK when the files were copied or moved, S_FALSE
   // when nothing (or not all of a move) was done.
   virtual HRESULT PerformDrop(IDataObject* data, DWORD effect, const std::string& folder) = 0;
+  // Whether `data` comes from the file list's own drag, whose files the
+  // list moves itself.
+  virtual bool IsOwnDrag(IDataObject* data) = 0;
   // Ends any drag feedback (the folder tree's).
   virtual void EndDragFeedback() = 0;
 };
 
 // MOVE with Shift held in the drag's key state, COPY otherwise, each only
-// when the source allows it (`allowed`); NONE when refused.
-DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed);
+// when the source allows it (`allowed`) or the drag is the file list's own
+// (which offers other programs a copy only); NONE when refused.
+DWORD DropEffectFor(bool accepted, DWORD keyState, DWORD allowed, bool ownDrag);
 bool OffersFileList(IDataObject* data);
 
 class CFrameDropTarget : public IDropTarget {
@@ -43,6 +47,7 @@ class CFrameDropTarget : public IDropTarget {
   DropHost& host_;
   LONG references_ = 1;
   bool fileList_ = false;  // the data being dragged offers CF_HDROP
+  bool ownDrag_ = false;   // ... and is the file list's own drag
 };
 
 }  // namespace zv

@@ -103,6 +103,7 @@ class CMainFrame : public win::Window,
   // DropHost
   bool DropFolderAt(POINT screen, std::string& folder) override;
   HRESULT PerformDrop(IDataObject* data, DWORD effect, const std::string& folder) override;
+  bool IsOwnDrag(IDataObject* data) override { return fileList_ && fileList_->IsOwnDrag(data); }
   void EndDragFeedback() override;
   // FileListHost
   void ShowStatusText(const std::string& text) override { SetStatusText(text); }

@@ -9,6 +9,7 @@ namespace {
 POINT PointOf(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 }  // namespace
 
+// The derived parts are gone: no message may reach them (see window.h).
 Window::~Window() {
   if (hwnd_ != nullptr) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);

@@ -18,6 +18,11 @@ struct CreateArgs {
   HMENU menuOrId = nullptr;
 };
 
+// A window still alive when its object is destroyed is destroyed by the
+// destructor of the class that handles its destruction (OnDestroy, a
+// WM_DESTROY of its own): by the time ~Window runs, the parts of a derived
+// class are gone and its handlers can no longer be reached, so ~Window only
+// unbinds the object and destroys the window with the default handling.
 class Window {
  public:
   Window() = default;

@@ -17,7 +17,9 @@
 
 #include "app/app_paths.h"
 #include "browser/tests/list_fixture.h"
+#include "core/imagelib/image_header.h"
 #include "fileops/file_transfer.h"
+#include "foldertree/folder_tree_wnd.h"
 #include "res/resource.h"
 #include "tests/wine/board_entries.h"
 #include "tests/wine/wine_test_support.h"
@@ -158,6 +160,15 @@ TEST_F(FileCommandsTest, ClipboardCarriesWideNamesAndPastesAnotherProgramsNarrow
   // A list of nothing the list can show disables the paste.
   ASSERT_EQ(RunPeer("write-narrow " + Quoted(source.File("notes.txt"))), 0u);
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
+
+  // The enable rule reads headers only: a PNG damaged after them enables the
+  // paste, and the paste itself, which checks the whole file, leaves it out.
+  ASSERT_TRUE(test::CopyZooFile("png_badcrc.png", source.File("broken.png")));
+  ASSERT_EQ(RunPeer("write-narrow " + Quoted(source.File("broken.png"))), 0u);
+  EXPECT_TRUE(Enabled(ID_EDIT_PASTE)) << "judged by its headers";
+  Run(ID_EDIT_PASTE);
+  EXPECT_FALSE(Exists(third.File("broken.png")));
+  EXPECT_EQ(Rows(), Names{odd});
 }
 
 TEST_F(FileCommandsTest, CutMovesOnlyWhileTheClipboardStillHoldsItsList) {
@@ -488,6 +499,142 @@ TEST_F(FileCommandsTest, MoveOrCopyToAChosenFolder) {
   ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(Run(ID_EDIT_MOVE)); },
                                       [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }));
   EXPECT_TRUE(Exists(source.File("a.png")));
+}
+
+// The year of a file's last-write time in local time, as the property dialog shows it.
+int LocalYearOf(const std::string& path) {
+  const FILETIME written = WriteTimeOf(path);
+  FILETIME local{};
+  SYSTEMTIME shown{};
+  FileTimeToLocalFileTime(&written, &local);
+  FileTimeToSystemTime(&local, &shown);
+  return shown.wYear;
+}
+
+ImageHeader HeaderOf(const std::string& path) {
+  ImageHeader header;
+  ProbeImageFile(path.c_str(), &header);
+  return header;
+}
+
+// Save as on the selected file, typed into the save dialog.
+void SaveAsThroughDialog(CFileListView& view, const std::string& target) {
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(win::RunEnabledCommand(view, ID_FILE_SAVEAS)); },
+                                      [&](HWND dialog) {
+                                        const int field = GetDlgItem(dialog, 0x47c) != nullptr ? 0x47c : 0x480;
+                                        SetDlgItemTextA(dialog, field, target.c_str());
+                                        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                                      }));
+}
+
+// The property dialog on the selected file, its edit `id` changed to `text`.
+void EditProperty(CFileListView& view, int id, const std::string& text) {
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(win::RunEnabledCommand(view, ID_EDIT_PROPERTY)); },
+                                      [&](HWND dialog) {
+                                        SetDlgItemTextA(dialog, id, text.c_str());
+                                        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                                      }));
+}
+
+// Move or copy to `folder`, chosen in the folder select dialog's tree.
+void MoveOrCopyTo(CFileListView& view, const std::string& folder, int button) {
+  ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(win::RunEnabledCommand(view, ID_EDIT_MOVE)); },
+                                      [&](HWND dialog) {
+                                        auto* tree = static_cast<FolderTreeWnd*>(
+                                            win::Window::FromHandle(GetDlgItem(dialog, IDW_FOLDER_TREE_IN_DIALOG)));
+                                        ASSERT_NE(tree, nullptr);
+                                        tree->SelectPath(folder.c_str());
+                                        PostMessageA(dialog, WM_COMMAND, button, 0);
+                                      }));
+}
+
+// While the board is shown through its mirror, every command works on the
+// board's own files and the mirror follows: paste and drop into the shown
+// board, a new time and a new type from the property dialog, save as from
+// and into the mirror, move or copy to another folder. A mirror folder
+// opened as an ordinary folder is just that folder.
+TEST_F(MirrorCommandsTest, CommandsThroughTheMirrorWorkOnTheBoardsFiles) {
+  test::TempFolder elsewhere, outside;
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", device_.File("a.png")));
+  test::WriteGreyBmp(device_.File("s.bmp"), 60, 40);
+  ASSERT_TRUE(test::CopyZooFile("png_rgb24.png", elsewhere.File("pasted.png")));
+  ASSERT_TRUE(test::CopyZooFile("bmp_24.bmp", elsewhere.File("dropped.bmp")));
+  CFileListView& view = Open();
+  view.SetFolder("C:\\ZVM");
+  ASSERT_TRUE(view.mirror().active);
+  ASSERT_EQ(Rows(), (Names{"a.png", "s.bmp"}));
+  auto selectOnly = [&](const std::string& name) {
+    const Names rows = Rows();
+    std::vector<char> flags(rows.size(), 0);
+    const auto at = std::find(rows.begin(), rows.end(), name);
+    ASSERT_NE(at, rows.end()) << name;
+    flags[static_cast<size_t>(at - rows.begin())] = 1;
+    view.gridPresenter().grid().SetSelection(flags);
+    test::Pump();
+  };
+
+  // Pasted and dropped into the shown board: onto the board, and into the mirror by the refresh.
+  win::ComPtr<IDataObject> pasted = MakeFileListData({elsewhere.File("pasted.png")});
+  ASSERT_TRUE(SUCCEEDED(OleSetClipboard(pasted.Get())));
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(view.DropFiles(MakeFileListData({elsewhere.File("dropped.bmp")}).Get(), DROPEFFECT_COPY, mirror_.path()),
+            S_OK);
+  OleSetClipboard(nullptr);
+  for (const char* name : {"pasted.png", "dropped.bmp"}) {
+    EXPECT_TRUE(Exists(device_.File(name))) << name << " is on the board";
+    EXPECT_TRUE(Exists(mirror_.File(name))) << name << " is mirrored";
+    EXPECT_TRUE(Exists(elsewhere.File(name))) << name << " was copied";
+  }
+  EXPECT_EQ(Rows(), (Names{"a.png", "s.bmp", "pasted.png", "dropped.bmp"}));
+
+  // A new time from the property dialog: the board's file and its mirror copy.
+  selectOnly("a.png");
+  EditProperty(view, IDC_ATTR_YEAR, "2001");
+  EXPECT_EQ(LocalYearOf(device_.File("a.png")), 2001);
+  const FILETIME board = WriteTimeOf(device_.File("a.png")), copy = WriteTimeOf(mirror_.File("a.png"));
+  EXPECT_EQ(CompareFileTime(&board, &copy), 0) << "the mirror copy carries the same time";
+
+  // A new type from the property dialog: written on the board, the old file gone there and here.
+  selectOnly("dropped.bmp");
+  EditProperty(view, IDC_ATTR_NAME, "dropped.png");
+  EXPECT_EQ(HeaderOf(device_.File("dropped.png")).format, ImageFormat::kPng);
+  EXPECT_FALSE(Exists(device_.File("dropped.bmp")));
+  EXPECT_TRUE(Exists(mirror_.File("dropped.png")));
+  EXPECT_FALSE(Exists(mirror_.File("dropped.bmp")));
+  EXPECT_EQ(Rows(), (Names{"a.png", "s.bmp", "pasted.png", "dropped.png"}));
+
+  // Save as reads the board's file (changed on the board since it was mirrored) and writes into the mirror on the board.
+  test::WriteGreyBmp(device_.File("s.bmp"), 90, 60);
+  selectOnly("s.bmp");
+  SaveAsThroughDialog(view, outside.File("from_board.png"));
+  EXPECT_EQ(HeaderOf(outside.File("from_board.png")).width, 90) << "the board's own picture";
+  SaveAsThroughDialog(view, mirror_.File("saved.png"));
+  EXPECT_EQ(HeaderOf(device_.File("saved.png")).format, ImageFormat::kPng) << "a target in the mirror is the board's";
+
+  // Move or copy to another folder: the copy is stamped (intSysDte 1), the move takes the board's file.
+  selectOnly("pasted.png");
+  const FILETIME before = Now();
+  MoveOrCopyTo(view, outside.path(), IDC_FOLDER_COPY);
+  const FILETIME after = Now();
+  EXPECT_TRUE(Exists(outside.File("pasted.png")));
+  EXPECT_TRUE(Near(WriteTimeOf(outside.File("pasted.png")), before, after)) << "a copy off the board is stamped";
+  EXPECT_TRUE(Exists(device_.File("pasted.png")));
+  selectOnly("a.png");
+  MoveOrCopyTo(view, outside.path(), IDC_FOLDER_MOVE);
+  EXPECT_TRUE(Exists(outside.File("a.png")));
+  EXPECT_FALSE(Exists(device_.File("a.png"))) << "moved off the board";
+  EXPECT_FALSE(Exists(mirror_.File("a.png")));
+  const Names left = Rows();
+  EXPECT_EQ(std::count(left.begin(), left.end(), "a.png"), 0);
+
+  // The mirror folder opened as an ordinary folder: save as reads its own file.
+  view.SetFolder(mirror_.path().c_str());
+  ASSERT_FALSE(view.mirror().active);
+  view_.WaitForThumbnails();  // none of them holds the file open any more
+  test::WriteGreyBmp(mirror_.File("s.bmp"), 30, 20);
+  selectOnly("s.bmp");
+  SaveAsThroughDialog(view, outside.File("from_mirror.png"));
+  EXPECT_EQ(HeaderOf(outside.File("from_mirror.png")).width, 30) << "not the board's file";
 }
 
 }  // namespace

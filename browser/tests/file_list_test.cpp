@@ -295,6 +295,8 @@ TEST_F(FileListTest, SortSettingsReorderRowsAndCellsKeepingTheirThumbnails) {
                                         }));
     return shown;
   };
+  view.gridPresenter().grid().SetSelection({0, 0, 1, 0, 0, 0, 0, 0});  // f.jpeg
+  test::Pump();
   EXPECT_EQ(sortSettings(IDC_SORT_TYPE, IDC_SORT_ASCENDING, IDOK),
             (std::vector<int>{IDC_SORT_NAME, IDC_SORT_DESCENDING}));
   const Names byType = {"e.PNG", "b.png", "g.tiff", "d.tif", "h.bmp", "c.BMP", "f.jpeg", "a.jpg"};
@@ -302,6 +304,7 @@ TEST_F(FileListTest, SortSettingsReorderRowsAndCellsKeepingTheirThumbnails) {
   EXPECT_EQ(view.sortDir(), kAscending);
   EXPECT_EQ(RowNames(view_.list()), byType) << "PNG, TIFF, BMP, JPEG; each type in its previous order";
   EXPECT_EQ(CellNames(view), byType);
+  EXPECT_EQ(view.GetSelectedPaths(), Names{folder_.File("f.jpeg")}) << "the grid's cells keep their selection";
   EXPECT_EQ(view.gridPresenter().requested(), requested) << "no thumbnail is made again";
   EXPECT_EQ(thumbnailsByName(), thumbnails) << "every cell keeps its own thumbnail";
 
@@ -392,8 +395,10 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(view.currentItem(), 1);
   view.SortAndApply(0, kDescending);
   EXPECT_EQ(RowNames(view.listControl()), (Names{"c.jpg", "b.bmp", "a.png"}));
-  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{1}) << "b stays selected through the sort";
-  EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), 1);
+  EXPECT_EQ(view.GetSelectedCount(), 0) << "the rows are made anew, without the selection";
+  EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), -1);
+  ListView_SetItemState(view.listControl(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ASSERT_EQ(view.GetSelectedIndices(), std::vector<int>{1});
 
   // A command is enabled only where it really does its work: the picture
   // commands while no picture is open, the frame's setup dialog (not the

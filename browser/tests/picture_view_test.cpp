@@ -111,10 +111,13 @@ TEST_F(PictureViewTest, FitsCentresZoomsAndTurns) {
   EXPECT_EQ(Image(), (Box{150, 112, 650, 487}));
   EXPECT_FALSE(BarShown(view_.hwnd(), WS_HSCROLL));
 
-  // Turning works on the kept pixels: the file may be gone.
+  // Turning shows the picture anew, fitted, from the kept pixels: the file may be gone.
   ASSERT_TRUE(DeleteFileA(Large().c_str()));
   EXPECT_TRUE(view_.Reorient(3));
-  EXPECT_EQ(Image(), (Box{212, 50, 587, 550})) << "turned at the same zoom";
+  EXPECT_EQ(view_.zoomMode(), ZoomMode::kFit) << "turning leaves the zoom";
+  EXPECT_DOUBLE_EQ(view_.zoomFactor(), 0.15);
+  EXPECT_EQ(Image(), (Box{175, 0, 625, 600})) << "3000 x 4000 fitted into 800 x 600";
+  EXPECT_FALSE(BarShown(view_.hwnd(), WS_VSCROLL));
   EXPECT_EQ(view_.decodeCount(), 3) << "one decode per picture shown";
 
   EXPECT_FALSE(view_.ShowPicture(folder_.File("missing.bmp").c_str(), 0));
@@ -169,8 +172,11 @@ TEST_F(PictureViewTest, OpensTheLargestScanReduced) {
   EXPECT_EQ(view_.displayedSize(), (GridSize{3200, 2400}));
   EXPECT_EQ(view_.decodeCount(), 1) << "served by the reduced copy";
   EXPECT_TRUE(view_.Reorient(1));
-  EXPECT_EQ(view_.displayedSize(), (GridSize{2400, 3200}));
+  EXPECT_EQ(view_.displayedSize(), (GridSize{450, 600})) << "turned and fitted";
   EXPECT_TRUE(view_.Reorient(0));
+  view_.ZoomCommand(2);
+  view_.ZoomCommand(2);
+  EXPECT_EQ(view_.displayedSize(), (GridSize{3200, 2400}));
 
   view_.ZoomCommand(1);
   EXPECT_EQ(view_.problem(), PictureProblem::kTooLarge) << "real size would be 108 million pixels";
@@ -183,7 +189,8 @@ TEST_F(PictureViewTest, OpensTheLargestScanReduced) {
   EXPECT_EQ(view_.displayedSize(), (GridSize{6400, 4800}));
   EXPECT_EQ(view_.decodeCount(), 2) << "decoded again at the size shown";
   ASSERT_TRUE(DeleteFileA(path.c_str()));
-  EXPECT_TRUE(view_.Reorient(2)) << "the detail decoded for this zoom is kept";
+  EXPECT_TRUE(view_.Reorient(2)) << "turned from the reduced copy, fitted";
+  EXPECT_EQ(view_.displayedSize(), (GridSize{800, 600}));
   EXPECT_EQ(view_.decodeCount(), 2);
 }
 
@@ -284,6 +291,10 @@ TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
   EXPECT_EQ(view.pictureMode().view().GetOrientation(), 7);
   view.ExecuteCommand(ID_VIEW_ZOOMIN);
   EXPECT_EQ(view.pictureMode().view().displayedSize(), (GridSize{400, 600}));
+  view.ExecuteCommand(ID_IMAGE_ROTATELEFT);
+  EXPECT_EQ(view.pictureMode().view().GetOrientation(), 5);
+  EXPECT_EQ(view.pictureMode().view().zoomMode(), ZoomMode::kFit) << "a turn shows the picture fitted again";
+  EXPECT_EQ(view.pictureMode().view().displayedSize(), (GridSize{300, 200}));
   EXPECT_EQ(view.pictureMode().view().decodeCount(), decodes);
 
   view.ExecuteCommand(ID_VIEW_RETURNLIST);

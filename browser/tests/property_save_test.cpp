@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,43 @@ class RefusingFolder {
   std::string linux_;
   std::string path_;
   bool made_ = false;
+};
+
+// While it lives, answers Yes to every dialog of this thread that is not a
+// file dialog (the save dialog's own question, the shell's questions) and
+// counts them.
+class YesToQuestions {
+ public:
+  YesToQuestions() {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 50, &OnTimer);
+  }
+  ~YesToQuestions() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  YesToQuestions(const YesToQuestions&) = delete;
+  YesToQuestions& operator=(const YesToQuestions&) = delete;
+  size_t asked() const { return answered_.size(); }
+
+ private:
+  static BOOL CALLBACK Answer(HWND window, LPARAM) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    const bool fileDialog = GetDlgItem(window, 0x47c) != nullptr || GetDlgItem(window, 0x480) != nullptr;
+    if (std::string(name) != "#32770" || !IsWindowVisible(window) || fileDialog ||
+        std::find(current_->answered_.begin(), current_->answered_.end(), window) != current_->answered_.end())
+      return TRUE;
+    current_->answered_.push_back(window);
+    PostMessageA(window, WM_COMMAND, IDYES, 0);
+    return TRUE;
+  }
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ != nullptr) EnumThreadWindows(GetCurrentThreadId(), &Answer, 0);
+  }
+  static inline YesToQuestions* current_ = nullptr;
+  std::vector<HWND> answered_;
+  UINT_PTR timer_ = 0;
 };
 
 class PropertySaveTest : public ::testing::Test {
@@ -237,6 +275,15 @@ TEST_F(PropertySaveTest, SaveAsCopiesConvertsAndWritesThePictureAsItIsShown) {
   SaveAs(target.File("b.png"));
   EXPECT_EQ(test::ReadFileBytes(target.File("b.png")), test::ReadFileBytes(folder.File("a.png")))
       << "the same type unturned is a byte copy";
+
+  // Onto an existing file of the same type: the save dialog asks, the copy does not ask again.
+  ASSERT_TRUE(test::CopyZooFile("png_grey8.png", target.File("b.png")));
+  {
+    YesToQuestions questions;
+    SaveAs(target.File("b.png"));
+    EXPECT_EQ(questions.asked(), 1u) << "one question before the file is replaced, and no failure reported";
+  }
+  EXPECT_EQ(test::ReadFileBytes(target.File("b.png")), test::ReadFileBytes(folder.File("a.png")));
 
   SaveAs(target.File("b.jpg"));
   const ImageHeader jpeg = HeaderOf(target.File("b.jpg"));

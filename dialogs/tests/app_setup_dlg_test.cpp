@@ -104,6 +104,20 @@ TEST_F(AppSetupDlgTest, ShowsTheSettingsAndOkStoresTheTableEntries) {
   EXPECT_STREQ(settings_.chaNumFmt, "[00]");
   EXPECT_STREQ(settings_.chaExtNam, "JPEG");
   EXPECT_EQ(switches_, std::vector<bool>{false}) << "resident mode is applied on OK, here: off";
+
+  // Values edited by hand in the registry that begin no entry: the default
+  // entries are shown and stored, never an empty one.
+  settings_.chaNumFmt[0] = '\0';
+  std::strcpy(settings_.chaExtNam, "GIF");
+  EXPECT_TRUE(Run([&](HWND dlg) {
+    number = Shown(dlg, IDC_SETUP_NUMBER);
+    extension = Shown(dlg, IDC_SETUP_EXTENSION);
+    Click(dlg, IDOK);
+  }));
+  EXPECT_EQ(number, "(000)");
+  EXPECT_EQ(extension, "PNG");
+  EXPECT_STREQ(settings_.chaNumFmt, "(000)");
+  EXPECT_STREQ(settings_.chaExtNam, "PNG");
 }
 
 TEST_F(AppSetupDlgTest, OkWaitsForAFolderAndAFixedName) {

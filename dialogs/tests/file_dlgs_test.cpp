@@ -114,7 +114,7 @@ TEST_F(FileDialogsTest, PropertyDialogShowsTheFileAndReportsOnlyWhatChanged) {
       shown.push_back(id == 0 ? win::GetWindowTextString(dlg) : TextOf(dlg, id));
     for (int id : {IDC_ATTR_NAME, IDC_ATTR_YEAR, IDC_ATTR_MONTH, IDC_ATTR_SECOND})
       limits.push_back(SendDlgItemMessageA(dlg, id, EM_GETLIMITTEXT, 0, 0));
-    looksRight = SendMessageA(dlg, WM_GETICON, ICON_BIG, 0) != 0 && SendMessageA(dlg, WM_GETICON, ICON_SMALL, 0) != 0;
+    looksRight = test::HasProgramIcon(dlg);
     for (int id : {IDC_ATTR_NAME, IDC_ATTR_YEAR, IDC_ATTR_PICSIZE_LABEL, IDC_ATTR_FILESIZE, IDOK})
       looksRight = looksRight && reinterpret_cast<HFONT>(SendDlgItemMessageA(dlg, id, WM_GETFONT, 0, 0)) == GetAppFont();
     test::SaveWindowShot(dlg, "file_attr_dialog");

@@ -37,7 +37,7 @@ void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK,
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool HasProgramLook(HWND dialog, std::initializer_list<int> ids) {
-  bool right = SendMessageA(dialog, WM_GETICON, ICON_BIG, 0) != 0 && SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0) != 0;
+  bool right = test::HasProgramIcon(dialog);
   for (int id : ids)
     right = right && reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, id), WM_GETFONT, 0, 0)) == GetAppFont();
   return right;

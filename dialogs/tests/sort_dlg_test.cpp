@@ -61,7 +61,7 @@ TEST_F(SortDlgTest, OpensOnTheCurrentOrderAndOkGivesWhatWasClicked) {
     typeText = win::GetWindowTextString(GetDlgItem(dlg, IDC_SORT_TYPE));
     descendingText = win::GetWindowTextString(GetDlgItem(dlg, IDC_SORT_DESCENDING));
     okText = win::GetWindowTextString(GetDlgItem(dlg, IDOK));
-    looksRight = SendMessageA(dlg, WM_GETICON, ICON_BIG, 0) != 0;
+    looksRight = test::HasProgramIcon(dlg);
     for (int id : {IDC_SORT_KEY_GROUP, IDC_SORT_NAME, IDC_SORT_COLORS, IDC_SORT_DIR_GROUP, IDC_SORT_ASCENDING, IDCANCEL})
       looksRight = looksRight && reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dlg, id), WM_GETFONT, 0, 0)) ==
                                      GetAppFont();

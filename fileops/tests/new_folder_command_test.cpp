@@ -27,6 +27,7 @@ class RecordingHost : public FileCommandHost {
   std::string ShownFolder() const override { return listed; }
   bool PictureShown() const override { return false; }
   bool CanShowFile(const std::string&) const override { return false; }
+  bool HeadersShowable(const std::string&) const override { return false; }
   FileOperationSite OperationSite() const override { return {}; }
   FolderFilesLease ReleaseFolderFiles() override { return {}; }
   bool NewFolderInTree(const std::string& name) override {

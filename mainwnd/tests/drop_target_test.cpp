@@ -129,12 +129,24 @@ TEST_F(DropTargetTest, DropHandsTheFilesToTheListWithEffectAndFolder) {
   EXPECT_EQ(record_.drops[1], std::make_pair(static_cast<DWORD>(DROPEFFECT_COPY), std::string("C:\\tree-folder")));
   EXPECT_EQ(record_.treeDragLeaves, 3) << "every drop, accepted or not, ends the tree's feedback";
 
-  // A source that offers a copy only (the list's own drag) gets a copy, Shift or not.
+  // Another program that offers a copy only gets a copy, Shift or not.
   effect = DROPEFFECT_COPY;
   EXPECT_EQ(frame_->dropTarget()->DragEnter(&files_, MK_SHIFT, List(), &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   frame_->dropTarget()->Drop(&files_, MK_SHIFT, List(), &effect);
   EXPECT_EQ(record_.drops.back().first, static_cast<DWORD>(DROPEFFECT_COPY));
+  // The list's own drag offers a copy only too, but Shift on a tree folder moves its files.
+  record_.ownDrag = &files_;
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(frame_->dropTarget()->DragEnter(&files_, MK_LBUTTON | MK_SHIFT, Tree(), &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE)) << "the cursor shows a move";
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(frame_->dropTarget()->Drop(&files_, MK_SHIFT, Tree(), &effect), S_OK);
+  EXPECT_EQ(record_.drops.back(), std::make_pair(static_cast<DWORD>(DROPEFFECT_MOVE), std::string("C:\\tree-folder")));
+  effect = DROPEFFECT_COPY;
+  frame_->dropTarget()->Drop(&files_, 0, Tree(), &effect);
+  EXPECT_EQ(record_.drops.back().first, static_cast<DWORD>(DROPEFFECT_COPY)) << "without Shift it copies";
+  record_.ownDrag = nullptr;
   // A move the list did not finish reports no effect, so the source keeps its files.
   record_.dropResult = S_FALSE;
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;

@@ -15,6 +15,7 @@ struct FrameRecord {
   std::vector<int> ran;      // commands the list pane ran
   std::vector<std::pair<DWORD, std::string>> drops;
   HRESULT dropResult = S_OK;  // what the list answers a drop
+  IDataObject* ownDrag = nullptr;  // the data of the list's own drag
   int treeDragLeaves = 0;
   std::string selectedPath;
   std::string currentFolder = "C:\\pictures";
@@ -39,6 +40,7 @@ class FakeFileList : public CFileListPane {
     r_.drops.emplace_back(effect, folder);
     return r_.dropResult;
   }
+  bool IsOwnDrag(IDataObject* data) const override { return data != nullptr && data == r_.ownDrag; }
   void StoreScannedImage(void*) override {}
   // Handles only the edit commands 32886 to 32889; offers are recorded.
   bool ExecuteCommand(int id) override;

@@ -1,14 +1,18 @@
 // The application shell in-process under Wine: the UI text table on the real
 // INI functions, the settings record on the real registry, the auto-start
-// entry, the application font, the file probes and the input checker.
+// entry, the application font, the file probes, the input checker and the
+// tray frame's end.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <shlobj.h>
 
+#include <memory>
+
 #include "app/app_paths.h"
 #include "app/auto_start.h"
 #include "app/registry_profile.h"
+#include "app/tray_frame.h"
 #include "app/ui_text_table.h"
 #include "app/app_services.h"
 #include "core/app/envset.h"
@@ -294,6 +298,23 @@ TEST(InputChecker, EditedMessagesWithStrayConversionsAreShownLiterally) {
   EXPECT_EQ(texts[0], "Year%s%n%x");
   EXPECT_EQ(texts[1], "%dYear10") << "conversions are filled in their expected order only";
   DeleteFileA(ini.c_str());
+}
+
+// A tray frame whose object goes while its window is alive (the resident
+// copy's end) still runs its own destruction: the icon and the timer go, and
+// the message loop is told to end.
+TEST(TrayFrame, DestroyingTheObjectRunsItsOwnDestruction) {
+  MSG stale;
+  while (PeekMessageA(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  auto tray = std::make_unique<CTrayFrame>();
+  ASSERT_TRUE(tray->CreateInvisible());
+  HWND window = tray->hwnd();
+  tray.reset();
+  EXPECT_FALSE(IsWindow(window));
+  MSG quit{};
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "its WM_DESTROY handling ran";
+  DeleteFileA((ProgramFolder() + "\\String.ini").c_str());
 }
 
 }  // namespace

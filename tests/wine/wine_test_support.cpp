@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/registry_profile.h"
+#include "res/resource.h"
 #include "win/registry.h"
 
 namespace zv::test {
@@ -256,6 +257,14 @@ bool AnswerModalDialog(const std::function<void()>& open, const std::function<vo
 }
 
 void DeleteProgramSettings() { win::DeleteTree(HKEY_CURRENT_USER, "Software\\ZAMO Kivon software"); }
+
+// The icon is loaded shared: every load of resource 128 gives the same handle.
+bool HasProgramIcon(HWND window) {
+  const auto program =
+      reinterpret_cast<LRESULT>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+  return program != 0 && SendMessageA(window, WM_GETICON, ICON_BIG, 0) == program &&
+         SendMessageA(window, WM_GETICON, ICON_SMALL, 0) == program;
+}
 
 void Pump() {
   MSG msg;

@@ -91,6 +91,10 @@ HWND FindChildById(HWND parent, int id);
 // no dialog showed or the answer did not close it.
 bool AnswerModalDialog(const std::function<void()>& open, const std::function<void(HWND dialog)>& answer);
 
+// Whether `window` carries the program's icon (resource 128) as its large
+// and its small icon.
+bool HasProgramIcon(HWND window);
+
 // Pumps the messages of this thread.
 void Pump();
 // Pumps messages for `milliseconds` (timers fire meanwhile).
