@@ -46,7 +46,7 @@ function(zv_wine_test name)
 endfunction()
 
 add_subdirectory(core)
-foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs program)
+foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs program package)
   add_subdirectory(${part})
 endforeach()
 
