@@ -47,6 +47,6 @@ stage=$out/stage
 rm -rf "$stage" && mkdir -p "$stage"
 cp "$ZV_ROOT"/help/*.html "$ZV_ROOT"/help/*.css "$shots"/*.png "$stage/"
 for f in ZVHelp.hhp toc.hhc; do iconv -f UTF-8 -t CP932 "$ZV_ROOT/help/$f" > "$stage/$f"; done
-(cd "$stage" && chmcmd ZVHelp.hhp >/dev/null)
+(cd "$stage" && chmcmd ZVHelp.hhp >"$out/chmcmd.log" 2>&1) || { cat "$out/chmcmd.log" >&2; exit 1; }
 mv "$stage/ZVHelp.chm" "$out/ZVHelp.chm"
 echo "$out/ZVHelp.chm"
