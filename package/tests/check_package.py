@@ -14,6 +14,7 @@ installs, and runs its custom actions where they belong.
 import os
 import subprocess
 import sys
+import tempfile
 
 UPGRADE_CODE = "{ED84AC82-ABC0-412E-8B8B-8DEC224FCC3E}"
 failures = []
@@ -25,7 +26,11 @@ def check(condition, what):
 
 
 def table(msi, name):
-    text = subprocess.run(["msiinfo", "export", msi, name], check=True, capture_output=True).stdout
+    # Exporting a table with streams (Binary) writes them as files into the
+    # current folder: a scratch one.
+    with tempfile.TemporaryDirectory() as scratch:
+        text = subprocess.run(["msiinfo", "export", os.path.abspath(msi), name], check=True, capture_output=True,
+                              cwd=scratch).stdout
     lines = text.decode("cp932").replace("\r\n", "\n").split("\n")
     columns = lines[0].split("\t")
     return [dict(zip(columns, line.split("\t"))) for line in lines[3:] if line]
