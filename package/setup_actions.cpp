@@ -32,6 +32,7 @@
 // windows.h first: the installer headers use its types.
 #include <msiquery.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 

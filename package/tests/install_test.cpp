@@ -224,7 +224,12 @@ TEST_F(InstallerTest, InstallUpgradeAndUninstallAsAUserWould) {
   ASSERT_NE(help, nullptr) << "Help opens a help window";
   wchar_t title[128] = L"";
   GetWindowTextW(help, title, 128);
-  EXPECT_EQ(std::wstring(title), L"ZAMO Image Viewer ヘルプ") << "showing the installed ZVHelp.chm";
+  // The help file's window title, "ZAMO Image Viewer ヘルプ" in code page 932,
+  // as the viewer reads it: in the system's ANSI code page.
+  const char titleBytes[] = "ZAMO Image Viewer \x83\x77\x83\x8B\x83\x76";
+  wchar_t expected[128] = L"";
+  MultiByteToWideChar(CP_ACP, 0, titleBytes, -1, expected, 128);
+  EXPECT_EQ(std::wstring(title), std::wstring(expected)) << "showing the installed ZVHelp.chm";
   PostMessageA(help, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); })) << "the help window closes";
   ASSERT_TRUE(CloseNormally(running));
