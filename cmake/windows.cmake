@@ -25,21 +25,32 @@ target_include_directories(zviewer_parts PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zviewer_parts PUBLIC zcore windowscodecs comctl32 shell32 shlwapi ole32 oleaut32
                       uuid version gdi32 user32 advapi32 comdlg32 winspool)
 
+# The application manifest, with the version of res/app_identity.h (the one
+# the version resource shows). ZViewer.exe and every Wine test program carry
+# it, so the tests run the same common controls as the program.
+file(STRINGS ${PROJECT_SOURCE_DIR}/res/app_identity.h zv_version_line REGEX "define ZV_VERSION_TEXT")
+string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+" ZV_VERSION "${zv_version_line}")
+set(ZV_MANIFEST ${CMAKE_BINARY_DIR}/res/ZViewer.manifest)
+configure_file(${PROJECT_SOURCE_DIR}/res/ZViewer.manifest.in ${ZV_MANIFEST} @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/res/manifest.rc.in ${CMAKE_BINARY_DIR}/res/manifest.rc @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/app_identity.h)
+set(ZV_MANIFEST_RC ${CMAKE_BINARY_DIR}/res/manifest.rc)
+
 # zv_wine_test(<name> <sources...>): a GoogleTest program that CTest runs under
 # Wine (registered by the native tree, see cmake/wine_tests.cmake).
 function(zv_wine_test name)
-  add_executable(${name} ${ARGN})
+  add_executable(${name} ${ARGN} ${ZV_MANIFEST_RC})
   target_link_libraries(${name} PRIVATE zviewer_parts gtest_main)
   target_compile_options(${name} PRIVATE ${ZV_WARNINGS})
   set_property(GLOBAL APPEND PROPERTY ZV_WINE_TESTS "${name}=${CMAKE_CURRENT_BINARY_DIR}/${name}.exe")
 endfunction()
 
 add_subdirectory(core)
-foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs program)
+foreach(part win app mainwnd browser copyboard fileops imagelib foldertree dialogs program package)
   add_subdirectory(${part})
 endforeach()
 
-add_executable(ZViewer WIN32 program/main.cpp res/ZViewer.rc)
+add_executable(ZViewer WIN32 program/main.cpp res/ZViewer.rc ${ZV_MANIFEST_RC})
 target_compile_options(ZViewer PRIVATE ${ZV_WARNINGS})
 target_link_libraries(ZViewer PRIVATE zviewer_parts)
 

@@ -20,11 +20,23 @@ add_test(NAME wine.cleanup COMMAND bash ${wine_env} stop)
 set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine LABELS wine ENVIRONMENT "${rig_env}")
 set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP wine LABELS wine ENVIRONMENT "${rig_env}")
 
+# The installer packages of package_tests: the tested program's and one of a
+# higher version (fixture "package"); their tables are checked with msiinfo.
+set(package_dir ${CMAKE_BINARY_DIR}/packages)
+add_test(NAME package.build
+         COMMAND bash ${PROJECT_SOURCE_DIR}/package/tests/make_test_packages.sh ${ZV_WINE_TREE} ${package_dir})
+add_test(NAME package.tables
+         COMMAND python3 ${PROJECT_SOURCE_DIR}/package/tests/check_package.py ${package_dir}/ZViewer.msi
+                 ${ZV_WINE_TREE}/ZViewer.exe)
+set_tests_properties(package.build PROPERTIES FIXTURES_SETUP package LABELS package ENVIRONMENT "${rig_env}")
+set_tests_properties(package.tables PROPERTIES FIXTURES_REQUIRED package LABELS package)
+
 function(zv_windows_path out unix_path)
   string(REPLACE "/" "\\" p "${unix_path}")
   set(${out} "Z:${p}" PARENT_SCOPE)
 endfunction()
 zv_windows_path(zviewer_exe ${ZV_WINE_TREE}/ZViewer.exe)
+zv_windows_path(package_dir_windows ${package_dir})
 
 file(STRINGS ${wine_list} wine_tests)
 foreach(entry ${wine_tests})
@@ -40,5 +52,9 @@ foreach(entry ${wine_tests})
     endif()
     set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine LABELS wine
                          TIMEOUT 600 ENVIRONMENT "ZV_EXE=${zviewer_exe};${rig_env}")
+    if(name STREQUAL "package_tests")
+      set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED "wine;package"
+                           ENVIRONMENT "ZV_PACKAGE_DIR=${package_dir_windows};${rig_env}")
+    endif()
   endforeach()
 endforeach()

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/copyboard/drive_finder.h"
 #include "win/handles.h"
 
 namespace zv {
@@ -10,7 +11,7 @@ std::optional<OsVersion> Win32CopyboardSystem::Version() const {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;  // 148: the ANSI form without the service pack fields
   if (!GetVersionExA(&info)) return std::nullopt;
-  return OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+  return AsSeenWithoutManifest(OsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion});
 }
 
 std::optional<std::vector<uint8_t>> Win32CopyboardSystem::ReadValue(RegistryRoot root, const std::string& keyPath,

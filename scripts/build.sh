@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds the three trees: native (portable core and its tests),
 # win32 (the shipped 32-bit ZViewer.exe) and win64 (the same sources as 64-bit,
-# run under Wine where the host cannot execute 32-bit code).
+# run under Wine where the host cannot execute 32-bit code); then the help
+# file (build/help/ZVHelp.chm, scripts/make-help.sh).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 jobs=$(nproc)
@@ -19,3 +20,4 @@ else
 fi
 configure native -DCMAKE_BUILD_TYPE=Debug -DZV_WINE_TREE="$ZV_WINE_TREE"
 cmake --build "$ZV_BUILD/native" -j"$jobs"
+bash "$ZV_ROOT/scripts/make-help.sh" >/dev/null

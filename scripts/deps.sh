@@ -6,7 +6,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in g++ cmake googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
          wine wine64 wine32:i386 xvfb x11-utils imagemagick python3 e2fsprogs fonts-ipafont-gothic \
-         cups printer-driver-cups-pdf poppler-utils; do
+         cups printer-driver-cups-pdf poppler-utils wixl msitools fp-utils zip; do
   have "$p" || need+=("$p")
 done
 have locales || need+=(locales)

@@ -11,7 +11,7 @@ bash "$here/wine-env.sh" prefix
 
 program_dir=$WINEPREFIX/drive_c/ZViewer
 mkdir -p "$program_dir"
-cp "$ZV_WINE_TREE/ZViewer.exe" "$program_dir/"
+cp "$ZV_WINE_TREE/ZViewer.exe" "$ZV_BUILD/help/ZVHelp.chm" "$program_dir/"
 # The simulated copyboard, when its script is there, is plugged in with demo images.
 if [ -x "$here/copyboard.sh" ]; then bash "$here/copyboard.sh" plug || true; fi
 

@@ -72,6 +72,12 @@ int OsClassOf(const std::optional<OsVersion>& version) {
   return 0;
 }
 
+OsVersion AsSeenWithoutManifest(OsVersion reported) {
+  const bool laterThanWindows8 = reported.major > 6 || (reported.major == 6 && reported.minor > 2);
+  if (reported.platformId == 2 && laterThanWindows8) return OsVersion{2, 6, 2};
+  return reported;
+}
+
 std::string RegistryText(const std::vector<uint8_t>& data) {
   const char* text = reinterpret_cast<const char*>(data.data());
   return std::string(text, strnlen(text, data.size()));

@@ -34,6 +34,13 @@ struct Unit0Readiness {
 // to a program without a compatibility manifest).
 int OsClassOf(const std::optional<OsVersion>& version);
 
+// The version that Windows 8 and later report to a program without a
+// compatibility manifest: 6.2. ZViewer.exe declares Windows 8.1, 10 and 11 in
+// its manifest, so they report 6.3 and 10.0; the finder's table and the
+// board's records are those of the version such a program saw, so the
+// program hands the finder this one.
+OsVersion AsSeenWithoutManifest(OsVersion reported);
+
 // Registry data as the finder uses it. A text ends at its first NUL or, when
 // the stored data lacks its terminator, at the end of the data. A UTF-16LE
 // value is cut to whole code units (a stray odd byte is dropped).

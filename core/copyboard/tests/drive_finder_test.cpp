@@ -101,6 +101,19 @@ TEST(CopyboardOsClass, FollowsTheVersionTable) {
   EXPECT_EQ(OsClassOf(OsVersion{3, 6, 0}), 0) << "CE";
 }
 
+// The manifest makes Windows 8.1 report 6.3 and Windows 10 and 11 report
+// 10.0; the finder still gets the 6.2 those systems report without it.
+TEST(CopyboardOsClass, ManifestVersionsCountAsWindows8) {
+  auto seen = [](OsVersion v) { return OsClassOf(AsSeenWithoutManifest(v)); };
+  EXPECT_EQ(seen(OsVersion{2, 10, 0}), 6) << "Windows 10 and 11";
+  EXPECT_EQ(seen(OsVersion{2, 6, 3}), 6) << "Windows 8.1";
+  const OsVersion windows7 = AsSeenWithoutManifest(OsVersion{2, 6, 1});
+  EXPECT_EQ(windows7.minor, 1u) << "versions up to Windows 8 stay as reported";
+  const OsVersion xp = AsSeenWithoutManifest(OsVersion{2, 5, 1});
+  EXPECT_EQ(xp.major, 5u);
+  EXPECT_EQ(seen(OsVersion{1, 4, 90}), 3) << "the 9x family is left alone";
+}
+
 TEST(CopyboardDriveFinder, BoardAbsent) {
   RecordedSystem s = Windows7();
   s.driveRoots = {"A:\\", "C:\\", "D:\\"};
