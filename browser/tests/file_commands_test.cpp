@@ -250,17 +250,8 @@ class FolderAt {
   std::string path_;
 };
 
-// Where Wine's shell puts what it moves to the recycle bin: the file, and
-// beside it its record, whose name the next file of that name would avoid.
-std::string TrashFile(const std::string& name, const char* part = "files", const char* ending = "") {
-  std::string folder = test::EnvironmentValue("XDG_DATA_HOME");
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  return "Z:" + folder + "\\Trash\\" + part + "\\" + name + ending;
-}
-void EmptyTrashOf(const std::string& name) {
-  DeleteFileA(TrashFile(name).c_str());
-  DeleteFileA(TrashFile(name, "info", ".trashinfo").c_str());
-}
+using test::EmptyTrashOf;
+using test::TrashFile;
 
 class MirrorCommandsTest : public FileCommandsTest {
  protected:

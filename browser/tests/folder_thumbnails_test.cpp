@@ -58,14 +58,6 @@ FILETIME WriteTimeOf(const std::string& path) {
   return data.ftLastWriteTime;
 }
 
-// Where Wine's shell puts a deleted file, so that the test leaves nothing behind.
-void EmptyTrashOf(const std::string& name) {
-  std::string folder = test::EnvironmentValue("XDG_DATA_HOME");
-  for (char& c : folder)
-    if (c == '/') c = '\\';
-  DeleteFileA(("Z:" + folder + "\\Trash\\files\\" + name).c_str());
-  DeleteFileA(("Z:" + folder + "\\Trash\\info\\" + name + ".trashinfo").c_str());
-}
 
 class FolderThumbnailsTest : public ::testing::Test {
  protected:
@@ -118,7 +110,7 @@ class FolderThumbnailsTest : public ::testing::Test {
     ASSERT_TRUE(test::AnswerModalDialog([&] { EXPECT_TRUE(win::RunEnabledCommand(View(), ID_EDIT_DELETE)); },
                                         [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDYES, 0); }));
     EXPECT_FALSE(Exists(folder_.File(name)));
-    EmptyTrashOf(name);
+    test::EmptyTrashOf(name);
   }
   // The property command, with `newName` typed into its dialog.
   void Rename(const std::string& name, const std::string& newName) {

@@ -300,4 +300,16 @@ void WriteGreyBmp(const std::string& path, int width, int height) {
   WriteFileBytes(path, bytes);
 }
 
+std::string TrashFile(const std::string& name, const char* part, const char* ending) {
+  std::string folder = EnvironmentValue("XDG_DATA_HOME");
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  return "Z:" + folder + "\\Trash\\" + part + "\\" + name + ending;
+}
+
+void EmptyTrashOf(const std::string& name) {
+  DeleteFileA(TrashFile(name).c_str());
+  DeleteFileA(TrashFile(name, "info", ".trashinfo").c_str());
+}
+
 }  // namespace zv::test

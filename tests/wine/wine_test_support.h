@@ -29,6 +29,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A 24-bit BMP of width x height in one grey (0x40), written byte by byte.
 void WriteGreyBmp(const std::string& path, int width, int height);
 std::string EnvironmentValue(const char* name);
+// Where Wine's shell puts what it moves to the recycle bin: the file, and
+// beside it its record, whose name the next file of that name would avoid.
+std::string TrashFile(const std::string& name, const char* part = "files", const char* ending = "");
+// Both of them gone, so that a test leaves nothing behind.
+void EmptyTrashOf(const std::string& name);
 
 // A copy of ZViewer.exe (from %ZV_EXE%) in its own program folder.
 class ProgramCopy {
