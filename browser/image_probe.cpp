@@ -27,6 +27,38 @@ DisplayFacts DisplayFacts::FromSystem() {
   return facts;
 }
 
+namespace {
+
+// Larger files are read piece by piece: a view of them could find no room
+// in a 32-bit address space that the thumbnail workers share.
+constexpr uint64_t kMaxMappedPng = 256ull << 20;
+
+// A file that cannot be shortened while it is mapped, so reading the view
+// cannot fault; 0 when the check could not be made from a view.
+std::optional<bool> CheckMapped(const PngCheck& check, const char* path) {
+  win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || static_cast<uint64_t>(size.QuadPart) > kMaxMappedPng)
+    return std::nullopt;
+  win::UniqueKernelHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping) return std::nullopt;
+  const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+  if (view == nullptr) return std::nullopt;
+  const bool valid = check.IsValidData(view, static_cast<size_t>(size.QuadPart));
+  UnmapViewOfFile(view);
+  return valid;
+}
+
+}  // namespace
+
+int ImageProbe::Png::IsValid(const char* path) const {
+  if (path == nullptr) return 0;
+  if (const std::optional<bool> mapped = CheckMapped(check, path)) return *mapped ? 1 : 0;
+  return check.IsValid(path) ? 1 : 0;
+}
+
 int ImageProbe::GetImageType(const char* path) const { return path != nullptr ? ImageTypeFromPath(path) : -1; }
 
 int ImageProbe::ColorCountFromBits(int bits) { return zv::ColorCountFromBits(bits); }

@@ -49,7 +49,9 @@ class ImageProbe {
                         int orientation) const;
 
   struct Png {
-    int IsValid(const char* path) const { return check.IsValid(path) ? 1 : 0; }
+    // The file is checked through a read-only view of it (no copy out of
+    // the page cache); one that cannot be mapped is read piece by piece.
+    int IsValid(const char* path) const;
     PngCheck check;
   };
   Png PngCheck;

@@ -12,7 +12,7 @@ namespace zv {
 bool ListControl::Create(HWND parent, int id, bool visible, HIMAGELIST smallIcons) {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&classes);
-  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA |
                       (visible ? WS_VISIBLE : 0);
   list_ = CreateWindowExA(0, WC_LISTVIEWA, "", style, 0, 0, 0, 0, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
@@ -53,59 +53,49 @@ ColumnLayout ListControl::ReadColumns() const {
 void ListControl::DeleteAllRows() { SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0); }
 void ListControl::DeleteRow(int row) { SendMessageA(list_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
 
-void ListControl::InsertRow(int row, const FileListItem& item, int icon) {
-  const std::array<std::string, kColumnCount> texts = RowTexts(item);
-  LVITEMA entry{};
-  entry.mask = LVIF_TEXT | LVIF_IMAGE;
-  entry.iItem = row;
-  entry.pszText = const_cast<char*>(texts[0].c_str());
-  entry.iImage = icon;
-  const int at = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry)));
-  if (at < 0) return;
-  for (int k = 1; k < kColumnCount; ++k) {
-    LVITEMA cell{};
-    cell.iSubItem = k;
-    cell.pszText = const_cast<char*>(texts[static_cast<size_t>(k)].c_str());
-    SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&cell));
-  }
+void ListControl::SetRowCount(size_t count) {
+  SendMessageA(list_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  InvalidateRect(list_, nullptr, TRUE);
 }
+
+void ListControl::RedrawRow(int row) { SendMessageA(list_, LVM_REDRAWITEMS, row, row); }
 
 int ListControl::RowCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-
-void ListControl::SetRedraw(bool on) {
-  SendMessageA(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
-  if (on) InvalidateRect(list_, nullptr, TRUE);
-}
 
 void ListControl::EnsureVisible(int row) { SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE); }
 
 void ListControl::SetSelected(int row, bool selected) {
   LVITEMA state{};
-  state.stateMask = row < 0 ? LVIS_SELECTED : LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = selected ? state.stateMask : 0;
+  state.stateMask = LVIS_SELECTED;
+  state.state = selected ? LVIS_SELECTED : 0;
   SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
 }
 
-std::vector<int> ListControl::SelectedRows() const {
-  std::vector<int> rows;
-  for (int row = -1;;) {
-    row = static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
-    if (row < 0) break;
-    rows.push_back(row);
-  }
-  return rows;
+void ListControl::SetFocused(int row) {
+  LVITEMA state{};
+  state.stateMask = LVIS_FOCUSED;
+  state.state = LVIS_FOCUSED;
+  SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  SendMessageA(list_, LVM_SETSELECTIONMARK, 0, row);
+}
+
+bool ListControl::IsSelected(int row) const {
+  return (SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
 int ListControl::SelectedCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0)); }
 
-std::array<std::string, kColumnCount> RowTexts(const FileListItem& item) {
-  std::string name(item.name, strnlen(item.name, sizeof item.name));
-  return {name,
-          std::string(TypeCellText(ImageTypeFromPath(name))),
-          DateCellText(LocalTimeOf(item.lastWrite)),
-          SizeCellText(item.fileSize),
-          PictureSizeCellText(item.width, item.height),
-          ColorsCellText(item.colors)};
+std::string CellText(const FileListItem& item, int column) {
+  const std::string_view name(item.name, strnlen(item.name, sizeof item.name));
+  switch (column) {
+    case 0: return std::string(name);
+    case 1: return std::string(TypeCellText(ImageTypeFromPath(name)));
+    case 2: return DateCellText(LocalTimeOf(item.lastWrite));
+    case 3: return SizeCellText(item.fileSize);
+    case 4: return PictureSizeCellText(item.width, item.height);
+    case 5: return ColorsCellText(item.colors);
+    default: return {};
+  }
 }
 
 }  // namespace zv

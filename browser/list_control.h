@@ -1,6 +1,10 @@
 #pragma once
 // The report-style list control of the file list view (control 1001): its
-// creation, six columns, one row per record, and the row selection.
+// creation, six columns, the row count and the row selection. It is a
+// virtual list (LVS_OWNERDATA): it keeps no texts or icons of its own and
+// asks its parent for those of the rows it draws (LVN_GETDISPINFO), so a
+// folder of 100,000 pictures costs no more rows than fit on the screen. The
+// control keeps the rows' selection and focus itself.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -28,18 +32,23 @@ class ListControl {
   // The widths and display order the user left the columns in.
   ColumnLayout ReadColumns() const;
 
+  // No rows, no selection, no focus; scrolled to the top.
   void DeleteAllRows();
+  // Rows after `row` move up one, with their selection.
   void DeleteRow(int row);
-  // Row `row` with the record's six cell texts and the icon at `icon`.
-  void InsertRow(int row, const FileListItem& item, int icon);
+  // Rows 0..count-1; rows that stay keep their selection and the view does not scroll.
+  void SetRowCount(size_t count);
   int RowCount() const;
-  // Redraw off while many rows change.
-  void SetRedraw(bool on);
+  // Draws row `row` again (its record changed).
+  void RedrawRow(int row);
   void EnsureVisible(int row);
 
-  // Selected and focused, or neither; -1 for every row (the focus is not changed then).
+  // Selected or not; -1 for every row. The focus stays where it is: moving
+  // it scrolls the row into view, one X round trip per row under Wine.
   void SetSelected(int row, bool selected);
-  std::vector<int> SelectedRows() const;
+  // The focus (and the anchor of Shift selections) on row `row`, scrolled into view.
+  void SetFocused(int row);
+  bool IsSelected(int row) const;
   int SelectedCount() const;
 
  private:
@@ -60,7 +69,7 @@ class OwnSelectionWrite {
   bool before_;
 };
 
-// The six cell texts of a record, column by column.
-std::array<std::string, kColumnCount> RowTexts(const FileListItem& item);
+// The text of a record's cell in column `column` (0..5; empty for any other).
+std::string CellText(const FileListItem& item, int column);
 
 }  // namespace zv

@@ -1,6 +1,8 @@
 #pragma once
 // The list presenter: the report-style list control (1001) with six columns,
-// one row per record and the files' small shell icons.
+// one row per record and the files' small shell icons. The rows are virtual:
+// a row's texts and icon are made from its record when the control draws it,
+// so listing, sorting and selecting cost nothing per row that is not seen.
 #include <windows.h>
 
 #include "browser/file_list_presenter.h"
@@ -18,7 +20,7 @@ class ListPresenter : public FileListPresenter {
   // The widths and display order the user left the columns in.
   ColumnLayout ReadColumns() const { return list_.ReadColumns(); }
   const ListControl& control() const { return list_; }
-  // Seconds the last Rebuild spent finding the rows' shell icons (for the listing benchmark).
+  // Seconds spent finding the rows' shell icons since the last Rebuild (for the listing benchmark).
   double lastIconSeconds() const { return iconSeconds_; }
 
   void Rebuild() override;
@@ -31,11 +33,17 @@ class ListPresenter : public FileListPresenter {
 
  private:
   void OnItemChanged(const NMLISTVIEW& change);
-  void InsertRow(size_t index);
-  void FillRows();
+  void OnRangeChanged(const NMLVODSTATECHANGE& change);
+  void OnGetDisplayInfo(LVITEMA& row);
+  int FindRow(int startRow, UINT flags, const std::string& typed) const;
+  int IconOf(size_t index);
+  void ShowAllRows();
+  void WriteSelection(bool focus);
 
   ListControl list_;
   SmallIconList icons_;
+  // Each row's icon once it has been drawn (kIconUnknown before), parallel to the records.
+  std::vector<int> iconOf_;
   bool userChange_ = true;
   double iconSeconds_ = 0;
 };

@@ -13,8 +13,12 @@
 #  4. (parts "delete") the same folder cached in the large box, sorted, then
 #     Delete: time to the shell's confirmation; with ZV_OLD_GRID_BENCH set to
 #     another build's grid_bench.exe, that build runs it too, side by side.
+#  5. (parts "scale") folders of 1,000, 10,000 and 100,000 small pictures in
+#     list mode: listing, select all, sort, one file deleted, switch to
+#     thumbnails; with ZV_OLD_GRID_BENCH the other build too, in turns
+#     (old, new, old, new, ...), `reopens` passes of each.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many or delete)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete or scale)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -45,13 +49,15 @@ EOF
   mv "$folder.tmp" "$folder"
 }
 
-if ! command -v vipsthumbnail >/dev/null; then
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libvips-tools >/dev/null
-fi
-make_bench_pictures "$src"
-mapfile -t pictures < <(ls "$src"/p*.*)
 thousand=$ZV_BUILD/bench-listing/files-1000  # the same names as bench-listing.sh makes
-links "$thousand" 1000 "${pictures[@]}"
+if [ "$parts" != scale ]; then  # the scale part uses the small pictures only
+  if ! command -v vipsthumbnail >/dev/null; then
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libvips-tools >/dev/null
+  fi
+  make_bench_pictures "$src"
+  mapfile -t pictures < <(ls "$src"/p*.*)
+  links "$thousand" 1000 "${pictures[@]}"
+fi
 mkdir -p "$data/empty"
 # The large folder: 8 small pictures (320 x 240, two of each format) under
 # `large` names; the small folder: 10 names.
@@ -65,7 +71,7 @@ if [ ! -f "$data/small-src/.done" ]; then
   done
   touch "$data/small-src/.done"
 fi
-links "$data/files-$large" "$large" "$data"/small-src/s*.*
+[ "$parts" = scale ] || links "$data/files-$large" "$large" "$data"/small-src/s*.*
 links "$data/files-10" 10 "$data"/small-src/s*.*
 
 bash "$ZV_ROOT/scripts/wine-env.sh" start
@@ -94,6 +100,24 @@ rm -rf "$thumbs"
 run respond "$(win "$thousand")" "$(win "$data/empty")"
 echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+fi
+if [ "$parts" = scale ]; then
+  echo "== time per item from 1,000 to 100,000 files, list mode; $reopens passes of each build in turns"
+  echo "build,files,list ms,select all ms,sort ms,delete one ms,to thumbnails ms"
+  for n in 1000 10000 100000; do
+    links "$data/files-$n" "$n" "$data"/small-src/s*.*
+    ls -f "$data/files-$n" >/dev/null
+    mkdir -p "$data/side"
+    for pass in $(seq "$reopens"); do
+      for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do
+        tag=new; [ "$exe" = "$bench" ] || tag=old
+        bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" scale "$(win "$data/files-$n")" "$(win "$data/side")" </dev/null 2>/dev/null |
+          sed -n "s/^scale,/$tag,/p"
+      done
+    done
+    echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  done
+  exit 0
 fi
 if [ "$parts" = delete ]; then
   for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do

@@ -19,6 +19,13 @@
 //       again from its cache, sorted (the cache file's order out of date),
 //       Delete on one picture: time from the command to the shell's
 //       confirmation appearing (answered No, nothing deleted).
+//   grid_bench scale <folder> <side folder>
+//       one pass over a folder in list mode, the cache emptied first: list it,
+//       select all, sort by name, one file taken away (moved to the side
+//       folder and back) and the list refreshed, switch to light thumbnails;
+//       each until painted. One line "scale,<files>,<list>,<select all>,
+//       <sort>,<delete one>,<thumbnails>" in ms (bench-grid.sh runs it for
+//       1,000, 10,000 and 100,000 files, old and new build in turns).
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
 
@@ -186,12 +193,12 @@ void CheckGdiProbe() {
 
 class Bench {
  public:
-  bool Open(int thumbSize) {
+  bool Open(int thumbSize, int viewMode = 0) {
     if (!zv::win::Window::RegisterClass(kHostClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)) ||
         !host_.Create({.className = kHostClass, .title = "grid bench", .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                        .rect = {0, 0, 1000, 700}}))
       return false;
-    settings_.dwdLstMod = 0;  // light thumbnails
+    settings_.dwdLstMod = viewMode;  // light thumbnails unless said
     settings_.intThmSiz = thumbSize;
     view_ = std::make_unique<zv::CFileListView>(settings_);
     if (!view_->CreatePane(host_.hwnd(), 59648, quiet_)) return false;
@@ -574,16 +581,54 @@ int DeleteAnswer(const char* folder, const char* empty, int thumbSize, int runs)
   return 0;
 }
 
+// The time `step` takes until `window` has nothing left to paint, in ms.
+template <class Step>
+double PaintedMs(HWND window, Step step) {
+  const double start = Now();
+  step();
+  UpdateWindow(window);
+  return (Now() - start) * 1000;
+}
+
+int Scale(const char* folder, const char* side) {
+  Bench bench;
+  if (!bench.Open(0, 2)) return 1;
+  bench.view().SetFolder(side);
+  ClearThumbCache();
+  zv::CFileListView& view = bench.view();
+  const HWND list = view.listControl();
+  const double listed = PaintedMs(list, [&] { view.SetFolder(folder); });
+  const size_t files = view.ItemCount();
+  const double selected = PaintedMs(list, [&] { view.SelectAll(); });
+  const double sorted = PaintedMs(list, [&] { view.SortAndApply(0, 1); });
+  // One file goes as a delete takes it (the shell's part not counted): the list is refreshed.
+  const std::string name = files > 0 ? view.Item(files / 2)->name : "";
+  const std::string from = std::string(folder) + "\\" + name, to = std::string(side) + "\\" + name;
+  double deleted = -1;
+  if (files > 0 && MoveFileA(from.c_str(), to.c_str())) {
+    deleted = PaintedMs(list, [&] { view.RefreshList(); });
+    if (view.ItemCount() != files - 1) std::printf("warning: %zu files after the delete\n", view.ItemCount());
+    MoveFileA(to.c_str(), from.c_str());
+  }
+  const double thumbnails = PaintedMs(view.grid(), [&] { view.ExecuteCommand(ID_VIEW_LIGHTTHUMB); });
+  view.SetFolder(side);
+  ClearThumbCache();
+  std::printf("scale,%zu,%.1f,%.1f,%.1f,%.1f,%.1f\n", files, listed, selected, sorted, deleted, thumbnails);
+  bench.Close();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "probe" && argc > 3) return Probe(reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 10)), argv[3]);
   if (!((mode == "thousand" && argc > 4) || (mode == "respond" && argc > 3) || (mode == "many" && argc > 5) ||
-        (mode == "delete" && argc > 5))) {
+        (mode == "delete" && argc > 5) || (mode == "scale" && argc > 3))) {
     std::fprintf(stderr,
                  "usage: grid_bench thousand <folder> <empty> <reopens> | respond <folder> <empty> | "
-                 "many <folder> <small> <thumbSize> <switches> | delete <folder> <empty> <thumbSize> <runs>\n");
+                 "many <folder> <small> <thumbSize> <switches> | delete <folder> <empty> <thumbSize> <runs> | "
+                 "scale <folder> <side>\n");
     return 2;
   }
   OleInitialize(nullptr);
@@ -596,6 +641,7 @@ int main(int argc, char** argv) {
     result = Respond(exe, argv[2], argv[3], argc > 4 && std::string(argv[4]) == "lower");
   }
   if (mode == "many") result = Many(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+  if (mode == "scale") result = Scale(argv[2], argv[3]);
   if (mode == "delete") result = DeleteAnswer(argv[2], argv[3], std::atoi(argv[4]), std::max(1, std::atoi(argv[5])));
   zv::imagelib::Unbind();
   OleUninitialize();

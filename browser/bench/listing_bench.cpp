@@ -137,23 +137,35 @@ class OldListing {
     icons_ = ImageList_Create(16, 16, ILC_COLOR8, 0, 64);
     if (icons_ == nullptr) return false;
     ImageList_SetBkColor(icons_, RGB(255, 255, 255));
-    if (!list_.Create(parent, 1001, true, icons_)) return false;
-    zv::ColumnCaptionTexts captions;
-    for (size_t k = 0; k < captions.size(); ++k) captions[k] = zv::win::Utf8ToAnsi(zv::ColumnCaptions()[k].defaultUtf8);
-    list_.InsertColumns(captions, zv::ColumnLayoutOf(settings));
+    // A list that holds its rows' texts, as the product's list did before its rows were virtual.
+    list_ = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                            0, 0, 0, 0, parent, reinterpret_cast<HMENU>(1001), GetModuleHandleA(nullptr), nullptr);
+    if (list_ == nullptr) return false;
+    SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons_));
+    const zv::ColumnLayout layout = zv::ColumnLayoutOf(settings);
+    for (int k = 0; k < zv::kColumnCount; ++k) {
+      const std::string caption = zv::win::Utf8ToAnsi(zv::ColumnCaptions()[static_cast<size_t>(k)].defaultUtf8);
+      LVCOLUMNA column{};
+      column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+      column.cx = layout.widths[static_cast<size_t>(k)];
+      column.pszText = const_cast<char*>(caption.c_str());
+      column.iSubItem = k;
+      SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&column));
+    }
     return true;
   }
   ~OldListing() {
-    if (list_.hwnd() != nullptr) DestroyWindow(list_.hwnd());
+    if (list_ != nullptr) DestroyWindow(list_);
     if (icons_ != nullptr) ImageList_Destroy(icons_);
   }
-  HWND hwnd() const { return list_.hwnd(); }
+  HWND hwnd() const { return list_; }
   int IconCount() const { return ImageList_GetImageCount(icons_); }
 
   void List(const std::string& folder, int sortKey, int sortDir) {
     times_ = {};
     zv::PhaseTimer total(times_.total);
-    list_.DeleteAllRows();
+    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
     ImageList_RemoveAll(icons_);
     bySystemIndex_.clear();
     entries_.clear();
@@ -175,11 +187,12 @@ class OldListing {
     times_.listed = static_cast<int>(entries_.size());
     Sort(sortKey, sortDir);
     zv::PhaseTimer timer(times_.rows);
-    list_.SetRedraw(false);
-    list_.DeleteAllRows();
-    SendMessageA(list_.hwnd(), LVM_SETITEMCOUNT, entries_.size(), 0);
-    for (size_t i = 0; i < entries_.size(); ++i) list_.InsertRow(static_cast<int>(i), *entries_[i].record, entries_[i].icon);
-    list_.SetRedraw(true);
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list_, LVM_SETITEMCOUNT, entries_.size(), 0);
+    for (size_t i = 0; i < entries_.size(); ++i) InsertRow(static_cast<int>(i), *entries_[i].record, entries_[i].icon);
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
   }
   const zv::ListingTimes& times() const { return times_; }
 
@@ -188,6 +201,23 @@ class OldListing {
     std::unique_ptr<zv::FileListItem> record;
     int icon = -1;
   };
+
+  void InsertRow(int row, const zv::FileListItem& item, int icon) {
+    std::string text = zv::CellText(item, 0);
+    LVITEMA entry{};
+    entry.mask = LVIF_TEXT | LVIF_IMAGE;
+    entry.iItem = row;
+    entry.pszText = text.data();
+    entry.iImage = icon;
+    const int at = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&entry)));
+    for (int k = 1; at >= 0 && k < zv::kColumnCount; ++k) {
+      text = zv::CellText(item, k);
+      LVITEMA cell{};
+      cell.iSubItem = k;
+      cell.pszText = text.data();
+      SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&cell));
+    }
+  }
 
   void Sort(int key, int dir) {
     zv::PhaseTimer timer(times_.sort);
@@ -212,7 +242,7 @@ class OldListing {
     return index;
   }
 
-  zv::ListControl list_;
+  HWND list_ = nullptr;
   HIMAGELIST icons_ = nullptr;
   std::unordered_map<int, int> bySystemIndex_;
   std::vector<Entry> entries_;

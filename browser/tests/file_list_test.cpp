@@ -44,6 +44,17 @@ class FileListTest : public ::testing::Test {
     for (const auto& [zoo, name] : files) ASSERT_TRUE(CopyZooFile(zoo, folder_.File(name))) << name;
   }
   bool Enabled(int id) { return win::QueryCommand(view_.view(), id).enabled(); }
+  // A key pressed in `window`, with Shift held or not (the control reads the thread's key state).
+  static void PressKey(HWND window, UINT key, bool shift) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageA(window, WM_KEYDOWN, key, 1);
+    SendMessageA(window, WM_KEYUP, key, 0xC0000001);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+  }
 
   EnvSet settings_;
   test::TempFolder folder_;
@@ -79,18 +90,23 @@ TEST_F(FileListTest, ListsOnlyRecognisedImagesWithTheirCellTexts) {
   }
   EXPECT_EQ(view.Item(2)->lastWrite.low, written.dwLowDateTime);
   EXPECT_EQ(view.Item(2)->lastWrite.high, written.dwHighDateTime);
-  // Every row shows its file's shell icon from the view's list; files with the same icon share it.
-  const int icons = ImageList_GetImageCount(
-      reinterpret_cast<HIMAGELIST>(SendMessageA(view_.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
-  EXPECT_GE(icons, 1);
-  EXPECT_LE(icons, 4);
+  // Every row shows its file's shell icon from the view's list (found when
+  // the row is first drawn); files with the same icon share it.
+  std::vector<int> rowIcons;
   for (int row = 0; row < 4; ++row) {
     LVITEMA item{};
     item.mask = LVIF_IMAGE;
     item.iItem = row;
     ASSERT_TRUE(SendMessageA(view_.list(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    EXPECT_GE(item.iImage, 0) << row;
-    EXPECT_LT(item.iImage, icons) << row;
+    rowIcons.push_back(item.iImage);
+  }
+  const int icons = ImageList_GetImageCount(
+      reinterpret_cast<HIMAGELIST>(SendMessageA(view_.list(), LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
+  EXPECT_GE(icons, 1);
+  EXPECT_LE(icons, 4);
+  for (int row = 0; row < 4; ++row) {
+    EXPECT_GE(rowIcons[static_cast<size_t>(row)], 0) << row;
+    EXPECT_LT(rowIcons[static_cast<size_t>(row)], icons) << row;
   }
   EXPECT_STREQ(settings_.chaLstFld, folder_.path().c_str()) << "an ordinary folder is remembered";
 
@@ -399,6 +415,18 @@ TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_SELECTED), -1);
   ListView_SetItemState(view.listControl(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ASSERT_EQ(view.GetSelectedIndices(), std::vector<int>{1});
+
+  // The rows are drawn from the records, so the keyboard's range selection
+  // and the search by a name's first letters must reach the model too.
+  ListView_SetItemState(view.listControl(), -1, 0, LVIS_SELECTED);
+  SetFocus(view.listControl());
+  PressKey(view.listControl(), VK_HOME, false);
+  PressKey(view.listControl(), VK_END, true);
+  EXPECT_EQ(view.GetSelectedIndices(), (std::vector<int>{0, 1, 2})) << "Shift+End from the first row selects all";
+  SendMessageA(view.listControl(), WM_CHAR, 'b', 1);
+  EXPECT_EQ(ListView_GetNextItem(view.listControl(), -1, LVNI_FOCUSED), 1) << "typing b finds b.bmp";
+  EXPECT_EQ(view.GetSelectedIndices(), std::vector<int>{1});
+  EXPECT_EQ(view.currentItem(), 1);
 
   // A command is enabled only where it really does its work: the picture
   // commands while no picture is open, the frame's setup dialog (not the
