@@ -62,6 +62,11 @@ void ListControl::RedrawRow(int row) { SendMessageA(list_, LVM_REDRAWITEMS, row,
 
 int ListControl::RowCount() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
 
+void ListControl::SetRedraw(bool on) {
+  SendMessageA(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+  if (on) InvalidateRect(list_, nullptr, TRUE);
+}
+
 void ListControl::EnsureVisible(int row) { SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE); }
 
 void ListControl::SetSelected(int row, bool selected) {

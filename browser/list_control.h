@@ -42,6 +42,9 @@ class ListControl {
   // Draws row `row` again (its record changed).
   void RedrawRow(int row);
   void EnsureVisible(int row);
+  // Redraw off while many rows change state (the control then does not
+  // invalidate each row: a call to the window system per row under Wine).
+  void SetRedraw(bool on);
 
   // Selected or not; -1 for every row. The focus stays where it is: moving
   // it scrolls the row into view, one X round trip per row under Wine.

@@ -66,12 +66,14 @@ void ListPresenter::ShowAllRows() {
 // record if it is selected, else on the last selected one.
 void ListPresenter::WriteSelection(bool focus) {
   const std::vector<int> selected = items_.SelectedIndices();
+  list_.SetRedraw(false);
   if (!selected.empty() && selected.size() == items_.size()) {
     list_.SetSelected(-1, true);
   } else {
     list_.SetSelected(-1, false);
     for (int i : selected) list_.SetSelected(i, true);
   }
+  list_.SetRedraw(true);
   if (!focus || selected.empty()) return;
   const int current = items_.current();
   list_.SetFocused(current >= 0 && items_.IsSelected(static_cast<size_t>(current)) ? current : selected.back());

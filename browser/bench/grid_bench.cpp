@@ -26,6 +26,9 @@
 //       each until painted. One line "scale,<files>,<list>,<select all>,
 //       <sort>,<delete one>,<thumbnails>" in ms (bench-grid.sh runs it for
 //       1,000, 10,000 and 100,000 files, old and new build in turns).
+//   grid_bench listing <folder> <empty folder> <runs>
+//       list mode: the folder listed `runs` times after the empty one, each
+//       from SetFolder until the list has nothing left to paint; ms each.
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
 
@@ -590,6 +593,20 @@ double PaintedMs(HWND window, Step step) {
   return (Now() - start) * 1000;
 }
 
+int Listing(const char* folder, const char* empty, int runs) {
+  Bench bench;
+  if (!bench.Open(0, 2)) return 1;
+  zv::CFileListView& view = bench.view();
+  for (int run = 0; run < runs; ++run) {
+    view.SetFolder(empty);
+    Pump();
+    const double ms = PaintedMs(view.listControl(), [&] { view.SetFolder(folder); });
+    std::printf("listing,%zu,%.1f\n", view.ItemCount(), ms);
+  }
+  bench.Close();
+  return 0;
+}
+
 int Scale(const char* folder, const char* side) {
   Bench bench;
   if (!bench.Open(0, 2)) return 1;
@@ -624,11 +641,11 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "probe" && argc > 3) return Probe(reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 10)), argv[3]);
   if (!((mode == "thousand" && argc > 4) || (mode == "respond" && argc > 3) || (mode == "many" && argc > 5) ||
-        (mode == "delete" && argc > 5) || (mode == "scale" && argc > 3))) {
+        (mode == "delete" && argc > 5) || (mode == "scale" && argc > 3) || (mode == "listing" && argc > 4))) {
     std::fprintf(stderr,
                  "usage: grid_bench thousand <folder> <empty> <reopens> | respond <folder> <empty> | "
                  "many <folder> <small> <thumbSize> <switches> | delete <folder> <empty> <thumbSize> <runs> | "
-                 "scale <folder> <side>\n");
+                 "scale <folder> <side> | listing <folder> <empty> <runs>\n");
     return 2;
   }
   OleInitialize(nullptr);
@@ -642,6 +659,7 @@ int main(int argc, char** argv) {
   }
   if (mode == "many") result = Many(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
   if (mode == "scale") result = Scale(argv[2], argv[3]);
+  if (mode == "listing") result = Listing(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
   if (mode == "delete") result = DeleteAnswer(argv[2], argv[3], std::atoi(argv[4]), std::max(1, std::atoi(argv[5])));
   zv::imagelib::Unbind();
   OleUninitialize();
