@@ -162,7 +162,7 @@ void LaunchInstance(int mode) {
 }
 
 bool UseAppFontFor(int dpi) {
-  if (g_services == nullptr) return false;
+  if (g_services == nullptr || g_services->font() == nullptr) return false;
   if (g_services->fontDpi() != dpi) g_services->CreateAppFont(dpi);
   return true;
 }

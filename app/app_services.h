@@ -92,8 +92,8 @@ void SaveEnvSet(const EnvSet& settings);
 // A point font of `tenths` tenths of a point, as the framework makes one,
 // for a screen of `dpi` (0: the system's).
 HFONT CreatePointFont(int tenths, const std::string& faceName, int dpi = 0);
-// The application font of the AppServices object, made for a screen of `dpi`
-// when it was made for another; false without an AppServices object.
+// The application font of the AppServices object, made again for a screen of
+// `dpi` when it was made for another; false when there is none to make again.
 bool UseAppFontFor(int dpi);
 
 // An exclamation box with the text of `key` in `section` of String.ini,

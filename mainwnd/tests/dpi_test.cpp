@@ -29,6 +29,7 @@
 #include "browser/file_list_view.h"
 #include "core/browser/thumb_cache_format.h"
 #include "mainwnd/main_frame.h"
+#include "mainwnd/tests/frame_fakes.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/registry.h"
@@ -50,17 +51,6 @@ int Of(const Measures& m, const std::string& name) {
   return -1;
 }
 
-// The folder tree is not under test here: its bar is.
-class PlainTreeBar : public CFolderTreePane {
- public:
-  HWND GetTreeCtrl() const override { return nullptr; }
-  bool DragOver(POINT, std::string&) override { return false; }
-  void DragLeave() override {}
-  void SelectPath(const std::string&) override {}
-  void Refresh() override {}
-  bool NewFolder(const std::string&) override { return false; }
-};
-
 RECT WindowRectOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -74,14 +64,7 @@ class FrameOnScreen {
   explicit FrameOnScreen(const std::string& folder) : folder_(folder) {
     settings_.dwdLstMod = 0;
     settings_.intThmSiz = 0;
-    FrameParts parts{[this] {
-                       auto view = std::make_unique<CFileListView>(settings_);
-                       view_ = view.get();
-                       return view;
-                     },
-                     [] { return std::make_unique<PlainTreeBar>(); }, [] { return std::make_unique<CPreviewBar>(); },
-                     [] { return std::unique_ptr<ScannerConnection>(); }};
-    frame_ = std::make_unique<CMainFrame>(std::move(parts));
+    frame_ = std::make_unique<CMainFrame>(test::FileListFrameParts(settings_, view_));
     EXPECT_TRUE(frame_->CreateFrame());
     SetWindowPos(frame_->hwnd(), nullptr, 0, 0, 1200, 950, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     test::Pump();
