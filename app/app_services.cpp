@@ -12,6 +12,7 @@
 #include "app/ui_text_table.h"
 #include "core/app/startup_rules.h"
 #include "res/app_identity.h"
+#include "win/dpi.h"
 #include "win/error_report.h"
 #include "win/gdi.h"
 #include "win/text_convert.h"
@@ -66,9 +67,10 @@ void AppServices::SaveSettingsAtExit() {
   zv::SaveEnvSet(settings_);
 }
 
-void AppServices::CreateAppFont() {
+void AppServices::CreateAppFont(int dpi) {
   const FontSetting font = GetFontSetting();
-  font_.reset(CreatePointFont(static_cast<int>(static_cast<uint32_t>(font.points) * 10u), font.faceName));
+  fontDpi_ = dpi > 0 ? dpi : win::Dpi::OfSystem().dpi;
+  font_.reset(CreatePointFont(static_cast<int>(static_cast<uint32_t>(font.points) * 10u), font.faceName, fontDpi_));
 }
 
 void AppServices::LoadMapi() {
@@ -159,14 +161,19 @@ void LaunchInstance(int mode) {
   }
 }
 
-HFONT CreatePointFont(int tenths, const std::string& faceName) {
+bool UseAppFontFor(int dpi) {
+  if (g_services == nullptr || g_services->font() == nullptr) return false;
+  if (g_services->fontDpi() != dpi) g_services->CreateAppFont(dpi);
+  return true;
+}
+
+HFONT CreatePointFont(int tenths, const std::string& faceName, int dpi) {
   LOGFONTA font{};
   font.lfCharSet = DEFAULT_CHARSET;
   CopyToField(font.lfFaceName, faceName, win::IsAnsiLeadByte);
   // Tenths of a point to pixels of the screen; the 64-bit product and the
   // clamp keep an odd size text from overflowing.
-  const long long pixels =
-      static_cast<long long>(GetDeviceCaps(win::WindowDC(nullptr).get(), LOGPIXELSY)) * tenths / 720;
+  const long long pixels = static_cast<long long>(dpi > 0 ? dpi : win::Dpi::OfSystem().dpi) * tenths / 720;
   font.lfHeight = -static_cast<LONG>(std::min<long long>(std::llabs(pixels), 0x7FFF));
   return CreateFontIndirectA(&font);
 }

@@ -42,7 +42,10 @@ class AppServices {
   void SaveSettingsAtExit();
 
   HFONT font() const { return font_.get(); }
-  void CreateAppFont();
+  // Makes the application font for a screen of `dpi` (0: the system's).
+  // A frame moved to another screen makes it again and sets it on its windows.
+  void CreateAppFont(int dpi = 0);
+  int fontDpi() const { return fontDpi_; }
   void LoadMapi();
   void UnloadMapi();
   LPMAPISENDMAIL mapiSendMail() const { return mapiSendMail_; }
@@ -56,6 +59,7 @@ class AppServices {
   bool settingsSaved_ = false;
   EnvSet settings_;
   win::UniqueFont font_;
+  int fontDpi_ = 0;
   win::UniqueModule mapiModule_;
   LPMAPISENDMAIL mapiSendMail_ = nullptr;
   std::function<win::Window*(int)> paneSource_;
@@ -85,8 +89,12 @@ void SaveSettingsAtExit();
 void LoadEnvSet(EnvSet& settings);
 void SaveEnvSet(const EnvSet& settings);
 
-// A point font of `tenths` tenths of a point, as the framework makes one.
-HFONT CreatePointFont(int tenths, const std::string& faceName);
+// A point font of `tenths` tenths of a point, as the framework makes one,
+// for a screen of `dpi` (0: the system's).
+HFONT CreatePointFont(int tenths, const std::string& faceName, int dpi = 0);
+// The application font of the AppServices object, made again for a screen of
+// `dpi` when it was made for another; false when there is none to make again.
+bool UseAppFontFor(int dpi);
 
 // An exclamation box with the text of `key` in `section` of String.ini,
 // then the focus back on `field` (may be null).

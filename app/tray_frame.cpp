@@ -10,6 +10,7 @@
 #include "core/copyboard/drive_finder.h"
 #include "core/text/ansi_text.h"
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -68,7 +69,7 @@ void CTrayFrame::FillIconRecord() {
   icon_.uID = kTrayIconId;
   icon_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   icon_.uCallbackMessage = WM_ZV_TRAY_NOTIFY;
-  icon_.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY_DISCONNECTED));
+  SetIcon(IDI_TRAY_DISCONNECTED);
   // The application title; a longer one is cut to 63 bytes at a character boundary.
   char title[256] = "";
   LoadStringA(GetModuleHandleA(nullptr), IDR_MAINFRAME, title, sizeof title);
@@ -84,8 +85,12 @@ void CTrayFrame::BuildMenu() {
   AppendMenuA(menu_.get(), MF_STRING, ID_TRAY_CLOSE_MENU, closeText_.c_str());
 }
 
+// The tray shows a small icon: the image drawn for the screen's small icon
+// size (16, 24 or 32 pixels), so that the shell need not shrink a large one.
 void CTrayFrame::SetIcon(int resourceId) {
-  icon_.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
+  const int side = win::Dpi::SystemMetric(SM_CXSMICON, win::Dpi::OfWindow(hwnd()));
+  icon_.hIcon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON, side, side, LR_SHARED));
 }
 
 // A browser copy is started once per connection, not on every poll; when one

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "core/display/display_scale.h"
 #include "win/command.h"
 #include "win/window.h"
 
@@ -50,6 +51,9 @@ class CFileListPane : public win::Window, public win::CommandTarget {
   virtual bool IsOwnDrag(IDataObject* data) const = 0;
   // A scanned image delivered by the scanner connection, to be stored as a new file.
   virtual void StoreScannedImage(void* image) = 0;
+  // The frame moved to a screen of another DPI (its children have the new
+  // application font already): the views lay out again for it.
+  virtual void SetDisplayScale(DisplayScale /*scale*/) {}
 };
 
 }  // namespace zv

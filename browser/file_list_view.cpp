@@ -80,6 +80,11 @@ ColumnCaptionTexts CFileListView::LoadCaptions() const {
   return captions;
 }
 
+void CFileListView::SetDisplayScale(DisplayScale scale) {
+  grid_.SetScale(scale);
+  pictureMode_.view().SetScale(scale);
+}
+
 void CFileListView::OnSize(int width, int height) {
   for (FileListPresenter* presenter : presenters_)
     SetWindowPos(presenter->window(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -43,6 +43,7 @@ class CFileListView : public CFileListPane, private PresenterEvents, private Fil
   HRESULT DropFiles(IDataObject* data, DWORD effect, const std::string& folder) override;
   bool IsOwnDrag(IDataObject* data) const override { return fileCommands_.IsOwnDrag(data); }
   void StoreScannedImage(void* image) override;
+  void SetDisplayScale(DisplayScale scale) override;
   bool ExecuteCommand(int id) override;
   bool UpdateCommand(win::CommandUpdate& update) override;
 

@@ -7,12 +7,9 @@
 
 namespace zv {
 
-ThumbBox ThumbBoxOfSize(int thumbSize) {
-  switch (thumbSize) {
-    case 1: return {180, 120};
-    case 2: return {240, 160};
-    default: return {120, 80};
-  }
+ThumbBox ThumbBoxOfSize(int thumbSize, DisplayScale scale) {
+  const GridSize box = ThumbBoxFor(thumbSize, scale);
+  return {static_cast<uint32_t>(box.width), static_cast<uint32_t>(box.height)};
 }
 
 namespace {
@@ -30,7 +27,8 @@ GridPresenter::GridPresenter(const FileListModel& model, PresenterEvents& events
 bool GridPresenter::Create(HWND parent, bool visible, int cellMode, int thumbSize) {
   if (!grid_.CreateGrid(parent, IDW_THUMB_GRID, visible, *this)) return false;
   window_ = grid_.hwnd();
-  thumbs_.SetBox(ThumbBoxOfSize(thumbSize));
+  thumbSize_ = thumbSize;
+  thumbs_.SetBox(ThumbBoxOfSize(thumbSize, grid_.scale()));
   thumbs_.StartWorkers(grid_.hwnd(), WM_ZV_THUMBS_READY);
   grid_.SetCellMode(cellMode);
   grid_.SetBoxSize(GridBox(thumbs_.box()));
@@ -44,7 +42,16 @@ void GridPresenter::SetFilling(bool on) {
 
 // The thumbnails of the old size are not saved: the cache file keeps the box it had.
 void GridPresenter::SetThumbSize(int thumbSize) {
-  const ThumbBox box = ThumbBoxOfSize(thumbSize);
+  thumbSize_ = thumbSize;
+  UseBox(ThumbBoxOfSize(thumbSize, grid_.scale()));
+}
+
+void GridPresenter::SetScale(DisplayScale scale) {
+  grid_.SetScale(scale);
+  UseBox(ThumbBoxOfSize(thumbSize_, scale));
+}
+
+void GridPresenter::UseBox(ThumbBox box) {
   if (box == thumbs_.box()) return;
   thumbs_.SetBox(box);
   grid_.Clear();

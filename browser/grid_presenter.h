@@ -19,8 +19,10 @@
 
 namespace zv {
 
-// The thumbnail box of a thumbnail size 0, 1, 2 (any other value: 0).
-ThumbBox ThumbBoxOfSize(int thumbSize);
+// The thumbnail box of a thumbnail size 0, 1, 2 (any other value: 0) on a
+// screen of `scale`. The cache keeps the box it was made for, so thumbnails
+// made on another screen are a miss there, never a picture of the wrong size.
+ThumbBox ThumbBoxOfSize(int thumbSize, DisplayScale scale = {});
 
 class GridPresenter : public FileListPresenter, private ThumbGridHost {
  public:
@@ -37,6 +39,9 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   void SetCellMode(int mode) { grid_.SetCellMode(mode); }
   // A new box: every thumbnail is made again (the cache holds another size).
   void SetThumbSize(int thumbSize);
+  // The grid moved to a screen of another DPI: it lays out again and makes
+  // every thumbnail again at the box of the new scale.
+  void SetScale(DisplayScale scale);
   // Before the folder is left: writes its thumbnails into its cache file
   // (nothing when nothing changed) and lets go of everything of it, so that
   // no picture of it is held open.
@@ -74,6 +79,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
 
   void Fill();
   void Forget();
+  void UseBox(ThumbBox box);
   ThumbRequest RequestFor(uint64_t cellId, const FileListItem& record) const;
 
   const FileListModel& model_;
@@ -82,6 +88,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   uint64_t nextId_ = 1;
   bool filling_ = true;
   bool filled_ = false;  // the grid holds a cell per record
+  int thumbSize_ = 0;
 };
 
 }  // namespace zv

@@ -11,6 +11,7 @@
 #include "imagelib/picture_ops.h"
 #include "browser/scroll_request.h"
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 
 namespace zv {
@@ -93,12 +94,25 @@ std::string PictureProblemText(PictureProblem problem) {
 
 bool CPictureView::CreateView(HWND parent, int id, bool visible) {
   if (!RegisterClass(kPictureViewClass, nullptr, nullptr, CS_DBLCLKS)) return false;
-  return Create({.className = kPictureViewClass,
-                 .style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL |
-                          (visible ? WS_VISIBLE : 0u),
-                 .rect = {0, 0, 0, 0},
-                 .parent = parent,
-                 .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))});
+  if (!Create({.className = kPictureViewClass,
+               .style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL |
+                        (visible ? WS_VISIBLE : 0u),
+               .rect = {0, 0, 0, 0},
+               .parent = parent,
+               .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))}))
+    return false;
+  scale_ = win::Dpi::OfWindow(hwnd());
+  return true;
+}
+
+// The bars' widths change with the screen: a shown picture is laid out again where it was.
+void CPictureView::SetScale(DisplayScale scale) {
+  if (scale == scale_) return;
+  scale_ = scale;
+  if (shown_) {
+    LayOut(true);
+    MoveImage();
+  }
 }
 
 bool CPictureView::ShowPicture(const char* path, int orientation) {
@@ -225,8 +239,13 @@ GridSize CPictureView::Client() const {
 // The client area as it would be without bars.
 GridSize CPictureView::FullClient() const {
   const GridSize client = Client();
-  return {client.width + (bars_.vertical ? GetSystemMetrics(SM_CXVSCROLL) : 0),
-          client.height + (bars_.horizontal ? GetSystemMetrics(SM_CYHSCROLL) : 0)};
+  const GridSize bar = BarSize();
+  return {client.width + (bars_.vertical ? bar.width : 0), client.height + (bars_.horizontal ? bar.height : 0)};
+}
+
+// The width of the vertical and the height of the horizontal scroll bar.
+GridSize CPictureView::BarSize() const {
+  return {win::Dpi::SystemMetric(SM_CXVSCROLL, scale_), win::Dpi::SystemMetric(SM_CYHSCROLL, scale_)};
 }
 
 // Showing or hiding a bar sends WM_SIZE; shown_ stays false meanwhile so
@@ -236,8 +255,7 @@ void CPictureView::LayOut(bool keep) {
   const GridSize full = FullClient();
   shown_ = false;
   const PicturePlacement placed =
-      PlacePicture(displayed_, full, {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)},
-                   keep ? std::optional<PictureBars>(previous) : std::nullopt);
+      PlacePicture(displayed_, full, BarSize(), keep ? std::optional<PictureBars>(previous) : std::nullopt);
   bars_ = placed.bars;
   position_ = placed.origin;
   // A bar is shown or hidden only when that changes: each change makes the
@@ -376,7 +394,7 @@ bool CPictureView::OnScroll(int bar, int code, int) {
   GetScrollInfo(hwnd(), bar, &info);
   const int32_t position = horizontal ? bars_.horizontalPos : bars_.verticalPos;
   const int32_t max = horizontal ? bars_.horizontalMax : bars_.verticalMax;
-  ScrollTo(horizontal, ScrollTarget(*request, position, info.nTrackPos, max, kPictureScrollSteps));
+  ScrollTo(horizontal, ScrollTarget(*request, position, info.nTrackPos, max, PictureScrollSteps(scale_)));
   return false;  // the default handling runs after the move
 }
 

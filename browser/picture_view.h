@@ -51,6 +51,10 @@ class CPictureView : public win::Window {
   // picture as it was and sets problem().
   void ZoomCommand(int code);
   int GetOrientation() const { return orientation_; }
+  // The screen's scale: the scroll steps and bars follow it. The picture
+  // itself is not scaled: real size is one picture pixel per screen pixel.
+  void SetScale(DisplayScale scale);
+  DisplayScale scale() const { return scale_; }
   // Why the last picture or zoom could not be shown; kNone when it was.
   PictureProblem problem() const { return problem_; }
 
@@ -89,6 +93,7 @@ class CPictureView : public win::Window {
   void ScrollTo(bool horizontal, int32_t target);
   void EndDrag();
   GridSize FullClient() const;
+  GridSize BarSize() const;
   GridSize Client() const;
 
   HWND image_ = nullptr;
@@ -104,6 +109,7 @@ class CPictureView : public win::Window {
   GridSize displayed_;
   GridPoint position_;  // the picture's top left in client coordinates
   PictureBars bars_;
+  DisplayScale scale_;
   win::UniqueBitmap bitmap_;
   bool shown_ = false;
   bool dragging_ = false;

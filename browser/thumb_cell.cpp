@@ -14,7 +14,6 @@ namespace {
 
 constexpr char kSection[] = "ThumbnailPart";
 constexpr COLORREF kSelectionRed = RGB(255, 0, 0);
-constexpr int kFrame = 3;
 
 RECT ToRect(POINT origin, const GridRect& r) {
   return {origin.x + r.left, origin.y + r.top, origin.x + r.right, origin.y + r.bottom};
@@ -79,14 +78,14 @@ void DrawPixels(HDC dc, int x, int y, const PixelImage& pixels) {
 
 void CellPainter::Paint(HDC dc, POINT origin, int cellMode, GridSize box, const GridCell& cell,
                         const PixelImage* pixels, bool selected) const {
-  const GridSize size = CellSizeFor(cellMode, box);
+  const GridSize size = CellSizeFor(cellMode, box, scale_);
   win::SelectedObject font(dc, font_);
   PaintPanel(dc, RECT{origin.x, origin.y, origin.x + size.width, origin.y + size.height}, selected);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   if (cell.state == ThumbState::kFailed) return;
   if (cell.state == ThumbState::kReady && pixels != nullptr) {
-    const GridPoint at = ThumbnailOrigin(box, {pixels->width, pixels->height});
+    const GridPoint at = ThumbnailOrigin(box, {pixels->width, pixels->height}, scale_);
     DrawPixels(dc, origin.x + at.x, origin.y + at.y, *pixels);
   }
   PaintTexts(dc, origin, cellMode, box, size, cell);
@@ -104,8 +103,10 @@ void CellPainter::PaintPanel(HDC dc, const RECT& cell, bool selected) const {
          {{r - 1, t + 1}, {r - 1, b - 1}},
          {{r - 2, t + 2}, {r - 2, b - 2}}});
   if (!selected) return;
-  for (const RECT& bar : {RECT{l + 2, t + 2, r - 2, t + 2 + kFrame}, RECT{l + 2, b - 5, r - 2, b - 5 + kFrame},
-                          RECT{l + 2, t + 5, l + 2 + kFrame, b - 5}, RECT{r - 5, t + 5, r - 5 + kFrame, b - 5}})
+  // The bars lie inside the two-pixel bevel and grow with the screen.
+  const LONG w = SelectionFrameWidth(scale_), in = 2 + w;
+  for (const RECT& bar : {RECT{l + 2, t + 2, r - 2, t + in}, RECT{l + 2, b - in, r - 2, b - 2},
+                          RECT{l + 2, t + in, l + in, b - in}, RECT{r - in, t + in, r - 2, b - in}})
     FillColour(dc, bar, kSelectionRed);
 }
 
@@ -114,15 +115,15 @@ void CellPainter::PaintTexts(HDC dc, POINT origin, int cellMode, GridSize box, G
                              const GridCell& cell) const {
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   if (cellMode != kDetailCells) {
-    Text(dc, cell.name, ToRect(origin, NameRect(box, size)), DT_CENTER);
+    Text(dc, cell.name, ToRect(origin, NameRect(box, size, scale_)), DT_CENTER);
     return;
   }
   const std::string* captions[kDetailRows] = {&captions_.fileName, &captions_.fileDate, &captions_.pictSize,
                                               &captions_.colorNumber};
   const int rows = cell.state == ThumbState::kReady ? kDetailRows : 1;
   for (int row = 0; row < rows; ++row) {
-    Text(dc, *captions[row], ToRect(origin, DetailCaptionRect(row, box)), DT_LEFT);
-    Text(dc, DetailValue(row, cell, captions_), ToRect(origin, DetailValueRect(row, box, size)), DT_LEFT);
+    Text(dc, *captions[row], ToRect(origin, DetailCaptionRect(row, box, scale_)), DT_LEFT);
+    Text(dc, DetailValue(row, cell, captions_), ToRect(origin, DetailValueRect(row, box, size, scale_)), DT_LEFT);
   }
 }
 

@@ -45,7 +45,8 @@ std::string DetailValue(int row, const GridCell& cell, const CellCaptions& capti
 
 class CellPainter {
  public:
-  CellPainter(const CellCaptions& captions, HFONT font) : captions_(captions), font_(font) {}
+  CellPainter(const CellCaptions& captions, HFONT font, DisplayScale scale = {})
+      : captions_(captions), font_(font), scale_(scale) {}
 
   // Paints `cell` with its top left at `origin` of `dc`. `pixels` is the
   // thumbnail (top down), null when there is none to draw.
@@ -58,6 +59,7 @@ class CellPainter {
 
   const CellCaptions& captions_;
   HFONT font_;
+  DisplayScale scale_;
 };
 
 // Draws top-down 32-bit pixels unscaled at (x, y).

@@ -6,6 +6,7 @@
 #include "app/app_services.h"
 #include "browser/scroll_request.h"
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 #include "win/handles.h"
 
@@ -40,6 +41,7 @@ bool CThumbnailGrid::CreateGrid(HWND parent, int id, bool visible, ThumbGridHost
                .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))}))
     return false;
   ShowScrollBar(hwnd(), SB_VERT, FALSE);
+  scale_ = win::Dpi::OfWindow(hwnd());
   captions_ = CellCaptions::Load();  // once for all cells
   return true;
 }
@@ -97,6 +99,12 @@ void CThumbnailGrid::SetBoxSize(GridSize box) {
   LayOut();
 }
 
+void CThumbnailGrid::SetScale(DisplayScale scale) {
+  if (scale == scale_) return;
+  scale_ = scale;
+  LayOut();
+}
+
 void CThumbnailGrid::SetCellState(size_t index, ThumbState state) {
   if (index >= cells_.size()) return;
   cells_[index].state = state;
@@ -139,9 +147,9 @@ void CThumbnailGrid::LayOut() {
   RECT client{};
   GetClientRect(hwnd(), &client);
   const bool barShown = (GetWindowLongA(hwnd(), GWL_STYLE) & WS_VSCROLL) != 0;
-  const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
+  const int32_t barWidth = win::Dpi::SystemMetric(SM_CXVSCROLL, scale_);
   const int32_t fullWidth = client.right + (barShown ? barWidth : 0);
-  layout_ = LayOutGrid(cells_.size(), CellSizeFor(cellMode_, box_), fullWidth, client.bottom, barWidth);
+  layout_ = LayOutGrid(cells_.size(), CellSizeFor(cellMode_, box_, scale_), fullWidth, client.bottom, barWidth);
   scroll_ = 0;
   SCROLLINFO bar{sizeof bar, SIF_RANGE | SIF_POS | SIF_PAGE, 0, layout_.scrollable ? layout_.scrollMax : 0, 0, 0, 0};
   SetScrollInfo(hwnd(), SB_VERT, &bar, FALSE);
@@ -183,7 +191,7 @@ bool CThumbnailGrid::OnScroll(int bar, int code, int) {
   // The track position of the message has 16 bits; the bar keeps all 32.
   SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
   GetScrollInfo(hwnd(), SB_VERT, &info);
-  ScrollTo(ScrollTarget(*request, scroll_, info.nTrackPos, layout_.scrollMax));
+  ScrollTo(ScrollTarget(*request, scroll_, info.nTrackPos, layout_.scrollMax, ScrollSteps::For(scale_)));
   return true;
 }
 
@@ -229,7 +237,7 @@ bool CThumbnailGrid::OnPaint() {
 void CThumbnailGrid::PaintCells(HDC dc, const RECT& dirty) const {
   FillWhite(dc, dirty);
   if (cells_.empty()) return;
-  const CellPainter painter(captions_, GetAppFont());
+  const CellPainter painter(captions_, GetAppFont(), scale_);
   const GridLayout::Span span = layout_.CellsInRows(cells_.size(), dirty.top + scroll_, dirty.bottom - dirty.top);
   for (size_t i = span.first; i < span.last; ++i) {
     const GridPoint at = layout_.CellOrigin(i);
@@ -292,7 +300,7 @@ LRESULT CThumbnailGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL: {
       // About a third of a row per notch, so that a few notches move a row.
       const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-      ScrollTo(scroll_ - notches * std::max(10, layout_.cell.height / 3));
+      ScrollTo(scroll_ - notches * std::max(ScrollSteps::For(scale_).line, layout_.cell.height / 3));
       return 0;
     }
     case WM_CAPTURECHANGED:

@@ -54,7 +54,12 @@ class CThumbnailGrid : public win::Window {
   // The cell at `index` becomes `cell`; its selection stays.
   void ReplaceCell(size_t index, GridCell cell);
   void SetCellMode(int mode);
+  // The box in pixels of the grid's screen (ThumbBoxFor of its scale).
   void SetBoxSize(GridSize box);
+  // The screen's scale (the window's DPI at creation, then the frame's on a
+  // change): margins, captions and steps follow it; the owner sets the box.
+  void SetScale(DisplayScale scale);
+  DisplayScale scale() const { return scale_; }
   // Repaints a cell whose state or thumbnail changed.
   void SetCellState(size_t index, ThumbState state);
   void SetSelection(const std::vector<char>& flags);
@@ -105,6 +110,7 @@ class CThumbnailGrid : public win::Window {
   GridLayout layout_;
   int cellMode_ = kLightCells;
   GridSize box_ = kDefaultBox;
+  DisplayScale scale_;
   int32_t scroll_ = 0;
   bool layingOut_ = false;
   CellCaptions captions_;

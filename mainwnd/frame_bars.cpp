@@ -6,11 +6,17 @@
 
 #include "core/mainwnd/command_table.h"
 #include "res/resource.h"
-#include "res/resource.h"
 
 namespace zv {
 
-HWND CreateFrameToolbar(HWND parent) {
+ToolbarStrip ToolbarStripFor(DisplayScale scale) {
+  constexpr DisplayScale k150{144}, k200{192};
+  if (scale.dpi >= 168) return {IDB_TOOLBAR_200, k200.Px(16), k200.Px(15)};
+  if (scale.dpi >= 120) return {IDB_TOOLBAR_150, k150.Px(16), k150.Px(15)};
+  return {IDB_TOOLBAR, 16, 15};
+}
+
+HWND CreateFrameToolbar(HWND parent, DisplayScale scale) {
   HWND bar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                  CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
@@ -18,10 +24,11 @@ HWND CreateFrameToolbar(HWND parent) {
                              GetModuleHandleA(nullptr), nullptr);
   if (bar == nullptr) return nullptr;
   SendMessageA(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageA(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 15));
+  const ToolbarStrip images = ToolbarStripFor(scale);
+  SendMessageA(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.width, images.height));
   // Room around the image as the toolkit gives it: 1 pixel borders on each side.
-  SendMessageA(bar, TB_SETINDENT, 1, 0);
-  TBADDBITMAP strip{GetModuleHandleA(nullptr), IDB_TOOLBAR};
+  SendMessageA(bar, TB_SETINDENT, static_cast<WPARAM>(scale.Px(1)), 0);
+  TBADDBITMAP strip{GetModuleHandleA(nullptr), static_cast<UINT_PTR>(images.resource)};
   if (SendMessageA(bar, TB_ADDBITMAP, kToolbarButtonCount, reinterpret_cast<LPARAM>(&strip)) < 0) {
     DestroyWindow(bar);
     return nullptr;
@@ -32,7 +39,7 @@ HWND CreateFrameToolbar(HWND parent) {
     TBBUTTON b{};
     if (id == 0) {
       b.fsStyle = BTNS_SEP;
-      b.iBitmap = 6;
+      b.iBitmap = scale.Px(6);  // a separator's width
     } else {
       b.iBitmap = image++;
       b.idCommand = id;

@@ -14,6 +14,7 @@
 #include "mainwnd/frame_bars.h"
 #include "res/app_identity.h"
 #include "res/resource.h"
+#include "win/dpi.h"
 #include "win/registry.h"
 #include "win/text_convert.h"
 
@@ -70,6 +71,8 @@ bool CMainFrame::CreateFrame() {
 
 bool CMainFrame::OnCreate() {
   SetClassLongPtrA(hwnd(), GCLP_HCURSOR, 0);
+  scale_ = win::Dpi::OfWindow(hwnd());
+  UseAppFontFor(scale_.dpi);
   {
     CUiTextTable table;
     texts_.Load(table);
@@ -100,7 +103,7 @@ bool CMainFrame::OnCreate() {
 }
 
 bool CMainFrame::CreateBars() {
-  toolbar_ = CreateFrameToolbar(hwnd());
+  toolbar_ = CreateFrameToolbar(hwnd(), scale_);
   if (toolbar_ == nullptr) return false;
   SetWindowTextA(toolbar_, texts_.Get(kBarTitleSection, "ToolBar").c_str());
   statusBar_ = CreateFrameStatusBar(hwnd(), GetAppFont());
@@ -230,9 +233,9 @@ void CMainFrame::RecalcLayout() {
   GetClientRect(hwnd(), &client);
   SendMessageA(statusBar_, WM_SIZE, 0, 0);
   DockMetrics metrics;
-  metrics.toolbarHeight = static_cast<int>(HIWORD(SendMessageA(toolbar_, TB_GETBUTTONSIZE, 0, 0))) + 4;
+  metrics.toolbarHeight = static_cast<int>(HIWORD(SendMessageA(toolbar_, TB_GETBUTTONSIZE, 0, 0))) + scale_.Px(4);
   metrics.statusHeight = ControlHeight(statusBar_);
-  rects_ = ComputeDockLayout(client.right, client.bottom, dock_, metrics);
+  rects_ = ComputeDockLayout(client.right, client.bottom, dock_, metrics, scale_);
   struct Placement {
     HWND window;
     bool shown;
@@ -356,7 +359,7 @@ bool CMainFrame::OnMouse(UINT message, POINT p, UINT) {
       return true;
     case WM_MOUSEMOVE:
       if (dragging_ != Splitter::None) {
-        DragSplitter(dragging_, p.x, p.y, rects_, dock_);
+        DragSplitter(dragging_, p.x, p.y, rects_, dock_, scale_);
         RecalcLayout();
         UpdateWindow(hwnd());
       }
@@ -386,6 +389,9 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ZV_FIRST_RUN_SETUP:
       OnIdle();  // the toolbar shows which commands work before the dialog's own loop runs
       OnAppSetting(ID_TOOL_APPSETTING);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(win::Dpi::OfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_INITMENUPOPUP:
       if (!HIWORD(lParam)) win::UpdateMenuItems(reinterpret_cast<HMENU>(wParam), *this);

@@ -65,6 +65,9 @@ class CMainFrame : public win::Window,
   const FrameTextSet& texts() const { return texts_; }
   IDropTarget* dropTarget() { return &dropTarget_; }
   bool scanning() const { return scanning_; }
+  // The scale of the screen the frame is on (its DPI at creation, then the
+  // one WM_DPICHANGED brings).
+  DisplayScale scale() const { return scale_; }
 
   // Routing: pane 0 first, then the frame's own command map.
   bool ExecuteCommand(int id) override;
@@ -93,6 +96,9 @@ class CMainFrame : public win::Window,
  private:
   bool CreateBars();
   void RecalcLayout();
+  // WM_DPICHANGED (frame_dpi.cpp): the suggested rectangle, fonts, toolbar
+  // images and every pane made again for the new scale.
+  void OnDpiChanged(DisplayScale scale, const RECT* suggested);
   bool OnToolTipText(NMHDR& header);
   bool OnSetCursor();
   void OnSessionEnd();
@@ -130,6 +136,7 @@ class CMainFrame : public win::Window,
   DockState dock_;
   DockRects rects_;
   Splitter dragging_ = Splitter::None;
+  DisplayScale scale_;
 };
 
 }  // namespace zv

@@ -17,6 +17,8 @@
 #define IDI_TRAY_DISCONNECTED 176  // tray icon while the copyboard is not connected
 #define IDI_TRAY_CONNECTED 177     // tray icon while it is connected
 #define IDB_TOOLBAR IDR_MAINFRAME  // toolbar 128: 27 images of 16 x 15 pixels
+#define IDB_TOOLBAR_150 129        // the same drawn at 150 % (24 x 23)
+#define IDB_TOOLBAR_200 130        // and at 200 % (32 x 30)
 #define IDB_INFO_PICTURE 162
 #define IDC_LINK_HAND 163          // hand cursor over the information dialog's links
 #define IDC_GRAB 164               // the picture view's cursor while a picture is dragged

@@ -17,8 +17,9 @@ board() {  # board <size> <out.png>: the copyboard drawn at one icon size
     -stroke none -fill '#808080' -draw "rectangle $((s/3)),$((s*7/8)) $((s*2/3)),$((s-1))" \
     "$2"
 }
-for s in 16 32 48; do board "$s" "$tmp/icon$s.png"; done
-convert "$tmp/icon16.png" "$tmp/icon32.png" "$tmp/icon48.png" zviewer.ico
+# 16, 32 and 48 at 100 %; 24 and 64 for the small and large icon at 150 % and 200 %.
+for s in 16 24 32 48 64; do board "$s" "$tmp/icon$s.png"; done
+convert "$tmp/icon16.png" "$tmp/icon24.png" "$tmp/icon32.png" "$tmp/icon48.png" "$tmp/icon64.png" zviewer.ico
 
 # Start picture, 400 x 240, 24-bit BMP for the splash dialog.
 board 160 "$tmp/big.png"
@@ -32,7 +33,8 @@ convert -size 400x240 gradient:'#f4f7fc'-'#c9d6ee' \
   -type TrueColor BMP3:splash.bmp
 
 # Tray icons: the board greyed out while it is not connected (176), and the
-# board with a green plug badge while it is connected (177).
+# board with a green plug badge while it is connected (177). The tray shows a
+# small icon: 16 pixels at 100 %, 24 at 150 %, 32 at 200 %.
 tray() {  # tray <size> <out.png> <on|off>
   local s=$1 r=$(( $1 * 5 / 16 ))
   board "$s" "$2"
@@ -44,6 +46,6 @@ tray() {  # tray <size> <out.png> <on|off>
   fi
 }
 for state in off on; do
-  for s in 16 32; do tray "$s" "$tmp/tray-$state$s.png" "$state"; done
-  convert "$tmp/tray-${state}16.png" "$tmp/tray-${state}32.png" "tray_$state.ico"
+  for s in 16 24 32; do tray "$s" "$tmp/tray-$state$s.png" "$state"; done
+  convert "$tmp/tray-${state}16.png" "$tmp/tray-${state}24.png" "$tmp/tray-${state}32.png" "tray_$state.ico"
 done

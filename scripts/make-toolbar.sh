@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Draws the main frame's toolbar strip (27 images of 16 x 15 pixels, in the
-# order of toolbar 128), the information dialog's picture and the hand cursor
-# of its links, with ImageMagick. The results are committed under res/; run
-# this again after changing it.
+# Draws the main frame's toolbar strips (27 images of 16 x 15 pixels, in the
+# order of toolbar 128, and the same drawn again at 150 % and 200 % for
+# screens of 144 and 192 DPI: 24 x 23 and 32 x 30), the information dialog's
+# picture and the hand cursor of its links, with ImageMagick. The results are
+# committed under res/; run this again after changing it.
 #
 # The strip is an 8-bit palette bitmap on silver (192,192,192): the toolbar
 # maps silver to the button face and uses it as the transparent colour, and
@@ -14,10 +15,20 @@ tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 BG='#c0c0c0'; INK='#000000'; SHADE='#808080'; PAPER='#ffffff'
 BLUE='#1f4e9c'; SKY='#6fa8e8'; GREEN='#2e8b3a'; RED='#d02020'; YELLOW='#f0c030'; DARKY='#a07810'
 
+# The scales: percent, then the image size rounded as Windows' MulDiv rounds.
+scales="100:16x15 150:24x23 200:32x30"
 n=0
-icon() {  # icon <draw primitives...>: one 16 x 15 image, drawn without anti-aliasing
+icon() {  # icon <draw primitives...>: one image at each scale, drawn without anti-aliasing
   n=$((n + 1))
-  convert -size 16x15 "xc:$BG" +antialias -strokewidth 1 "$@" "$tmp/$(printf %02d $n).png"
+  local entry percent size factor shift
+  for entry in $scales; do
+    percent=${entry%%:*}; size=${entry#*:}
+    # The drawing is scaled as a whole (strokes too); the shift keeps a
+    # one-pixel line on the middle of the pixels it covers at 100 %.
+    factor=$(awk "BEGIN { print $percent / 100 }"); shift=$(awk "BEGIN { print ($percent / 100 - 1) / 2 }")
+    convert -size "$size" "xc:$BG" +antialias -affine "$factor,0,0,$factor,$shift,$shift" -strokewidth 1 "$@" \
+      "$tmp/$percent-$(printf %02d $n).png"
+  done
 }
 # Shapes used by several images, as drawing primitives for one -draw each.
 page() { echo "fill '$PAPER' stroke '$INK' polygon $1,$2 $(($1+7)),$2 $(($1+9)),$(($2+2)) $(($1+9)),$(($2+$3)) $1,$(($2+$3))"; }
@@ -92,7 +103,9 @@ icon -fill "$PAPER" -stroke "$INK" -draw "rectangle 0,1 13,13" -fill "$BLUE" -st
 icon -fill "$PAPER" -stroke "$INK" -draw "rectangle 0,3 15,12" -draw "line 0,3 7,8" -draw "line 15,3 8,8"
 
 [ "$n" -eq 27 ] || { echo "expected 27 images, drew $n" >&2; exit 1; }
-convert "$tmp"/[0-9][0-9].png +append -type Palette -colors 64 BMP3:toolbar.bmp
+convert "$tmp"/100-[0-9][0-9].png +append -type Palette -colors 64 BMP3:toolbar.bmp
+convert "$tmp"/150-[0-9][0-9].png +append -type Palette -colors 64 BMP3:toolbar150.bmp
+convert "$tmp"/200-[0-9][0-9].png +append -type Palette -colors 64 BMP3:toolbar200.bmp
 convert toolbar.bmp -filter point -resize 400% "$tmp/preview.png" && cp "$tmp/preview.png" "${TOOLBAR_PREVIEW:-/dev/null}" 2>/dev/null || true
 
 # The information dialog's picture: the program's board at 64 x 64 on the dialog colour.

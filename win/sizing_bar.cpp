@@ -1,5 +1,6 @@
 #include "win/sizing_bar.h"
 
+#include "win/dpi.h"
 #include "win/gdi.h"
 
 namespace zv::win {
@@ -8,7 +9,15 @@ namespace {
 constexpr char kBarClass[] = "ZVSizingBar";
 }
 
-int SizingBar::CaptionHeight() { return GetSystemMetrics(SM_CYSMCAPTION) + 2; }
+int SizingBar::CaptionHeight() const { return Dpi::SystemMetric(SM_CYSMCAPTION, scale_) + scale_.Px(2); }
+
+void SizingBar::SetScale(DisplayScale scale, HFONT font) {
+  scale_ = scale;
+  font_ = font;
+  SetFontOnTree(hwnd(), font);
+  LayoutContent(ContentRect());
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
 
 bool SizingBar::CreateBar(HWND parent, int barId, const std::string& title, HFONT font) {
   title_ = title;
@@ -21,6 +30,7 @@ bool SizingBar::CreateBar(HWND parent, int barId, const std::string& title, HFON
                .parent = parent,
                .menuOrId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(barId))}))
     return false;
+  scale_ = Dpi::OfWindow(hwnd());
   return CreateContent();
 }
 
@@ -39,15 +49,16 @@ bool SizingBar::OnPaint() {
   FillRect(dc.get(), &caption, GetSysColorBrush(COLOR_BTNFACE));
   // The gripper: two raised lines left of the title.
   const int middle = (caption.top + caption.bottom) / 2;
-  for (int y : {middle - 3, middle + 1}) {
-    RECT line{caption.left + 3, y, caption.left + 6, y + 3};
+  const int grip = scale_.Px(3);
+  for (int y : {middle - grip, middle + scale_.Px(1)}) {
+    RECT line{caption.left + grip, y, caption.left + 2 * grip, y + grip};
     DrawEdge(dc.get(), &line, BDR_RAISEDINNER, BF_RECT);
   }
   {
     SelectedObject font(dc.get(), font_ != nullptr ? font_ : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc.get(), TRANSPARENT);
     SetTextColor(dc.get(), GetSysColor(COLOR_BTNTEXT));
-    RECT text{caption.left + 10, caption.top, caption.right - 2, caption.bottom};
+    RECT text{caption.left + scale_.Px(10), caption.top, caption.right - scale_.Px(2), caption.bottom};
     DrawTextA(dc.get(), title_.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   RECT edge{caption.left, caption.bottom - 1, caption.right, caption.bottom};

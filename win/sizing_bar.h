@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/display/display_scale.h"
 #include "win/window.h"
 
 namespace zv::win {
@@ -14,7 +15,9 @@ class SizingBar : public Window {
  public:
   bool CreateBar(HWND parent, int barId, const std::string& title, HFONT font);
   const std::string& title() const { return title_; }
-  static int CaptionHeight();
+  int CaptionHeight() const;
+  // A new screen scale and the font made for it: the caption and the content follow.
+  void SetScale(DisplayScale scale, HFONT font);
   // The area below the caption, in the bar's client coordinates.
   RECT ContentRect() const;
 
@@ -30,6 +33,7 @@ class SizingBar : public Window {
  private:
   std::string title_;
   HFONT font_ = nullptr;
+  DisplayScale scale_;
 };
 
 }  // namespace zv::win

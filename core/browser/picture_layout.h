@@ -78,7 +78,10 @@ GridSize ClientBesideBars(GridSize fullClient, GridSize barSize, const PictureBa
 // so that it is at most 0 and at least client - displayed.
 int32_t ClampPictureCoordinate(int32_t coordinate, int32_t client, int32_t displayed);
 
-// The picture view's scroll steps: a line is 1 pixel, a page 10.
+// The picture view's scroll steps: a line is 1 pixel, a page 10 (design pixels).
 inline constexpr ScrollSteps kPictureScrollSteps{1, 10};
+inline ScrollSteps PictureScrollSteps(DisplayScale scale) {
+  return {scale.Px(kPictureScrollSteps.line), scale.Px(kPictureScrollSteps.page)};
+}
 
 }  // namespace zv

@@ -19,28 +19,38 @@ int32_t ColumnsIn(int32_t width, int32_t cellWidth) {
 
 }  // namespace
 
-GridSize CellSizeFor(int cellMode, GridSize box) {
-  if (cellMode == kDetailCells) return {box.width + 280, box.height > 80 ? box.height + 20 : 100};
-  return {box.width + 20, box.height + 40};
+GridSize ThumbBoxFor(int thumbSize, DisplayScale scale) {
+  switch (thumbSize) {
+    case 1: return {scale.Px(180), scale.Px(120)};
+    case 2: return {scale.Px(240), scale.Px(160)};
+    default: return {scale.Px(120), scale.Px(80)};
+  }
 }
 
-GridPoint ThumbnailOrigin(GridSize box, GridSize thumb) {
-  return {(box.width - thumb.width) / 2 + kMargin, (box.height - thumb.height) / 2 + kMargin};
+GridSize CellSizeFor(int cellMode, GridSize box, DisplayScale scale) {
+  if (cellMode == kDetailCells)
+    return {box.width + scale.Px(280), box.height > scale.Px(80) ? box.height + scale.Px(20) : scale.Px(100)};
+  return {box.width + scale.Px(20), box.height + scale.Px(40)};
 }
 
-GridRect NameRect(GridSize box, GridSize cell) {
-  return {kMargin, box.height + 12, cell.width - kMargin, box.height + 30};
+GridPoint ThumbnailOrigin(GridSize box, GridSize thumb, DisplayScale scale) {
+  const int32_t margin = scale.Px(kMargin);
+  return {(box.width - thumb.width) / 2 + margin, (box.height - thumb.height) / 2 + margin};
 }
 
-GridRect DetailCaptionRect(int row, GridSize box) {
-  const int32_t top = kMargin + row * kRowHeight;
-  const int32_t left = box.width + 20;
-  return {left, top, left + kCaptionWidth, top + kRowHeight};
+GridRect NameRect(GridSize box, GridSize cell, DisplayScale scale) {
+  return {scale.Px(kMargin), box.height + scale.Px(12), cell.width - scale.Px(kMargin), box.height + scale.Px(30)};
 }
 
-GridRect DetailValueRect(int row, GridSize box, GridSize cell) {
-  const int32_t top = kMargin + row * kRowHeight;
-  return {box.width + 20 + kCaptionWidth, top, cell.width - kMargin, top + kRowHeight};
+GridRect DetailCaptionRect(int row, GridSize box, DisplayScale scale) {
+  const int32_t top = scale.Px(kMargin + row * kRowHeight);
+  const int32_t left = box.width + scale.Px(20);
+  return {left, top, left + scale.Px(kCaptionWidth), scale.Px(kMargin + (row + 1) * kRowHeight)};
+}
+
+GridRect DetailValueRect(int row, GridSize box, GridSize cell, DisplayScale scale) {
+  const GridRect caption = DetailCaptionRect(row, box, scale);
+  return {caption.right, caption.top, cell.width - scale.Px(kMargin), caption.bottom};
 }
 
 GridPoint GridLayout::CellOrigin(size_t index) const {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "core/display/display_scale.h"
+
 namespace zv {
 
 inline constexpr int kLightCells = 0;   // thumbnail with the name below
@@ -34,16 +36,24 @@ struct GridRect {
 };
 
 // ---- one cell (coordinates from the cell's top left) ----
+// The box is in pixels of the screen (the thumbnail box of the screen's
+// scale); the margins, rows and captions around it are design lengths that
+// `scale` turns into pixels of the same screen.
 
-GridSize CellSizeFor(int cellMode, GridSize box);
+// The thumbnail box of thumbnail size 0, 1, 2 (any other: 0) on a screen of
+// `scale`: 120 x 80, 180 x 120, 240 x 160 at 96 DPI.
+GridSize ThumbBoxFor(int thumbSize, DisplayScale scale = {});
+GridSize CellSizeFor(int cellMode, GridSize box, DisplayScale scale = {});
 // Where a thumbnail of `thumb` is drawn, centred in the box at (10, 10).
-GridPoint ThumbnailOrigin(GridSize box, GridSize thumb);
+GridPoint ThumbnailOrigin(GridSize box, GridSize thumb, DisplayScale scale = {});
 // Light cells: the name under the box.
-GridRect NameRect(GridSize box, GridSize cell);
+GridRect NameRect(GridSize box, GridSize cell, DisplayScale scale = {});
 // Detail cells: row 0-3 (name, date, picture size, colours), 20 pixels high.
 inline constexpr int kDetailRows = 4;
-GridRect DetailCaptionRect(int row, GridSize box);
-GridRect DetailValueRect(int row, GridSize box, GridSize cell);
+GridRect DetailCaptionRect(int row, GridSize box, DisplayScale scale = {});
+GridRect DetailValueRect(int row, GridSize box, GridSize cell, DisplayScale scale = {});
+// The width of the red selection frame's bars.
+inline int SelectionFrameWidth(DisplayScale scale = {}) { return scale.Px(3); }
 
 // ---- the grid ----
 
@@ -78,6 +88,8 @@ enum class ScrollRequest { kLineUp, kLineDown, kPageUp, kPageDown, kTrack, kTop,
 struct ScrollSteps {
   int32_t line = 10;
   int32_t page = 100;
+  // The grid's steps on a screen of `scale`.
+  static ScrollSteps For(DisplayScale scale) { return {scale.Px(10), scale.Px(100)}; }
 };
 // The new scroll position for a request, clamped to 0..max.
 int32_t ScrollTarget(ScrollRequest request, int32_t position, int32_t trackPosition, int32_t max,

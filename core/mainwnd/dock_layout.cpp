@@ -9,7 +9,27 @@ namespace {
 int Fit(int value, int low, int high) { return std::max(low, std::min(value, high)); }
 }  // namespace
 
-DockRects ComputeDockLayout(int width, int height, const DockState& s, const DockMetrics& m) {
+namespace {
+// The state and the fixed sizes in pixels of the screen.
+DockState StateOn(const DockState& design, DisplayScale scale) {
+  DockState s = design;
+  s.leftWidth = scale.Px(design.leftWidth);
+  s.treeHeight = scale.Px(design.treeHeight);
+  return s;
+}
+DockMetrics MetricsOn(const DockMetrics& design, DisplayScale scale) {
+  DockMetrics m = design;
+  m.splitter = scale.Px(design.splitter);
+  m.minBar = scale.Px(design.minBar);
+  m.minClient = scale.Px(design.minClient);
+  return m;
+}
+}  // namespace
+
+DockRects ComputeDockLayout(int width, int height, const DockState& designState, const DockMetrics& designMetrics,
+                            DisplayScale scale) {
+  const DockState s = StateOn(designState, scale);
+  const DockMetrics m = MetricsOn(designMetrics, scale);
   DockRects r;
   width = std::max(width, 0);
   height = std::max(height, 0);
@@ -52,9 +72,9 @@ Splitter SplitterAt(const DockRects& r, int x, int y) {
   return Splitter::None;
 }
 
-void DragSplitter(Splitter which, int x, int y, const DockRects& r, DockState& s) {
-  if (which == Splitter::Column) s.leftWidth = std::max(0, x);
-  if (which == Splitter::Row) s.treeHeight = std::max(0, y - r.folderTree.top);
+void DragSplitter(Splitter which, int x, int y, const DockRects& r, DockState& s, DisplayScale scale) {
+  if (which == Splitter::Column) s.leftWidth = scale.Design(std::max(0, x));
+  if (which == Splitter::Row) s.treeHeight = scale.Design(std::max(0, y - r.folderTree.top));
 }
 
 DockState SanitizeDockState(const DockState& stored) {

@@ -5,6 +5,8 @@
 // in the rest. No window here; the frame moves its windows to these rectangles.
 #include <cstdint>
 
+#include "core/display/display_scale.h"
+
 namespace zv {
 
 struct LayoutRect {
@@ -16,7 +18,8 @@ struct LayoutRect {
   bool operator==(const LayoutRect&) const = default;
 };
 
-// What the user arranged; kept in the registry between runs.
+// What the user arranged; kept in the registry between runs, in design
+// (96-DPI) units.
 struct DockState {
   int leftWidth = 200;   // width of the left column (the bars' default size)
   int treeHeight = 200;  // height of the folder tree bar while the preview bar shows too
@@ -27,6 +30,8 @@ struct DockState {
   bool operator==(const DockState&) const = default;
 };
 
+// The bars' heights are pixels of the screen (measured from the controls);
+// the rest are design units.
 struct DockMetrics {
   int toolbarHeight = 0;
   int statusHeight = 0;
@@ -39,14 +44,17 @@ struct DockRects {
   LayoutRect toolbar, status, folderTree, preview, columnSplitter, rowSplitter, client;
 };
 
-DockRects ComputeDockLayout(int clientWidth, int clientHeight, const DockState& state, const DockMetrics& metrics);
+// In pixels of a screen of `scale`.
+DockRects ComputeDockLayout(int clientWidth, int clientHeight, const DockState& state, const DockMetrics& metrics,
+                            DisplayScale scale = {});
 
 enum class Splitter { None, Column, Row };
 Splitter SplitterAt(const DockRects& rects, int x, int y);
 
 // Moves a splitter so that its leading edge lands at (x, y) of the frame's
-// client area; the next layout keeps the result within bounds.
-void DragSplitter(Splitter which, int x, int y, const DockRects& rects, DockState& state);
+// client area (pixels of `scale`); the state keeps design units, and the
+// next layout keeps the result within bounds.
+void DragSplitter(Splitter which, int x, int y, const DockRects& rects, DockState& state, DisplayScale scale = {});
 
 // A state read back from storage, with sizes out of all reason replaced by the defaults.
 DockState SanitizeDockState(const DockState& stored);

@@ -15,6 +15,7 @@
 #include "browser/tests/list_fixture.h"
 #include "core/browser/cell_texts.h"
 #include "mainwnd/main_frame.h"
+#include "mainwnd/tests/frame_fakes.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/text_convert.h"
@@ -22,31 +23,13 @@
 namespace zv {
 namespace {
 
-// The folder tree is not under test here.
-class NoFolderTree : public CFolderTreePane {
- public:
-  HWND GetTreeCtrl() const override { return nullptr; }
-  bool DragOver(POINT, std::string&) override { return false; }
-  void DragLeave() override {}
-  void SelectPath(const std::string&) override {}
-  void Refresh() override {}
-  bool NewFolder(const std::string&) override { return false; }
-};
-
 class FileListInFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::RemoveStringIni();
     test::DeleteProgramSettings();
     settings_.dwdLstMod = kListMode;
-    FrameParts parts{[this] {
-                       auto view = std::make_unique<CFileListView>(settings_);
-                       view_ = view.get();
-                       return view;
-                     },
-                     [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CPreviewBar>(); },
-                     [] { return std::unique_ptr<ScannerConnection>(); }};
-    frame_ = std::make_unique<CMainFrame>(std::move(parts));
+    frame_ = std::make_unique<CMainFrame>(test::FileListFrameParts(settings_, view_));
     ASSERT_TRUE(frame_->CreateFrame());
     SetWindowPos(frame_->hwnd(), nullptr, 0, 0, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     test::Pump();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/file_list_view.h"
 #include "mainwnd/main_frame.h"
 #include "tests/wine/wine_test_support.h"
 
@@ -96,6 +97,29 @@ class FakeScanner : public ScannerConnection {
 };
 
 FrameParts FakeParts(FrameRecord& record);
+
+// A folder tree bar without a tree, for tests of the other panes.
+class NoFolderTree : public CFolderTreePane {
+ public:
+  HWND GetTreeCtrl() const override { return nullptr; }
+  bool DragOver(POINT, std::string&) override { return false; }
+  void DragLeave() override {}
+  void SelectPath(const std::string&) override {}
+  void Refresh() override {}
+  bool NewFolder(const std::string&) override { return false; }
+};
+
+// The real file list view on `settings` (`view` points to it once it is
+// made) and the real preview bar; no folder tree, no scanner.
+inline FrameParts FileListFrameParts(EnvSet& settings, CFileListView*& view) {
+  return {[&settings, &view] {
+            auto made = std::make_unique<CFileListView>(settings);
+            view = made.get();
+            return made;
+          },
+          [] { return std::make_unique<NoFolderTree>(); }, [] { return std::make_unique<CPreviewBar>(); },
+          [] { return std::unique_ptr<ScannerConnection>(); }};
+}
 
 // The text of a menu item by position.
 std::string MenuItemText(HMENU menu, int position);

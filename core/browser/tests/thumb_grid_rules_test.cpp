@@ -27,6 +27,40 @@ TEST(ThumbGridCells, SizesAndPartsForBothModesAndAllBoxes) {
   EXPECT_EQ(DetailValueRect(3, kMediumBox, {460, 140}), (GridRect{260, 70, 450, 90}));
 }
 
+// On a 150 % and a 200 % screen the boxes, the cells' pitch and every part
+// of a cell grow by exactly 1.5 and 2; 96 DPI is the design to the pixel.
+TEST(ThumbGridCells, ScaleWithTheScreen) {
+  for (int size : {0, 1, 2, 7}) EXPECT_EQ(ThumbBoxFor(size, DisplayScale{96}), ThumbBoxFor(size)) << size;
+  EXPECT_EQ(ThumbBoxFor(0), kSmallBox);
+  EXPECT_EQ(ThumbBoxFor(5), kSmallBox) << "an unknown size counts as 0";
+  EXPECT_EQ(ThumbBoxFor(2), kLargeBox);
+  for (const int dpi : {144, 192}) {
+    const DisplayScale scale{dpi};
+    const auto times = [dpi](GridSize s) { return GridSize{s.width * dpi / 96, s.height * dpi / 96}; };
+    const auto timesRect = [dpi](GridRect r) {
+      return GridRect{r.left * dpi / 96, r.top * dpi / 96, r.right * dpi / 96, r.bottom * dpi / 96};
+    };
+    for (int size : {0, 1, 2}) {
+      const GridSize box = ThumbBoxFor(size, scale);
+      EXPECT_EQ(box, times(ThumbBoxFor(size))) << dpi << " box " << size;
+      for (int mode : {kLightCells, kDetailCells})
+        EXPECT_EQ(CellSizeFor(mode, box, scale), times(CellSizeFor(mode, ThumbBoxFor(size))))
+            << dpi << " cell " << size << " mode " << mode;
+    }
+    const GridSize box = ThumbBoxFor(1, scale);
+    const GridSize cell = CellSizeFor(kDetailCells, box, scale);
+    EXPECT_EQ(NameRect(box, cell, scale), timesRect(NameRect(kMediumBox, {460, 140}))) << dpi;
+    EXPECT_EQ(DetailCaptionRect(3, box, scale), timesRect(DetailCaptionRect(3, kMediumBox))) << dpi;
+    EXPECT_EQ(DetailValueRect(1, box, cell, scale), timesRect(DetailValueRect(1, kMediumBox, {460, 140}))) << dpi;
+    EXPECT_EQ(ThumbnailOrigin(box, {box.width, box.height / 2}, scale),
+              (GridPoint{10 * dpi / 96, 10 * dpi / 96 + box.height / 4}));
+    EXPECT_EQ(ScrollSteps::For(scale).line, 10 * dpi / 96);
+    EXPECT_EQ(ScrollSteps::For(scale).page, 100 * dpi / 96);
+  }
+  EXPECT_EQ(CellSizeFor(kDetailCells, ThumbBoxFor(0, DisplayScale{144}), DisplayScale{144}), (GridSize{600, 150}))
+      << "a box of 80 design pixels keeps the detail rows' 100 on any screen";
+}
+
 TEST(ThumbGridLayout, ColumnsRowsEmptyAreaAndScrollRange) {
   const GridSize cell{140, 120};
   // 7 cells in 3 columns: the third row has one cell and two white thirds.

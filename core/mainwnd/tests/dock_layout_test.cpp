@@ -101,5 +101,34 @@ TEST(DockLayout, StoredStateOutOfReasonFallsBackToDefaults) {
   EXPECT_EQ(SanitizeDockState(stored).leftWidth, 333);
 }
 
+// At 150 % and 200 % every fixed size and the stored widths grow with the
+// screen (MulDiv's rounding: 5 at 150 % is 8), and a splitter dragged there is
+// stored in design units, so it lands where it was on a 96-DPI screen.
+TEST(DockLayout, ScalesWithTheScreenAndStoresDesignUnits) {
+  EXPECT_EQ(DisplayScale::MulDivRounded(15, 144, 96), 23) << "halves round away from zero";
+  EXPECT_EQ(DisplayScale::MulDivRounded(-15, 144, 96), -23);
+  EXPECT_EQ(DisplayScale::MulDivRounded(7, 120, 96), 9);
+  DockState s;
+  const DockRects at144 = ComputeDockLayout(1200, 900, s, Metrics(), DisplayScale{144});
+  EXPECT_EQ(at144.folderTree, (LayoutRect{0, 26, 300, 326}));
+  EXPECT_EQ(at144.rowSplitter, (LayoutRect{0, 326, 300, 334}));
+  EXPECT_EQ(at144.columnSplitter, (LayoutRect{300, 26, 308, 880}));
+  const DockRects at192 = ComputeDockLayout(1600, 1200, s, Metrics(), DisplayScale{192});
+  EXPECT_EQ(at192.folderTree, (LayoutRect{0, 26, 400, 426}));
+  EXPECT_EQ(at192.columnSplitter, (LayoutRect{400, 26, 410, 1180}));
+  EXPECT_EQ(at192.client.left, 410);
+  const DockRects at96 = ComputeDockLayout(800, 600, s, Metrics(), DisplayScale{96});
+  EXPECT_EQ(at96.client, (LayoutRect{205, 26, 800, 580})) << "96 DPI is the design itself";
+  EXPECT_EQ(at96.rowSplitter, (LayoutRect{0, 226, 200, 231}));
+
+  DragSplitter(Splitter::Column, 450, 100, at144, s, DisplayScale{144});
+  EXPECT_EQ(s.leftWidth, 300) << "450 pixels at 150 % are 300 design pixels";
+  DragSplitter(Splitter::Row, 10, 26 + 301, at144, s, DisplayScale{144});
+  EXPECT_EQ(s.treeHeight, 201);
+  EXPECT_EQ(ComputeDockLayout(800, 600, s, Metrics()).columnSplitter.left, 300);
+  DragSplitter(Splitter::Column, 333, 100, at96, s);
+  EXPECT_EQ(s.leftWidth, 333) << "at 96 DPI the pixel is stored as it is";
+}
+
 }  // namespace
 }  // namespace zv
