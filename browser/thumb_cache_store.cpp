@@ -115,12 +115,14 @@ bool ThumbCacheStore::WriteIndex(const ThumbIndex& index) const {
                             [&](HANDLE file) { return WriteAll(file, text.data(), text.size()); });
 }
 
-// The cache file's name, or "" when the index cannot be written: a name not
+// The cache file's name. When the index cannot be written (a full disk, a
+// read-only Thumbs) only a name it already records is given: a new name not
 // recorded there could be handed to another folder later.
 std::string ThumbCacheStore::LookUp(const std::string& listed) {
   ThumbIndex index = ReadIndex();
+  const std::string known = FindCacheName(index, listed, isLead_);
   std::string name = LookUpCacheName(index, listed, isLead_);
-  return WriteIndex(index) ? name : std::string();
+  return WriteIndex(index) ? name : known;
 }
 
 ThumbCacheFile ThumbCacheStore::Load(const std::string& listed, ThumbBox box) {

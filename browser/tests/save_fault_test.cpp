@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/ui_text_table.h"
 #include "browser/thumb_cache_store.h"
+#include "core/app/text_keys.h"
 #include "imagelib/image_library.h"
 #include "imagelib/picture_ops.h"
 #include "imagelib/thumbnail.h"
@@ -177,6 +179,34 @@ TEST(SaveFaults, ScanAndConvertedPictureKilledBeforeTheirRename) {
   EXPECT_EQ(Temporaries(folder), std::vector<std::string>{});
 }
 
+// The Linux path of a Windows path (Wine's own export), for chattr.
+std::string LinuxPathOf(const std::string& path) {
+  using Convert = char*(CDECL*)(const wchar_t*);
+  const FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+  if (found == nullptr) return {};
+  char* linux = reinterpret_cast<Convert>(reinterpret_cast<void*>(found))(win::ToWide(path, CP_ACP).c_str());
+  const std::string result = linux != nullptr ? linux : "";
+  HeapFree(GetProcessHeap(), 0, linux);
+  return result;
+}
+
+// Folders and files made immutable for the scope: running as root ignores
+// permission bits, not this.
+class Immutable {
+ public:
+  explicit Immutable(std::vector<std::string> paths) : paths_(std::move(paths)) {
+    for (const std::string& path : paths_) made_ = made_ && test::RunLinuxCommand("chattr +i '" + LinuxPathOf(path) + "'");
+  }
+  ~Immutable() {
+    for (const std::string& path : paths_) test::RunLinuxCommand("chattr -i '" + LinuxPathOf(path) + "'");
+  }
+  bool made() const { return made_; }
+
+ private:
+  std::vector<std::string> paths_;
+  bool made_ = true;
+};
+
 // Debug strings of this process, caught as the debugger would see them.
 class DebugStrings {
  public:
@@ -247,6 +277,120 @@ TEST(Diagnostics, FailuresWriteOneLineToTheDebugger) {
   SendMessageA(window.hwnd(), WM_APP, 0, 0);
   lines = DebugStrings::Take();
   EXPECT_TRUE(Has(lines, "exception swallowed in a window procedure: handler failed on purpose\n")) << lines;
+}
+
+// Thumbs, String.ini and the save folder immutable: the old thumbnails are
+// still shown, texts fall back to their defaults, a scan is refused, and
+// nothing there changes; each refusal writes its line.
+TEST(SaveFaults, ImmutableThumbsTextsAndSaveFolderLoseNothing) {
+  TempFolder temp;
+  const std::string thumbs = temp.File("Thumbs"), listed = temp.File("pictures"), scans = temp.File("scans"),
+                    ini = temp.File("String.ini");
+  ASSERT_TRUE(CreateDirectoryA(listed.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(scans.c_str(), nullptr));
+  ASSERT_EQ(RunChild("cache \"" + thumbs + "\" \"" + listed + "\" 1").exitCode, 0u);
+  WriteFileBytes(ini, "[Main]\r\n" + StoredTextKey("Known") + "=kept\r\n");
+  WriteFileBytes(scans + "\\Image(001).PNG", "an earlier scan");
+  const auto thumbsBefore = Contents(thumbs), scansBefore = Contents(scans);
+  Immutable immutable({thumbs, ini, scans});
+  if (!immutable.made()) GTEST_SKIP() << "chattr +i is not available on this file system";
+
+  DebugStrings strings;
+  EXPECT_EQ(CachedSeed(thumbs, listed), 1u) << "the old thumbnails are used";
+  ThumbCacheStore store(thumbs, win::IsAnsiLeadByte);
+  ThumbCacheFile loaded = store.Load(listed, kBox);
+  EXPECT_TRUE(loaded.IsUsable()) << "the index cannot be rewritten, its name is still used";
+  loaded.Close();
+  EXPECT_FALSE(store.Save(listed, kBox, 0, [](size_t, ThumbKey*, PixelImage*) { return false; }));
+  EXPECT_EQ(Contents(thumbs), thumbsBefore);
+  std::string lines = DebugStrings::Take();
+  EXPECT_TRUE(Has(lines, thumbs + "\\~zvtmp.ZVThumb.lst: Win32 error ")) << lines;
+
+  CUiTextTable texts(ini);
+  EXPECT_EQ(texts.GetText("Main", "Known", "x"), "kept");
+  EXPECT_EQ(texts.GetText("Main", "Missing", "default"), "default");
+  EXPECT_EQ(ReadFileBytes(ini), "[Main]\r\n" + StoredTextKey("Known") + "=kept\r\n");
+  lines = DebugStrings::Take();
+  EXPECT_TRUE(Has(lines, "text not written back to the text table, [Main] ") && Has(lines, ini)) << lines;
+
+  EXPECT_EQ(RunChild("scan \"" + scans + "\" PNG").exitCode, 1u) << "the scan is refused";
+  EXPECT_EQ(Contents(scans), scansBefore);
+}
+
+// A small file system of its own (a tmpfs, mounted as root), reached through
+// Wine's Z: drive; unmounted with everything in it at the end.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const char* size) {
+    linux_ = "/tmp/zv-small-disk-" + std::to_string(GetCurrentProcessId());
+    mounted_ = test::RunLinuxCommand("mkdir -p " + linux_ + " && mount -t tmpfs -o size=" + size + " tmpfs " + linux_);
+  }
+  ~SmallDisk() { test::RunLinuxCommand("umount " + linux_ + "; rmdir " + linux_); }
+  bool mounted() const { return mounted_; }
+  std::string File(const std::string& name) const { return test::WindowsPathOfLinux(linux_) + "\\" + name; }
+
+  // Takes every byte left; true when the disk then refused a write.
+  bool Fill() const {
+    win::UniqueFile filler(CreateFileA(File("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const std::string block(4096, 'f');
+    for (int i = 0; i < 100000; ++i) {
+      DWORD written = 0;
+      if (!WriteFile(filler.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+          written != block.size())
+        return true;
+    }
+    return false;
+  }
+  void Free() const { DeleteFileA(File("filler").c_str()); }
+
+ private:
+  std::string linux_;
+  bool mounted_ = false;
+};
+
+// A full disk under the thumbnail cache, a scan and a converted picture:
+// each save fails and says so, the files there keep their bytes, no
+// temporary stays, and once there is room again the saves work.
+TEST(SaveFaults, FullDiskLosesNothing) {
+  win::OleSession ole;
+  ASSERT_TRUE(imagelib::Bind());
+  SmallDisk disk("1m");
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  TempFolder temp;
+  const std::string thumbs = disk.File("Thumbs"), scans = disk.File("scans"), listed = temp.File("pictures");
+  ASSERT_TRUE(CreateDirectoryA(listed.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(scans.c_str(), nullptr));
+  const std::string cacheArgs = "cache \"" + thumbs + "\" \"" + listed + "\" ";
+  ASSERT_EQ(RunChild(cacheArgs + "1").exitCode, 0u);
+  test::WriteGreyBmp(temp.File("source.bmp"), 40, 30);
+  const std::string convertArgs = "convert \"" + temp.File("source.bmp") + "\" \"" + scans + "\\target.png\"";
+  ASSERT_EQ(RunChild(convertArgs).exitCode, 0u);
+  test::WriteGreyBmp(temp.File("source.bmp"), 400, 300);  // a larger picture for the save that must fail
+  const auto thumbsBefore = Contents(thumbs), scansBefore = Contents(scans);
+  ASSERT_TRUE(disk.Fill());
+
+  DebugStrings strings;
+  ThumbCacheStore store(thumbs, win::IsAnsiLeadByte);
+  EXPECT_FALSE(store.Save(listed, kBox, 8, [](size_t i, ThumbKey* key, PixelImage* pixels) {
+    key->name = "picture" + std::to_string(i) + ".png";
+    pixels->width = 120;
+    pixels->height = 80;
+    pixels->pixels.assign(120 * 80, 0x123456);
+    return true;
+  }));
+  EXPECT_EQ(Contents(thumbs), thumbsBefore);
+  EXPECT_EQ(CachedSeed(thumbs, listed), 1u) << "the old thumbnails are used";
+  const std::string lines = DebugStrings::Take();
+  EXPECT_TRUE(Has(lines, "save failed while writing: " + thumbs + "\\~zvtmp.00000000.bin: Win32 error 112")) << lines;
+
+  EXPECT_EQ(RunChild("scan \"" + scans + "\" PNG").exitCode, 1u) << "the scan is refused";
+  EXPECT_EQ(RunChild(convertArgs).exitCode, 1u) << "the conversion is refused";
+  EXPECT_EQ(Contents(scans), scansBefore) << "the old picture stays, no cut file or temporary is left";
+
+  disk.Free();
+  EXPECT_EQ(RunChild(cacheArgs + "2").exitCode, 0u);
+  EXPECT_EQ(CachedSeed(thumbs, listed), 2u);
+  EXPECT_EQ(RunChild("scan \"" + scans + "\" PNG").exitCode, 0u);
 }
 
 }  // namespace
