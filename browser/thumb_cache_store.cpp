@@ -191,8 +191,12 @@ size_t ThumbCacheStore::DeleteLeftovers() const {
   for (const std::string& name : win::ListedFileNames(folder_)) {
     if (!IsOldTemporaryName(name)) continue;
     const std::string path = JoinPath(folder_, name, isLead_);
-    if (DeleteFileA(path.c_str())) ++deleted;
-    else win::LogFailure("leftover temporary of an interrupted save not deleted", path, win::Win32Error());
+    if (DeleteFileA(path.c_str())) {
+      ++deleted;
+      win::LogFailure("leftover temporary of an interrupted save deleted", path);
+    } else {
+      win::LogFailure("leftover temporary of an interrupted save not deleted", path, win::Win32Error());
+    }
   }
   return deleted;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 #include <string>
@@ -87,11 +88,14 @@ std::vector<std::string> Temporaries(const std::string& folder) {
   return found;
 }
 
-// The file names of a folder, each with its bytes.
+// The file names of a folder, each with the size and a hash of its bytes.
 std::vector<std::pair<std::string, std::string>> Contents(const std::string& folder) {
   std::vector<std::pair<std::string, std::string>> contents;
-  for (const std::string& name : win::ListedFileNames(folder))
-    contents.emplace_back(name, ReadFileBytes(folder + "\\" + name));
+  for (const std::string& name : win::ListedFileNames(folder)) {
+    const std::string bytes = ReadFileBytes(folder + "\\" + name);
+    contents.emplace_back(name, std::to_string(bytes.size()) + " bytes, hash " +
+                                    std::to_string(std::hash<std::string>{}(bytes)));
+  }
   std::sort(contents.begin(), contents.end());
   return contents;
 }
