@@ -110,8 +110,11 @@ ScanSaveOutcome SaveScannedDib(const uint8_t* dib, size_t size, const EnvSet& se
     });
   };
   if (direct) {
-    outcome.path = rename(bmpTemporary, "");
-    outcome.result = outcome.path.empty() ? ScanSaveResult::kNoFreeName : ScanSaveResult::kSaved;
+    const std::string saved = rename(bmpTemporary, "");
+    if (!saved.empty()) {
+      outcome.path = saved;
+      outcome.result = ScanSaveResult::kSaved;
+    }
   } else {
     // The conversion writes its own temporary and claims the name itself.
     const std::string converted =
