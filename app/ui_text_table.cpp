@@ -5,6 +5,7 @@
 #include "app/app_paths.h"
 #include "core/app/text_keys.h"
 #include "core/text/ansi_text.h"
+#include "win/diagnostics.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -32,7 +33,9 @@ std::string CUiTextTable::GetText(const char* section, const char* key, std::str
     text.resize(FittingPrefixLength(text, kTextValueMax + 1, win::IsAnsiLeadByte));
   }
   if (missing || text.size() >= kTextValueMax)
-    WritePrivateProfileStringA(section, storedKey.c_str(), text.c_str(), path_.c_str());
+    if (!WritePrivateProfileStringA(section, storedKey.c_str(), text.c_str(), path_.c_str()))
+      win::LogFailure(std::string("text not written back to the text table, [") + section + "] " + storedKey, path_,
+                      win::Win32Error());
   return text;
 }
 
@@ -40,7 +43,8 @@ void CheckVersion(const std::string& iniPath, const std::string& programVersion)
   char stored[50] = "";
   GetPrivateProfileStringA("version", StoredTextKey("version").c_str(), "0.0.0.0", stored, sizeof stored,
                            iniPath.c_str());
-  if (programVersion != stored) DeleteFileA(iniPath.c_str());
+  if (programVersion != stored && !DeleteFileA(iniPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    win::LogFailure("text table of another version not deleted, its texts stay", iniPath, win::Win32Error());
 }
 
 }  // namespace zv

@@ -7,6 +7,7 @@
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
 #include "core/text/ansi_path.h"
+#include "win/file_replace.h"
 #include "win/folder_listing.h"
 #include "win/text_convert.h"
 
@@ -28,6 +29,9 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
   }
   if (opening.rememberAsLastFolder) StoreLastFolder(opening.shownFolder);
   folder_ = opening.shownFolder;
+  // A save into this folder (a converted picture, a scan) that was cut off
+  // left its temporary here; nothing of ours is writing one now.
+  if (!folder_.empty()) win::DeleteLeftoverTemporaries(folder_);
   times_ = {};
   PhaseTimer total(times_.total);
   ReadFolder();

@@ -1,11 +1,16 @@
 #include "browser/thumb_cache_store.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "app/app_paths.h"
 #include "core/text/ansi_path.h"
+#include "win/diagnostics.h"
+#include "win/file_replace.h"
+#include "win/folder_listing.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -18,10 +23,20 @@ std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t maxSi
   win::UniqueFile file(
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!file || !GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxSize) return std::nullopt;
+  if (!file) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) win::LogFailure("file not read", path, win::Win32Error());
+    return std::nullopt;
+  }
+  if (!GetFileSizeEx(file.get(), &size) || static_cast<uint64_t>(size.QuadPart) > maxSize) {
+    win::LogFailure("file not read, it is too large", path);
+    return std::nullopt;
+  }
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
   HandleByteSource source(file.get());
-  if (!source.ReadExact(0, bytes.data(), bytes.size())) return std::nullopt;
+  if (!source.ReadExact(0, bytes.data(), bytes.size())) {
+    win::LogFailure("file not read whole", path, win::Win32Error());
+    return std::nullopt;
+  }
   return bytes;
 }
 
@@ -30,25 +45,11 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
   return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-// Writes a file through "<path>.tmp" and a rename over `path`, so that a
-// failed write never leaves a cut file where a reader looks. `beforeRename`
-// runs once the temporary file is complete and closed.
-bool WriteReplacing(const std::string& path, const std::function<bool(HANDLE)>& write,
-                    const std::function<void()>& beforeRename = {}) {
-  const std::string temporary = path + ".tmp";
-  bool written = false;
-  {
-    win::UniqueFile file(
-        CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;  // the temporary name is blocked: nothing was touched
-    written = write(file.get()) && FlushFileBuffers(file.get());
-  }
-  if (written && beforeRename) beforeRename();
-  if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileA(temporary.c_str());
-  return false;
+// "%08x.bin.tmp" or "ZVThumb.lst.tmp", the temporaries of earlier versions.
+bool IsOldTemporaryName(const std::string& name) {
+  if (_stricmp(name.c_str(), "ZVThumb.lst.tmp") == 0) return true;
+  if (name.size() != 16 || _stricmp(name.c_str() + 8, ".bin.tmp") != 0) return false;
+  return std::all_of(name.begin(), name.begin() + 8, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
 bool FolderExists(const std::string& folder) {
@@ -110,16 +111,18 @@ ThumbIndex ThumbCacheStore::ReadIndex() const {
 bool ThumbCacheStore::WriteIndex(const ThumbIndex& index) const {
   CreateDirectoryA(folder_.c_str(), nullptr);  // it may exist; a real failure shows at the write
   const std::string text = WriteThumbIndex(index);
-  return WriteReplacing(JoinPath(folder_, kIndexName, isLead_),
-                        [&](HANDLE file) { return WriteAll(file, text.data(), text.size()); });
+  return win::SaveReplacing(JoinPath(folder_, kIndexName, isLead_),
+                            [&](HANDLE file) { return WriteAll(file, text.data(), text.size()); });
 }
 
-// The cache file's name, or "" when the index cannot be written: a name not
+// The cache file's name. When the index cannot be written (a full disk, a
+// read-only Thumbs) only a name it already records is given: a new name not
 // recorded there could be handed to another folder later.
 std::string ThumbCacheStore::LookUp(const std::string& listed) {
   ThumbIndex index = ReadIndex();
+  const std::string known = FindCacheName(index, listed, isLead_);
   std::string name = LookUpCacheName(index, listed, isLead_);
-  return WriteIndex(index) ? name : std::string();
+  return WriteIndex(index) ? name : known;
 }
 
 ThumbCacheFile ThumbCacheStore::Load(const std::string& listed, ThumbBox box) {
@@ -134,8 +137,13 @@ ThumbCacheFile ThumbCacheStore::OpenCacheFile(const std::string& name, ThumbBox 
   if (name.empty()) return {};
   const std::string path = JoinPath(folder_, name, isLead_);
   win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  return ThumbCacheFile(std::move(file), box, isLead_);
+  if (!file) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) win::LogFailure("thumbnail cache not read", path, win::Win32Error());
+    return {};
+  }
+  ThumbCacheFile loaded(std::move(file), box, isLead_);
+  if (loaded.contents().error != ThumbCacheError::kNone) win::LogFailure("thumbnail cache damaged, its thumbnails are made again", path);
+  return loaded;
 }
 
 namespace {
@@ -170,15 +178,31 @@ bool ThumbCacheStore::Save(const std::string& listed, ThumbBox box, size_t count
   if (ThumbEntrySize(box) == 0) return false;
   const std::string name = LookUp(listed);
   if (name.empty()) return false;
-  return WriteReplacing(
+  return win::SaveReplacing(
       JoinPath(folder_, name, isLead_),
-      [&](HANDLE file) { return WriteEntries(file, listed, box, count, fetch, isLead_); },
+      [&](HANDLE file) { return WriteEntries(file, listed, box, count, fetch, isLead_); }, true,
       [previous] {
         if (previous) previous->Close();
       });
 }
 
+size_t ThumbCacheStore::DeleteLeftovers() const {
+  size_t deleted = win::DeleteLeftoverTemporaries(folder_);
+  for (const std::string& name : win::ListedFileNames(folder_)) {
+    if (!IsOldTemporaryName(name)) continue;
+    const std::string path = JoinPath(folder_, name, isLead_);
+    if (DeleteFileA(path.c_str())) {
+      ++deleted;
+      win::LogFailure("leftover temporary of an interrupted save deleted", path);
+    } else {
+      win::LogFailure("leftover temporary of an interrupted save not deleted", path, win::Win32Error());
+    }
+  }
+  return deleted;
+}
+
 void ThumbCacheStore::PruneIndex() {
+  DeleteLeftovers();
   ThumbIndex index = ReadIndex();
   const bool dropped = PruneThumbIndex(index, FolderExists, [this](const std::string& name) {
     DeleteFileA(JoinPath(folder_, name, isLead_).c_str());  // a file already gone is what we want

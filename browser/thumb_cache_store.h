@@ -95,9 +95,15 @@ class ThumbCacheStore {
   bool Save(const std::string& listed, ThumbBox box, size_t count, const ThumbFetch& fetch,
             ThumbCacheFile* previous = nullptr);
 
-  // The start-up pass: drops the lines of folders that no longer exist,
+  // The start-up pass: deletes the temporaries of saves that were cut off
+  // (DeleteLeftovers), drops the lines of folders that no longer exist,
   // deletes their cache files and rewrites the index when a line went.
   void PruneIndex();
+
+  // Deletes the temporaries of interrupted saves: "~zvtmp.*", and the
+  // "<cache file>.tmp" and "ZVThumb.lst.tmp" earlier versions left. Only
+  // names of that form go; returns how many.
+  size_t DeleteLeftovers() const;
 
   // The index as on disk; missing or unreadable is empty.
   ThumbIndex ReadIndex() const;

@@ -8,6 +8,7 @@
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
 #include "core/text/ansi_path.h"
+#include "win/diagnostics.h"
 #include "win/handles.h"
 #include "win/text_convert.h"
 #include "win/window.h"
@@ -78,6 +79,7 @@ FileOperationOutcome Run(const FileOperationSite& site, const FileOperationPlan&
                            win::IsAnsiLeadByte);
     }
   } catch (const std::bad_alloc&) {
+    win::LogFailure("file operation not started, out of memory", plan.from.c_str());
     return outcome;
   }
 
@@ -92,6 +94,8 @@ FileOperationOutcome Run(const FileOperationSite& site, const FileOperationPlan&
   const int result = SHFileOperationA(&operation);
   outcome.started = true;
   outcome.complete = result == 0 && !operation.fAnyOperationsAborted;
+  // The shell's own code (mostly a Win32 error); the shell showed its message.
+  if (result != 0) win::LogFailure("shell file operation failed", plan.from.c_str(), win::Win32Error(result));
 
   if (stamp) {
     // One time for every copy, so copies made together carry the same stamp.
@@ -111,7 +115,7 @@ FileOperationOutcome Run(const FileOperationSite& site, const FileOperationPlan&
       if (!plan.mirrorRenamed.empty() &&
           MoveFileExA(mirrorFile.c_str(), plan.mirrorRenamed.c_str(), MOVEFILE_REPLACE_EXISTING))
         continue;
-      DeleteFileA(mirrorFile.c_str());
+      if (!DeleteFileA(mirrorFile.c_str())) win::LogFailure("mirror copy not removed", mirrorFile, win::Win32Error());
     }
   } catch (const std::bad_alloc&) {
     // The mirror copies stay; the next opening of the board's folder renews them.

@@ -9,6 +9,8 @@
 #include <functional>
 #include <utility>
 
+#include "win/diagnostics.h"
+
 namespace zv {
 
 class [[nodiscard]] FolderFilesLease {
@@ -34,6 +36,7 @@ class [[nodiscard]] FolderFilesLease {
     try {
       end();
     } catch (...) {  // out of memory while rereading: the list stays as it was
+      win::LogCaughtException("rereading the folder after a file command");
     }
   }
 

@@ -15,6 +15,7 @@
 #include "core/text/ansi_path.h"
 #include "fileops/file_commands.h"
 #include "imagelib/thumbnail.h"
+#include "win/diagnostics.h"
 #include "win/handles.h"
 #include "win/text_convert.h"
 #include "win/window.h"
@@ -161,7 +162,10 @@ bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path) {
   };
   std::optional<imagelib::Thumbnail> picture =
       imagelib::DecodeScaled(path.c_str(), ImageTypeFromPath(path), printSize);
-  if (!picture || picture->info.width <= 0 || picture->info.height <= 0) return false;
+  if (!picture || picture->info.width <= 0 || picture->info.height <= 0) {
+    win::LogFailure("picture not printed, it does not decode", path);
+    return false;
+  }
   const PixelSize shown{picture->info.width, picture->info.height};
 
   const bool turn = PageTurnsFor(page.width, page.height, shown.width, shown.height);
@@ -181,6 +185,7 @@ bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path) {
       }
     }
   }
+  if (!printed) win::LogFailure("picture not printed, the printer refused it", path, win::Win32Error());
   // Back to the dialog's choice for the next picture.
   if (turn) {
     mode.dmFields = dialogFields | DM_ORIENTATION;
@@ -192,6 +197,7 @@ bool PrintPicture(HDC dc, DEVMODEA& mode, const std::string& path) {
 }
 
 bool SendFilesByMail(LPMAPISENDMAIL sendMail, const std::vector<std::string>& paths) {
+  if (sendMail == nullptr) win::LogFailure("mail not sent, MAPISendMail is not available");
   if (sendMail == nullptr || paths.empty()) return false;
   std::vector<std::string> names;
   names.reserve(paths.size());
@@ -208,12 +214,21 @@ bool SendFilesByMail(LPMAPISENDMAIL sendMail, const std::vector<std::string>& pa
   MapiMessage message{};
   message.nFileCount = static_cast<ULONG>(files.size());
   message.lpFiles = files.data();
-  sendMail(0, 0, &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
+  const ULONG result = sendMail(0, 0, &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
+  // The user closing the mail window is no failure.
+  if (result != SUCCESS_SUCCESS && result != MAPI_USER_ABORT) {
+    char code[40];
+    wsprintfA(code, "MAPI error %lu", static_cast<unsigned long>(result));
+    win::LogFailure(std::string("mail not sent: ") + code, paths.front());
+  }
   return true;
 }
 
 void OpenWithApplications(HWND owner, const std::vector<std::string>& paths) {
-  for (const std::string& path : paths) ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  for (const std::string& path : paths) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result <= 32) win::LogFailure("no application opened the file", path, win::Win32Error(static_cast<DWORD>(result)));
+  }
 }
 
 // ---- the commands ------------------------------------------------------------
@@ -229,7 +244,10 @@ void CFileCommands::OnPrint(int) {
   win::WaitCursor wait;
   // The copies stay in the device mode: the driver makes them.
   win::UniqueDeviceContext dc(CreateDCA("WINSPOOL", printer->device.c_str(), nullptr, printer->devMode()));
-  if (!dc) return;
+  if (!dc) {
+    win::LogFailure("printer not opened", printer->device, win::Win32Error());
+    return;
+  }
   // The files are printed as stored: a turn in the picture view is for viewing only.
   for (const std::string& path : files) PrintPicture(dc.get(), *printer->devMode(), path);
 }

@@ -20,4 +20,9 @@ namespace zv {
 bool SaveConverted(const FileOperationSite& site, const std::string& source, const std::string& target,
                    int orientation);
 
+// Converts `source` unturned into `target` only while no file holds that
+// name (so nothing is ever replaced); false with GetLastError
+// ERROR_ALREADY_EXISTS when one does.
+bool ConvertToNewFile(const std::string& source, const std::string& target);
+
 }  // namespace zv

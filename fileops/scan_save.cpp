@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <set>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "core/fileops/scan_dib.h"
 #include "fileops/file_checks.h"
 #include "fileops/save_converted.h"
+#include "win/diagnostics.h"
+#include "win/file_replace.h"
 #include "win/handles.h"
 #include "win/text_convert.h"
 
@@ -34,24 +37,9 @@ std::string UpperExtension(const std::string& path) {
 // (our own thumbnail workers read files with sharing).
 bool NameTaken(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Claims `path` by creating it empty; false when anything holds the name.
-bool Reserve(const std::string& path) {
-  return static_cast<bool>(
-      win::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
-}
-
-// Fills a file this save reserved; a failed write leaves no cut file.
-bool WriteReserved(const std::string& path, const std::vector<uint8_t>& bytes) {
-  bool ok = false;
-  {
-    win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-    DWORD written = 0;
-    ok = file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size() && FlushFileBuffers(file.get());
-  }
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
+bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+  DWORD written = 0;
+  return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
 }
 
 std::tm LocalNow() {
@@ -70,24 +58,25 @@ bool ConvertBmpFile(const std::string& bmpPath, const std::string& target) {
 
 namespace {
 
-// The next free name of the rule, claimed at once (and, for a conversion,
-// the name of its temporary BMP too): a name another image took meanwhile,
-// or one a file holds that a listing could not see, moves the search on.
-// Empty when no name is free.
-std::string ReserveScanName(const NamingRule& rule, bool direct) {
+using Claim = std::function<bool(const std::string& name)>;
+
+// Gives a whole file its name under the naming rule: `claim` tries one free
+// name and fails when another file took it meanwhile, or one a listing could
+// not see holds it; the search then moves on. Empty when no name could be had.
+std::string ClaimScanName(const NamingRule& rule, const Claim& claim) {
   std::set<std::string> refused;
   for (int attempt = 0; attempt < 1000; ++attempt) {
     const std::string path = NextFreeName(
         rule,
         [&](const std::string& name) {
-          return refused.contains(name) || NameTaken(name) || (!direct && NameTaken(name + ".bmp"));
+          return refused.contains(name) || NameTaken(name);
         },
         LocalNow, win::IsAnsiLeadByte);
     if (path.empty()) return {};
-    if (Reserve(path)) {
-      if (direct || Reserve(path + ".bmp")) return path;
-      DeleteFileA(path.c_str());
-    }
+    SetLastError(ERROR_SUCCESS);  // only a taken name moves the search on
+    if (claim(path)) return path;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return {};
     refused.insert(path);
   }
   return {};
@@ -95,34 +84,58 @@ std::string ReserveScanName(const NamingRule& rule, bool direct) {
 
 }  // namespace
 
+// The BMP is written whole under a temporary name first and takes a name
+// of the rule only then (a rename that never replaces): a process killed on
+// the way leaves a temporary, never a cut scan under a real name.
 ScanSaveOutcome SaveScannedDib(const uint8_t* dib, size_t size, const EnvSet& settings) {
   ScanSaveOutcome outcome;
   const NamingRule rule = NamingRuleOf(settings);
   const bool direct = UpperExtension("." + rule.extension) == "BMP";
   const std::optional<std::vector<uint8_t>> bmp = BmpFileFromDib(dib, size);
-  if (!bmp) return outcome;
-  outcome.path = ReserveScanName(rule, direct);
+  if (!bmp) {
+    win::LogFailure("scan not saved, the scanner's image is unusable");
+    return outcome;
+  }
+  outcome.path = NextFreeName(rule, NameTaken, LocalNow, win::IsAnsiLeadByte);
   if (outcome.path.empty()) {
+    win::LogFailure("scan not saved, the naming rule has no free name", rule.saveFolder);
     outcome.result = ScanSaveResult::kNoFreeName;
     return outcome;
   }
+  const std::string bmpTemporary = win::TemporaryPathFor(outcome.path + ".bmp");
+  if (!win::SaveReplacing(bmpTemporary, [&](HANDLE file) { return WriteAll(file, *bmp); })) return outcome;
+  const auto rename = [&](const std::string& from, const std::string& suffix) {
+    return ClaimScanName(rule, [&](const std::string& name) {
+      return win::CommitTemporary(from, name + suffix, false);
+    });
+  };
   if (direct) {
-    outcome.result = WriteReserved(outcome.path, *bmp) ? ScanSaveResult::kSaved : ScanSaveResult::kNotWritten;
-    return outcome;
-  }
-  const std::string temporary = outcome.path + ".bmp";
-  if (!WriteReserved(temporary, *bmp)) {
-    DeleteFileA(outcome.path.c_str());
-    return outcome;
-  }
-  // The conversion replaces only the empty file reserved for it.
-  if (ConvertBmpFile(temporary, outcome.path)) {
-    DeleteFileA(temporary.c_str());
-    outcome.result = ScanSaveResult::kSaved;
+    const std::string saved = rename(bmpTemporary, "");
+    if (!saved.empty()) {
+      outcome.path = saved;
+      outcome.result = ScanSaveResult::kSaved;
+    }
   } else {
-    DeleteFileA(outcome.path.c_str());
-    outcome.result = ScanSaveResult::kConversionFailed;
-    outcome.keptBmp = temporary;
+    // The conversion writes its own temporary and claims the name itself.
+    const std::string converted =
+        ClaimScanName(rule, [&](const std::string& name) { return ConvertToNewFile(bmpTemporary, name); });
+    if (!converted.empty()) {
+      outcome.path = converted;
+      outcome.result = ScanSaveResult::kSaved;
+      DeleteFileA(bmpTemporary.c_str());
+      return outcome;
+    }
+    // A scan is never lost to a failed conversion: the BMP stays as "<name>.bmp".
+    outcome.keptBmp = rename(bmpTemporary, ".bmp");
+    if (!outcome.keptBmp.empty()) {
+      outcome.keptBmp += ".bmp";
+      outcome.result = ScanSaveResult::kConversionFailed;
+      win::LogFailure("scan not converted, kept as BMP", outcome.keptBmp);
+    }
+  }
+  if (outcome.result != ScanSaveResult::kSaved && outcome.result != ScanSaveResult::kConversionFailed) {
+    win::LogFailure("scan not saved, no name of the rule could be taken", outcome.path, win::Win32Error());
+    DeleteFileA(bmpTemporary.c_str());
   }
   return outcome;
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Saving a scanned image into the save folder under the naming rule. A BMP
-// is written as it is; any other format is written first as a BMP beside
-// its name (name + ".bmp") and converted from there, and that BMP is
-// removed only once the converted file was written: a scan is never lost
-// to a failed conversion.
+// Saving a scanned image into the save folder under the naming rule. The
+// scan is written whole as a BMP under a temporary name first; a BMP then
+// takes its name, any other format is converted from it, and the BMP is
+// removed only once the converted file has its name (else it is kept as
+// name + ".bmp"): a scan is never lost to a failed conversion, and a name
+// of the rule never holds a cut file.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,8 +27,8 @@ struct ScanSaveOutcome {
 };
 
 // Writes the packed DIB `dib` of `size` bytes under the next free name of
-// the naming rule in `settings`. Names whose temporary BMP already exists
-// count as taken, so no file is overwritten.
+// the naming rule in `settings`. Names are taken by a rename that never
+// replaces, so no file is overwritten.
 ScanSaveOutcome SaveScannedDib(const uint8_t* dib, size_t size, const EnvSet& settings);
 
 // Converts a BMP file into `target` in the format its extension names (JPG,

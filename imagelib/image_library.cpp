@@ -15,6 +15,8 @@
 #include "core/imagelib/pixels.h"
 #include "core/imagelib/tiff_writer.h"
 #include "imagelib/wic_decode.h"
+#include "win/diagnostics.h"
+#include "win/file_replace.h"
 #include "win/gdi.h"
 #include "win/text_convert.h"
 
@@ -204,21 +206,30 @@ const GUID* ContainerOf(ImageFormat format) {
 bool OpenFrame(const char* path, ImageFormat wanted, UINT frameIndex, DecodedFrame* out,
                bool (*sizeAllowed)(int64_t, int64_t)) {
   if (Factory() == nullptr || path == nullptr) return false;
+  const auto refused = [path](const char* why, HRESULT result = S_OK) {
+    win::LogFailure(std::string("picture not decoded: ") + why, path,
+                    FAILED(result) ? win::Hresult(result) : win::FailureCode{});
+    return false;
+  };
   ImageHeader header;
-  if (!ProbeImageFile(path, &header)) return false;
-  if (wanted != ImageFormat::kNone && header.format != wanted) return false;
-  if (!header.decoderCanRead || !sizeAllowed(header.width, header.height)) return false;
+  if (!ProbeImageFile(path, &header)) return refused("its headers do not read");
+  if (wanted != ImageFormat::kNone && header.format != wanted) return refused("its contents are of another type");
+  if (!header.decoderCanRead) return refused("its kind of image is not supported");
+  if (!sizeAllowed(header.width, header.height)) return refused("it is too large");
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICStream> stream;
-  if (FAILED(Factory()->CreateDecoder(*ContainerOf(header.format), nullptr, &decoder))) return false;
-  if (FAILED(Factory()->CreateStream(&stream)) ||
-      FAILED(stream->InitializeFromFilename(WidePath(path).c_str(), GENERIC_READ)))
-    return false;
-  if (FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand))) return false;
+  HRESULT result = Factory()->CreateDecoder(*ContainerOf(header.format), nullptr, &decoder);
+  if (FAILED(result)) return refused("no decoder", result);
+  if (FAILED(result = Factory()->CreateStream(&stream)) ||
+      FAILED(result = stream->InitializeFromFilename(WidePath(path).c_str(), GENERIC_READ)))
+    return refused("the file does not open", result);
+  if (FAILED(result = decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand)))
+    return refused("the decoder refused it", result);
   ComPtr<IWICBitmapFrameDecode> frame;
-  if (FAILED(decoder->GetFrame(frameIndex, &frame))) return false;
+  if (FAILED(result = decoder->GetFrame(frameIndex, &frame))) return refused("no such frame", result);
   UINT w = 0, h = 0;
-  if (FAILED(frame->GetSize(&w, &h)) || !sizeAllowed(w, h)) return false;
+  if (FAILED(result = frame->GetSize(&w, &h))) return refused("no size", result);
+  if (!sizeAllowed(w, h)) return refused("it is too large");
   out->dpiX = out->dpiY = 96;
   frame->GetResolution(&out->dpiX, &out->dpiY);
   out->frame = std::move(frame);
@@ -254,58 +265,34 @@ Result Guarded(Result failure, Body body) {
   try {
     return body();
   } catch (...) {  // bad_alloc from a string or vector: the operation fails
+    win::LogCaughtException("the image library");
     return failure;
   }
 }
 
 // ---- saving ----
 
-// The folder part of an ANSI path, scanning whole characters so that a
-// trail byte 0x5C of a two-byte character is not taken for a separator.
-std::string FolderOf(const std::string& path) {
-  size_t cut = std::string::npos;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (c == '\\' || c == '/' || c == ':') cut = i;
-    else if (IsDBCSLeadByte(c) && i + 1 < path.size()) ++i;
-  }
-  if (cut == std::string::npos) return ".";
-  if (path[cut] == ':') return path.substr(0, cut + 1) + ".";
-  if (cut == 0) return path.substr(0, 1);
-  return path.substr(0, cut);
-}
-
-// Writes `data` as the file `path`: first under a temporary name in the same
-// folder, flushed and closed with every result checked, then renamed over
-// `path`. On any failure the temporary file is removed and `path` is as it
-// was before.
+// Writes `data` as the file `path`, whole or not at all (win::SaveReplacing):
+// on any failure `path` is as it was before.
 bool WriteFileInPlace(const char* path, const void* data, size_t size) {
-  const std::string target(path);
   // A read-only file under the target name stays: Windows' MoveFileEx
   // refuses to replace it by itself, Wine's does not, so ask first.
   const DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    win::LogFailure("picture not saved, a read-only file or a folder holds its name", path);
     return false;
-  char temp[MAX_PATH];
-  if (GetTempFileNameA(FolderOf(target).c_str(), "zvs", 0, temp) == 0) return false;
-  bool ok = false;
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    ok = true;
+  }
+  return win::SaveReplacing(path, [data, size](HANDLE file) {
     const auto* p = static_cast<const uint8_t*>(data);
-    for (size_t left = size; ok && left != 0;) {
+    for (size_t left = size; left != 0;) {
       const DWORD piece = left > (1u << 24) ? (1u << 24) : static_cast<DWORD>(left);
       DWORD written = 0;
-      ok = WriteFile(file, p, piece, &written, nullptr) && written == piece;
+      if (!WriteFile(file, p, piece, &written, nullptr) || written != piece) return false;
       p += piece;
       left -= piece;
     }
-    ok = ok && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-  }
-  if (ok) ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-  if (!ok) DeleteFileA(temp);
-  return ok;
+    return true;
+  });
 }
 
 struct EncoderOption {

@@ -8,6 +8,7 @@
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/probe_rules.h"
 #include "imagelib/wic_decode.h"
+#include "win/diagnostics.h"
 
 namespace zv::imagelib {
 
@@ -128,6 +129,7 @@ std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleCho
   try {
     return Decode(path, type, choose, cancelled);
   } catch (...) {  // bad_alloc from a vector: no picture
+    win::LogCaughtException("decoding a picture", path);
     return std::nullopt;
   }
 }

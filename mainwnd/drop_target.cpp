@@ -1,5 +1,7 @@
 #include "mainwnd/drop_target.h"
 
+#include "win/diagnostics.h"
+
 namespace zv {
 
 namespace {
@@ -11,6 +13,7 @@ HRESULT Guarded(DWORD* effect, Call call) {
   try {
     return call();
   } catch (...) {
+    win::LogCaughtException("the drop target");
     if (effect != nullptr) *effect = DROPEFFECT_NONE;
     return E_UNEXPECTED;
   }

@@ -1,6 +1,7 @@
 #include "program/viewer_app.h"
 
 #include "app/app_paths.h"
+#include "app/app_services.h"
 #include "app/auto_start.h"
 #include "app/single_instance.h"
 #include "app/tray_frame.h"
@@ -15,6 +16,7 @@
 #include "foldertree/folder_tree_bar.h"
 #include "imagelib/image_library.h"
 #include "res/resource.h"
+#include "win/file_replace.h"
 #include "win/message_loop.h"
 
 namespace zv {
@@ -51,6 +53,8 @@ bool CViewerApp::InitInstance(const char* arguments) {
   splash.CreateModeless(nullptr);
   Sleep(1000);
   ThumbCacheStore().PruneIndex();
+  // A scan cut off by the end of the process left its temporary there.
+  win::DeleteLeftoverTemporaries(GetEnvSet().chaSavFol);
   return InitBrowserCopy(splash);
 }
 

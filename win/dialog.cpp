@@ -1,5 +1,6 @@
 #include "win/dialog.h"
 
+#include "win/diagnostics.h"
 #include "win/window.h"
 
 namespace zv::win {
@@ -73,6 +74,7 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   try {
     return self->Dispatch(message, wParam, lParam);
   } catch (...) {
+    LogCaughtException("a dialog procedure");
     return FALSE;
   }
 }

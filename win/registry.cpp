@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "win/diagnostics.h"
+
 namespace zv::win {
 
 UniqueKey OpenKey(HKEY root, const std::string& path, REGSAM access) {
@@ -22,18 +24,26 @@ UniqueKey CreateKey(HKEY root, const std::string& path, REGSAM access) {
 
 std::optional<DWORD> ReadDword(HKEY key, const std::string& name) {
   DWORD type = 0, value = 0, size = sizeof value;
-  if (key == nullptr ||
-      RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof value)
+  if (key == nullptr) return std::nullopt;
+  const LSTATUS status =
+      RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;  // never written: the default, quietly
+  if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) {
+    LogFailure("registry value of the wrong type or size, its default is used", name,
+               status != ERROR_SUCCESS ? Win32Error(static_cast<DWORD>(status)) : FailureCode{});
     return std::nullopt;
+  }
   return value;
 }
 
 std::optional<std::string> ReadString(HKEY key, const std::string& name) {
   DWORD type = 0, size = 0;
-  if (key == nullptr || RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
+  if (key == nullptr || RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
     return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) {
+    LogFailure("registry value of the wrong type, its default is used", name);
+    return std::nullopt;
+  }
   std::vector<char> data(size + 1, '\0');  // one spare byte: stored strings may lack their terminator
   if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
       ERROR_SUCCESS)

@@ -1,5 +1,7 @@
 #include "win/window.h"
 
+#include "win/diagnostics.h"
+
 #include <vector>
 
 namespace zv::win {
@@ -118,6 +120,7 @@ LRESULT Window::GuardedMessage(Window& self, UINT message, WPARAM wParam, LPARAM
   try {
     return self.OnMessage(message, wParam, lParam);
   } catch (...) {
+    LogCaughtException("a window procedure");
     return DefWindowProcA(self.hwnd_, message, wParam, lParam);
   }
 }

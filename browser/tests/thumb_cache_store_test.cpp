@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/wine/wine_test_support.h"
+#include "win/file_replace.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -159,7 +160,7 @@ TEST(ThumbCacheStore, AFailedSaveLeavesTheOldFile) {
   const std::string before = ReadFileBytes(cache);
 
   // A folder in the temporary file's place: the write cannot start.
-  ASSERT_TRUE(CreateDirectoryA((cache + ".tmp").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(win::TemporaryPathFor(cache).c_str(), nullptr));
   EXPECT_FALSE(SaveAll(f.store, f.pictures, {{a, Thumb(30, 20, 1)}, {b, Thumb(40, 40, 2)}}));
   EXPECT_EQ(ReadFileBytes(cache), before) << "the old cache file is intact";
   ThumbCacheFile file = f.store.Load(f.pictures, kBox);
@@ -167,10 +168,10 @@ TEST(ThumbCacheStore, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(file.Find(b), nullptr);
   file.Close();
 
-  ASSERT_TRUE(RemoveDirectoryA((cache + ".tmp").c_str()));
+  ASSERT_TRUE(RemoveDirectoryA(win::TemporaryPathFor(cache).c_str()));
   EXPECT_TRUE(SaveAll(f.store, f.pictures, {{a, Thumb(30, 20, 1)}, {b, Thumb(40, 40, 2)}})) << "unblocked it saves";
   EXPECT_EQ(ReadFileBytes(cache).size(), 1040 + 2 * kEntrySize);
-  EXPECT_EQ(GetFileAttributesA((cache + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES) << "no temporary file is left";
+  EXPECT_EQ(GetFileAttributesA(win::TemporaryPathFor(cache).c_str()), INVALID_FILE_ATTRIBUTES) << "no temporary file is left";
 }
 
 TEST(ThumbCacheStore, DamagedFilesGiveNoThumbnails) {
