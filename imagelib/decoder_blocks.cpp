@@ -202,7 +202,8 @@ Slots FindRuntimeSlots(HMODULE module) {
   if (dir.VirtualAddress == 0) return {};
   for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
     const char* dll = reinterpret_cast<const char*>(base + d->Name);
-    if ((lstrcmpiA(dll, "ucrtbase.dll") != 0 && lstrcmpiA(dll, "msvcrt.dll") != 0) || d->OriginalFirstThunk == 0)
+    // Wine's builtin DLL, where the cost was measured; Windows' own is left as it is.
+    if (lstrcmpiA(dll, "ucrtbase.dll") != 0 || d->OriginalFirstThunk == 0)
       continue;
     Slots slots;
     auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);

@@ -10,9 +10,9 @@
 // KeptDecoderBlocks, blocks of kLargeBlock bytes and more that the decoder
 // DLL allocates come from a pool instead: freed blocks stay mapped, up to
 // two per holder, and the next decode reuses them. The decoder DLL's imports
-// of malloc, calloc, realloc and free are redirected once, the first time a
-// holder is made; where the DLL does not import them from the C runtime by
-// name (Windows' own decoders) nothing is redirected and nothing changes.
+// of malloc, calloc, realloc and free from ucrtbase.dll (Wine's builtin
+// windowscodecs.dll) are redirected once, the first time a holder is made;
+// where the DLL has no such imports nothing is redirected and nothing changes.
 #include <cstddef>
 #include <cstdint>
 
