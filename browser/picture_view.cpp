@@ -20,6 +20,11 @@ namespace {
 
 constexpr char kPictureViewClass[] = "ZVPictureView";
 
+PixelTarget TargetOf(PixelImage* image) {
+  return {reinterpret_cast<uint8_t*>(image->pixels.data()), image->width, image->height,
+          static_cast<size_t>(image->width) * 4};
+}
+
 // The unturned pixels resampled to `unturned`, then turned and mirrored by
 // an orientation code: resampling first turns only the small result. Each
 // step runs only when it changes something.
@@ -27,7 +32,9 @@ bool Prepare(const PixelImage& pixels, int orientation, GridSize unturned, Pixel
   PixelImage sized;
   const bool resize = pixels.width != unturned.width || pixels.height != unturned.height;
   const int bands = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-  if (resize && !ResizePixels(ViewOf(pixels), unturned.width, unturned.height, &sized, bands)) return false;
+  if (resize && (!AllocatePixels(&sized, unturned.width, unturned.height) ||
+                 !ResizePixelsFast(ViewOf(pixels), TargetOf(&sized), bands)))
+    return false;
   const PixelImage& from = resize ? sized : pixels;
   if (orientation <= 0 || orientation > 7) {
     *out = resize ? std::move(sized) : pixels;
@@ -72,7 +79,7 @@ win::UniqueBitmap MakeDisplay(const PixelImage& pixels, int orientation, GridSiz
     // The user waits for this one: every core takes a band of it.
     const int bands = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
     const PixelTarget target{reinterpret_cast<uint8_t*>(bits), size.width, size.height, static_cast<size_t>(size.width) * 4};
-    if (!ResizePixelsInto(ViewOf(pixels), target, bands)) return {};
+    if (!ResizePixelsFast(ViewOf(pixels), target, bands)) return {};
   } else {
     std::copy(prepared.pixels.begin(), prepared.pixels.end(), bits);
   }

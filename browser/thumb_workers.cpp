@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "imagelib/decoder_blocks.h"
+
 namespace zv {
 
 namespace {
@@ -110,8 +112,14 @@ void ThumbWorkers::Work() {
   // Thumbnails are background work: the user-interface thread goes first.
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   imagelib::ThreadImaging imaging;
+  imagelib::KeptDecoderBlocks keptBlocks;  // the decoders' picture buffers stay mapped between files
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
+    if (queue_.empty() && running_ == 0 && !stopping_) {
+      lock.unlock();
+      imagelib::ReleaseKeptDecoderBlocks();  // nothing left to make: the memory goes back
+      lock.lock();
+    }
     wake_.wait(lock, [this] { return stopping_ || (!paused_ && !queue_.empty()); });
     if (stopping_) return;
     ThumbRequest request = std::move(queue_.front());

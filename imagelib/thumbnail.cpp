@@ -25,28 +25,76 @@ constexpr size_t kStripBytes = 256 * 1024;
 // JPEG, PNG, TIFF and BMP files), expanded to BGRA here, which spares the
 // converter's own buffer and pass; else the 32-bit BGRA form of the frame
 // as ConvertTo32Bits makes it after a load: CMYK through our own copy (as
-// the loader keeps it), every other format through WIC's converter.
+// the loader keeps it), every other format through WIC's converter. Where
+// the decoder scales while it decodes (IWICBitmapSourceTransform: Windows'
+// JPEG decoder offers 1/2, 1/4 and 1/8), a 24- or 32-bit frame is read
+// through that at `size`, the smallest size it offers that the result does
+// not outgrow; `size` is the frame's own otherwise.
 struct StripSource {
   ComPtr<IWICBitmapSource> source;
+  ComPtr<IWICBitmapSourceTransform> scaler;
+  PixelSize size;
+  WICPixelFormatGUID format{};
   bool bgr24 = false;
+
+  HRESULT Read(const WICRect& rect, UINT stride, UINT bytes, BYTE* buffer) {
+    if (scaler == nullptr) return source->CopyPixels(&rect, stride, bytes, buffer);
+    WICPixelFormatGUID wanted = format;
+    return scaler->CopyPixels(&rect, static_cast<UINT>(size.width), static_cast<UINT>(size.height), &wanted,
+                              WICBitmapTransformRotate0, stride, bytes, buffer);
+  }
 };
 
-bool OpenStrips(const DecodedFrame& decoded, StripSource* out) {
+// The smallest size of `w` x `h` halved one or more times that the decoder
+// offers and that is at least `need` both ways; `w` x `h` when none is.
+PixelSize SmallestOfferedSize(IWICBitmapSourceTransform* scaler, int32_t w, int32_t h, PixelSize need) {
+  PixelSize best{w, h};
+  for (int32_t d = 2; d <= 64; d *= 2) {
+    UINT ow = static_cast<UINT>((w + d - 1) / d), oh = static_cast<UINT>((h + d - 1) / d);
+    if (static_cast<int32_t>(ow) < need.width || static_cast<int32_t>(oh) < need.height) break;
+    if (FAILED(scaler->GetClosestSize(&ow, &oh))) break;
+    const bool fits = static_cast<int32_t>(ow) >= need.width && static_cast<int32_t>(oh) >= need.height &&
+                      static_cast<int32_t>(ow) <= w && static_cast<int32_t>(oh) <= h;
+    if (fits && int64_t{ow} * oh < int64_t{best.width} * best.height)
+      best = PixelSize{static_cast<int32_t>(ow), static_cast<int32_t>(oh)};
+  }
+  return best;
+}
+
+void UseDecoderScaling(IWICBitmapSource* frame, const WICPixelFormatGUID& format, PixelSize need, StripSource* out) {
+  ComPtr<IWICBitmapSourceTransform> scaler;
+  if (need.width >= out->size.width && need.height >= out->size.height) return;
+  if (FAILED(frame->QueryInterface(IID_PPV_ARGS(&scaler)))) return;  // Wine's decoders: not offered
+  WICPixelFormatGUID closest = format;
+  BOOL plain = FALSE;
+  if (FAILED(scaler->GetClosestPixelFormat(&closest)) || !IsEqualGUID(closest, format) ||
+      FAILED(scaler->DoesSupportTransform(WICBitmapTransformRotate0, &plain)) || !plain)
+    return;
+  const PixelSize size = SmallestOfferedSize(scaler.Get(), out->size.width, out->size.height, need);
+  if (size.width == out->size.width && size.height == out->size.height) return;
+  out->scaler = std::move(scaler);
+  out->size = size;
+}
+
+bool OpenStrips(IWICBitmapSource* frame, PixelSize frameSize, PixelSize need, StripSource* out) {
   WICPixelFormatGUID format{};
-  if (FAILED(decoded.frame->GetPixelFormat(&format))) return false;
+  if (FAILED(frame->GetPixelFormat(&format))) return false;
+  out->size = frameSize;
+  out->format = format;
   if (HoldsCmyk(format)) {
-    out->source = ConvertedCopy(decoded.frame.Get(), GUID_WICPixelFormat32bppBGRA);
+    out->source = ConvertedCopy(frame, GUID_WICPixelFormat32bppBGRA);
     return out->source != nullptr;
   }
   if (IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA) || IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
-    out->source = decoded.frame;
+    out->source = frame;
     out->bgr24 = IsEqualGUID(format, GUID_WICPixelFormat24bppBGR);
+    UseDecoderScaling(frame, format, need, out);
     return true;
   }
   ComPtr<IWICFormatConverter> converter;
   if (FAILED(Factory()->CreateFormatConverter(&converter)) ||
-      FAILED(converter->Initialize(decoded.frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
-                                   0.0, WICBitmapPaletteTypeCustom)))
+      FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom)))
     return false;
   out->source = std::move(converter);
   return true;
@@ -87,16 +135,15 @@ class StripSink {
   RowResampler resampler_;
 };
 
-std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& choose, const DecodeCancel& cancelled) {
-  if (type < static_cast<int>(ImageFormat::kPng) || type > static_cast<int>(ImageFormat::kJpeg)) return std::nullopt;
-  DecodedFrame decoded;
-  if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded, StreamedSizeIsAllowed)) return std::nullopt;
+std::optional<Thumbnail> DecodeSource(IWICBitmapSource* frame, PictureInfo info, const ScaleChoice& choose,
+                                      const DecodeCancel& cancelled) {
+  const PixelSize fitted = choose(info.width, info.height);
   StripSource strips;
-  if (!OpenStrips(decoded, &strips)) return std::nullopt;
+  if (!OpenStrips(frame, PixelSize{info.width, info.height}, fitted, &strips)) return std::nullopt;
 
-  const int32_t w = decoded.width, h = decoded.height;
+  const int32_t w = strips.size.width, h = strips.size.height;
   StripSink sink;
-  if (!sink.Start(w, h, choose(w, h))) return std::nullopt;
+  if (!sink.Start(w, h, fitted)) return std::nullopt;
   const size_t rowBytes = static_cast<size_t>(w) * 4;
   const int32_t stripRows = static_cast<int32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, static_cast<size_t>(h)));
   const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(stripRows);
@@ -111,15 +158,22 @@ std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& c
     // with JPEG or LZMA) fails here, as the loader's full copy would.
     const size_t readBytes = strips.bgr24 ? static_cast<size_t>(w) * 3 : rowBytes;
     BYTE* read = strips.bgr24 ? bgr.data() : reinterpret_cast<BYTE*>(target);
-    if (FAILED(strips.source->CopyPixels(&rect, static_cast<UINT>(readBytes), static_cast<UINT>(readBytes * rows), read)))
+    if (FAILED(strips.Read(rect, static_cast<UINT>(readBytes), static_cast<UINT>(readBytes * rows), read)))
       return std::nullopt;
     if (strips.bgr24) ExpandBgr(bgr.data(), static_cast<size_t>(w) * rows, target);
     if (!sink.Add(target, w, rows)) return std::nullopt;
   }
   Thumbnail made;
   if (!sink.Finish(&made.pixels)) return std::nullopt;
-  made.info = PictureInfo{w, h, decoded.bits};
+  made.info = info;
   return made;
+}
+
+std::optional<Thumbnail> Decode(const char* path, int type, const ScaleChoice& choose, const DecodeCancel& cancelled) {
+  if (type < static_cast<int>(ImageFormat::kPng) || type > static_cast<int>(ImageFormat::kJpeg)) return std::nullopt;
+  DecodedFrame decoded;
+  if (!OpenFrame(path, static_cast<ImageFormat>(type), 0, &decoded, StreamedSizeIsAllowed)) return std::nullopt;
+  return DecodeSource(decoded.frame.Get(), PictureInfo{decoded.width, decoded.height, decoded.bits}, choose, cancelled);
 }
 
 }  // namespace
@@ -130,6 +184,15 @@ std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleCho
     return Decode(path, type, choose, cancelled);
   } catch (...) {  // bad_alloc from a vector: no picture
     win::LogCaughtException("decoding a picture", path);
+    return std::nullopt;
+  }
+}
+
+std::optional<Thumbnail> DecodeScaled(IWICBitmapSource* frame, PictureInfo info, const ScaleChoice& choose,
+                                      const DecodeCancel& cancelled) {
+  try {
+    return DecodeSource(frame, info, choose, cancelled);
+  } catch (...) {
     return std::nullopt;
   }
 }

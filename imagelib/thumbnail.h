@@ -55,6 +55,14 @@ using ScaleChoice = std::function<PixelSize(int32_t width, int32_t height)>;
 std::optional<Thumbnail> DecodeScaled(const char* path, int type, const ScaleChoice& choose,
                                       const DecodeCancel& cancelled = {});
 
+// The same for a frame already open (a decoder's frame, or any source),
+// whose own size and depth are `info`: what the file-based form does after
+// opening the file. Where the frame offers IWICBitmapSourceTransform and is
+// 24- or 32-bit, it is read at the smallest size it offers that is not
+// smaller than the chosen one, and resampled from there.
+std::optional<Thumbnail> DecodeScaled(IWICBitmapSource* frame, PictureInfo info, const ScaleChoice& choose,
+                                      const DecodeCancel& cancelled = {});
+
 // Per-thread set-up for worker threads: CoInitializeEx (multithreaded) and
 // the thread's own WIC imaging factory; undone in the destructor. One per
 // thread, made and destroyed on that thread.

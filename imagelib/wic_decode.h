@@ -12,6 +12,21 @@
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/pixels.h"
 
+// Not in mingw-w64's wincodec.h: the interface through which a decoder
+// scales (and turns) while it decodes, as Windows' JPEG decoder does.
+MIDL_INTERFACE("3B16811B-6A43-4EC9-B713-3D5A0C13B940")
+IWICBitmapSourceTransform : public IUnknown {
+ public:
+  virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                               WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
+                                               UINT stride, UINT bufferSize, BYTE* buffer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+  virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+__CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40)
+constexpr IID IID_IWICBitmapSourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
+
 namespace zv::imagelib {
 
 // The factory the calling thread uses: its own when it set one (a worker

@@ -69,7 +69,7 @@ class Bench {
     std::printf("%zu pictures listed\n", view_->ItemCount());
     if (view_->ItemCount() < 3) return false;
     view_->SelectAll();  // the last is current
-    return view_->ExecuteCommand(ID_VIEW_SHOWPICTURE) && view_->picture().shown();
+    return view_->ExecuteCommand(ID_VIEW_SHOWPICTURE) && view_->pictureMode().view().shown();
   }
   void Close() {
     view_.reset();
@@ -88,8 +88,8 @@ class Bench {
     const double start = Now();
     view_->ExecuteCommand(command);
     commandSeconds += Now() - start;
-    UpdateWindow(view_->pictureView());
-    UpdateWindow(view_->picture().imageChild());
+    UpdateWindow(view_->pictureMode().window());
+    UpdateWindow(view_->pictureMode().view().imageChild());
     GdiFlush();
     return Now() - start;
   }

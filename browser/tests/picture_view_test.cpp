@@ -14,6 +14,7 @@
 #include "browser/tests/list_fixture.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
+#include "tests/wine/window_shot.h"
 #include "win/command.h"
 
 namespace zv {
@@ -96,6 +97,8 @@ TEST_F(PictureViewTest, FitsCentresZoomsAndTurns) {
   EXPECT_FALSE(BarShown(view_.hwnd(), WS_HSCROLL));
 
   view_.ZoomCommand(2);
+  UpdateWindow(view_.hwnd());
+  test::SaveWindowShot(view_.hwnd(), "picture_zoomed_in");  // for people to look at, with %ZV_SHOT_DIR%
   EXPECT_EQ(view_.zoomMode(), ZoomMode::kZoom);
   ASSERT_TRUE(BarShown(view_.hwnd(), WS_HSCROLL));
   ASSERT_TRUE(BarShown(view_.hwnd(), WS_VSCROLL));

@@ -19,6 +19,7 @@
 #include "imagelib/tests/zoo.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
+#include "tests/wine/window_shot.h"
 #include "win/gdi.h"
 #include "win/handles.h"
 
@@ -391,6 +392,8 @@ TEST_F(GridCacheTest, RealWorldPicturesAreListedAndThumbnailed) {
     EXPECT_EQ(view.Item(i)->height, 61) << view.Item(i)->name;
   }
   WaitForThumbnails();
+  UpdateWindow(view.hwnd());
+  test::SaveWindowShot(view.hwnd(), "grid_real_world");  // for people to look at, with %ZV_SHOT_DIR%
   for (const auto& [name, bytes] : inserted) EXPECT_EQ(StateOf(name.c_str()), ThumbState::kReady) << name;
   EXPECT_EQ(StateOf("grey16.tif"), ThumbState::kReady);
   EXPECT_EQ(StateOf("planar.tif"), ThumbState::kFailed) << "Wine's decoder does not read separate planes";

@@ -10,6 +10,10 @@
 #include <thread>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zv {
 namespace {
 
@@ -109,6 +113,137 @@ void AddWeighted(float* acc, const uint8_t* row, float w, size_t count) {
   for (size_t i = 0; i < count; ++i) acc[i] += w * static_cast<float>(row[i]);
 }
 
+
+// The fixed-point form of an axis filter: weights in units of 2^-14, each
+// output pixel's summing to exactly 2^14 (the rounding remainder goes to its
+// largest weight), so a flat picture stays flat.
+constexpr int kWeightBits = 14;
+constexpr int kRowBits = 7;  // the summed rows keep 7 bits below the byte: 255 << 7 fits an int16
+
+struct FixedAxis {
+  std::vector<Taps> taps;
+  std::vector<int16_t> weights;
+};
+
+void ToFixed(const AxisFilter& filter, FixedAxis* out) {
+  out->taps = filter.taps;
+  out->weights.resize(filter.weights.size());
+  for (const Taps& t : filter.taps) {
+    int sum = 0;
+    size_t largest = t.offset;
+    for (size_t k = t.offset; k < t.offset + static_cast<size_t>(t.count); ++k) {
+      out->weights[k] = static_cast<int16_t>(std::lround(filter.weights[k] * (1 << kWeightBits)));
+      sum += out->weights[k];
+      if (out->weights[k] > out->weights[largest]) largest = k;
+    }
+    out->weights[largest] = static_cast<int16_t>(out->weights[largest] + (1 << kWeightBits) - sum);
+  }
+}
+
+// One summed row: the source rows of output row `t`, weighted, as values
+// << kRowBits.
+void SumRowsFixed(const PixelView& source, const Taps& t, const int16_t* weights, int16_t* sum) {
+  const size_t values = static_cast<size_t>(source.width) * 4;
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi32(1 << (kWeightBits - kRowBits - 1));
+  for (; i + 16 <= values; i += 16) {
+    __m128i a0 = _mm_setzero_si128(), a1 = a0, a2 = a0, a3 = a0;
+    for (int32_t k = 0; k < t.count; k += 2) {
+      const bool pair = k + 1 < t.count;
+      const __m128i w = _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(weights[k])) |
+                                       (pair ? static_cast<int32_t>(weights[k + 1]) << 16 : 0));
+      const auto* r0 = reinterpret_cast<const uint8_t*>(source.Row(t.first + k)) + i;
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r0));
+      const __m128i q = pair ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                   reinterpret_cast<const uint8_t*>(source.Row(t.first + k + 1)) + i))
+                             : zero;
+      const __m128i plo = _mm_unpacklo_epi8(p, zero), phi = _mm_unpackhi_epi8(p, zero);
+      const __m128i qlo = _mm_unpacklo_epi8(q, zero), qhi = _mm_unpackhi_epi8(q, zero);
+      a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi16(plo, qlo), w));
+      a1 = _mm_add_epi32(a1, _mm_madd_epi16(_mm_unpackhi_epi16(plo, qlo), w));
+      a2 = _mm_add_epi32(a2, _mm_madd_epi16(_mm_unpacklo_epi16(phi, qhi), w));
+      a3 = _mm_add_epi32(a3, _mm_madd_epi16(_mm_unpackhi_epi16(phi, qhi), w));
+    }
+    const int shift = kWeightBits - kRowBits;
+    a0 = _mm_srai_epi32(_mm_add_epi32(a0, half), shift);
+    a1 = _mm_srai_epi32(_mm_add_epi32(a1, half), shift);
+    a2 = _mm_srai_epi32(_mm_add_epi32(a2, half), shift);
+    a3 = _mm_srai_epi32(_mm_add_epi32(a3, half), shift);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sum + i), _mm_packs_epi32(a0, a1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sum + i + 8), _mm_packs_epi32(a2, a3));
+  }
+#endif
+  for (; i < values; ++i) {
+    int32_t acc = 0;
+    for (int32_t k = 0; k < t.count; ++k)
+      acc += weights[k] * reinterpret_cast<const uint8_t*>(source.Row(t.first + k))[i];
+    sum[i] = static_cast<int16_t>((acc + (1 << (kWeightBits - kRowBits - 1))) >> (kWeightBits - kRowBits));
+  }
+}
+
+// One output row across one summed row (4 values a pixel).
+void SumAcrossFixed(const int16_t* sum, const FixedAxis& across, int32_t newWidth, uint8_t* dst) {
+  constexpr int kShift = kWeightBits + kRowBits;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi32(1 << (kShift - 1));
+  for (int32_t x = 0; x < newWidth; ++x) {
+    const Taps& t = across.taps[static_cast<size_t>(x)];
+    const int16_t* w = across.weights.data() + t.offset;
+    const int16_t* s = sum + static_cast<size_t>(t.first) * 4;
+    __m128i acc = half;
+    for (int32_t k = 0; k < t.count; k += 2, s += 8) {
+      const bool pair = k + 1 < t.count;
+      const __m128i wk = _mm_set1_epi32(static_cast<int32_t>(static_cast<uint16_t>(w[k])) |
+                                        (pair ? static_cast<int32_t>(w[k + 1]) << 16 : 0));
+      const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+      const __m128i q = pair ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 4)) : zero;
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpacklo_epi16(p, q), wk));
+    }
+    const __m128i v = _mm_srai_epi32(acc, kShift);  // can dip below 0 by rounding only: saturated below
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v, zero), zero);
+    const uint32_t pixel = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes));
+    std::memcpy(dst + 4 * static_cast<size_t>(x), &pixel, 4);
+  }
+#else
+  for (int32_t x = 0; x < newWidth; ++x) {
+    const Taps& t = across.taps[static_cast<size_t>(x)];
+    const int16_t* w = across.weights.data() + t.offset;
+    for (int c = 0; c < 4; ++c) {
+      int32_t acc = 1 << (kShift - 1);
+      for (int32_t k = 0; k < t.count; ++k) acc += w[k] * sum[(static_cast<size_t>(t.first) + k) * 4 + c];
+      dst[4 * static_cast<size_t>(x) + c] = static_cast<uint8_t>(std::clamp(acc >> kShift, 0, 255));
+    }
+  }
+#endif
+}
+
+// Runs `band(first, last)` over `bands` bands of `rows` output rows, the
+// caller's thread among them; a band that cannot get a thread runs here.
+template <typename Band>
+void RunInBands(int32_t rows, int bands, const Band& band) {
+  bands = std::clamp(bands, 1, std::min(rows, 16));
+  const auto bandStart = [&](int i) { return static_cast<int32_t>(int64_t{rows} * i / bands); };
+  std::vector<std::thread> helpers;
+  helpers.reserve(static_cast<size_t>(bands));
+  for (int i = 1; i < bands; ++i) {
+    try {
+      helpers.emplace_back(band, bandStart(i), bandStart(i + 1));
+    } catch (const std::system_error&) {
+      band(bandStart(i), bandStart(i + 1));
+    }
+  }
+  band(0, bandStart(1));
+  for (std::thread& helper : helpers) helper.join();
+}
+
+bool ResizeArgumentsAllowed(const PixelView& source, const PixelTarget& out) {
+  return source.data != nullptr && out.data != nullptr && PixelSizeIsAllowed(source.width, source.height) &&
+         PixelSizeIsAllowed(out.width, out.height) && out.stride >= static_cast<size_t>(out.width) * 4;
+}
+
 }  // namespace
 
 bool PixelSizeIsAllowed(int64_t width, int64_t height) {
@@ -186,9 +321,7 @@ bool ResizePixels(const PixelView& source, int32_t newWidth, int32_t newHeight, 
 
 bool ResizePixelsInto(const PixelView& source, const PixelTarget& out, int bands) {
   const int32_t newWidth = out.width, newHeight = out.height;
-  if (source.data == nullptr || out.data == nullptr || !PixelSizeIsAllowed(source.width, source.height) ||
-      !PixelSizeIsAllowed(newWidth, newHeight) || out.stride < static_cast<size_t>(newWidth) * 4)
-    return false;
+  if (!ResizeArgumentsAllowed(source, out)) return false;
   try {
     AxisFilter across, down;
     BuildAxisFilter(source.width, newWidth, &across);
@@ -199,7 +332,7 @@ bool ResizePixelsInto(const PixelView& source, const PixelTarget& out, int bands
     const size_t rowValues = static_cast<size_t>(source.width) * 4;
     std::atomic<bool> failed = false;
     // Never throws: a band that runs out of memory marks the whole as failed.
-    auto band = [&](int32_t first, int32_t last) {
+    RunInBands(newHeight, bands, [&](int32_t first, int32_t last) {
       try {
         std::vector<float> sum(rowValues);
         for (int32_t y = first; y < last; ++y) {
@@ -215,25 +348,40 @@ bool ResizePixelsInto(const PixelView& source, const PixelTarget& out, int bands
       } catch (const std::bad_alloc&) {
         failed = true;
       }
-    };
-    bands = std::clamp(bands, 1, std::min(newHeight, 16));
-    const auto bandStart = [&](int i) { return static_cast<int32_t>(int64_t{newHeight} * i / bands); };
-    std::vector<std::thread> helpers;
-    helpers.reserve(static_cast<size_t>(bands));
-    for (int i = 1; i < bands; ++i) {
-      try {
-        helpers.emplace_back(band, bandStart(i), bandStart(i + 1));
-      } catch (const std::system_error&) {  // no thread to be had: this one does the band
-        band(bandStart(i), bandStart(i + 1));
-      }
-    }
-    band(0, bandStart(1));
-    for (std::thread& helper : helpers) helper.join();
+    });
     if (failed) return false;
   } catch (const std::bad_alloc&) {
     return false;
   }
   return true;
+}
+
+bool ResizePixelsFast(const PixelView& source, const PixelTarget& out, int bands) {
+  if (!ResizeArgumentsAllowed(source, out)) return false;
+  try {
+    AxisFilter across, down;
+    BuildAxisFilter(source.width, out.width, &across);
+    BuildAxisFilter(source.height, out.height, &down);
+    FixedAxis fixedAcross, fixedDown;
+    ToFixed(across, &fixedAcross);
+    ToFixed(down, &fixedDown);
+    std::atomic<bool> failed = false;
+    RunInBands(out.height, bands, [&](int32_t first, int32_t last) {
+      try {
+        std::vector<int16_t> sum(static_cast<size_t>(source.width) * 4);
+        for (int32_t y = first; y < last; ++y) {
+          const Taps& ty = fixedDown.taps[static_cast<size_t>(y)];
+          SumRowsFixed(source, ty, fixedDown.weights.data() + ty.offset, sum.data());
+          SumAcrossFixed(sum.data(), fixedAcross, out.width, out.data + static_cast<size_t>(y) * out.stride);
+        }
+      } catch (const std::bad_alloc&) {
+        failed = true;
+      }
+    });
+    return !failed;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 struct RowResampler::State {

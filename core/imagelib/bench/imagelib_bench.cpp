@@ -123,6 +123,16 @@ int Resize(int w, int h, int bw, int bh) {
   zv::PixelImage out;
   const double best = Best(10, [&] { zv::ResizePixels(zv::ViewOf(source), size.width, size.height, &out); });
   std::printf("resize %dx%d -> %dx%d (box %dx%d): %.2f ms\n", w, h, size.width, size.height, bw, bh, best * 1e3);
+  // The float filter against the fixed-point one, straight into a target
+  // (the picture view's zoom), on one band and on two.
+  for (int bands : {1, 2}) {
+    const zv::PixelTarget target{reinterpret_cast<uint8_t*>(out.pixels.data()), size.width, size.height,
+                                 static_cast<size_t>(size.width) * 4};
+    const double floats = Best(10, [&] { zv::ResizePixelsInto(zv::ViewOf(source), target, bands); });
+    const double fixed = Best(10, [&] { zv::ResizePixelsFast(zv::ViewOf(source), target, bands); });
+    std::printf("  %d band(s): ResizePixelsInto %.2f ms, ResizePixelsFast %.2f ms (%.2fx)\n", bands, floats * 1e3,
+                fixed * 1e3, floats / fixed);
+  }
   return 0;
 }
 
