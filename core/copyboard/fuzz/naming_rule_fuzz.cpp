@@ -23,7 +23,7 @@ template <size_t N>
 std::string_view Fill(char (&field)[N], std::string_view rest) {
   const size_t end = std::min(rest.find('\n'), rest.size());
   std::memset(field, 0, N);
-  std::memcpy(field, rest.data(), std::min(end, N));  // a full field has no NUL
+  if (end > 0) std::memcpy(field, rest.data(), std::min(end, N));  // a full field has no NUL
   return end < rest.size() ? rest.substr(end + 1) : std::string_view();
 }
 
