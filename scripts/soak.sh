@@ -5,6 +5,7 @@
 # objects are sampled every cycle and must stay within their bounds after
 # the first 20 cycles. CTest runs the same program with 20 cycles.
 #   soak.sh [cycles (300)] [table.csv]
+# With a table, it ends with a Markdown summary of it (docs/reliability.md).
 # Runs in a rig of its own (build/soak: prefix, display, wineserver), so the
 # tests of build/ can run meanwhile. Build first with scripts/build.sh.
 set -euo pipefail
@@ -25,4 +26,5 @@ trap 'bash "$ZV_ROOT/scripts/wine-env.sh" stop' EXIT
 status=0
 bash "$ZV_ROOT/scripts/wine-env.sh" exec "$ZV_BUILD/bin/soak_tests.exe" --gtest_filter='Soak.*' </dev/null || status=$?
 echo "== $(date -u '+%Y-%m-%d %H:%M UTC'): done, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -n "$table" ] && [ -f "$table" ] && python3 "$ZV_ROOT/scripts/soak-table.py" "$table"
 exit $status
