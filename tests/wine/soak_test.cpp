@@ -125,6 +125,7 @@ class Soak : public ::testing::Test {
     test::DeleteProgramSettings();
     win::UniqueKey settings = win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings");
     win::WriteDword(settings.get(), "m_tagEnvSet.dwdLstMod", 2);  // list mode, so rows can be counted
+    win::WriteDword(settings.get(), "m_tagEnvSet.dwdExcCnt", 1);  // not a first run: no setup dialog
     ASSERT_TRUE(test::RunBoardScript("unplug"));
   }
   void TearDown() override {
