@@ -3,13 +3,15 @@
 # image headers, PNG check, thumbnail cache file and index, drop files, scan
 # DIBs, the naming settings) one after the other, starting from the corpus
 # committed beside each entry (copied, so a run works on its own copy). Any
-# crash or sanitizer report fails. Afterwards the inputs that reach code the
-# committed corpus does not are merged into it (libFuzzer's -merge=1, which
-# keeps the smallest input per feature); `git status` shows them.
+# crash or sanitizer report fails. With ZV_FUZZ_KEEP=1 the inputs that reach
+# code the committed corpus does not are merged into it afterwards
+# (libFuzzer's -merge=1, the smallest input per feature; `git status` shows
+# them). Keep only the few that matter: every ctest run's smoke test goes
+# over the whole committed corpus with 3000 mutations per input.
 #   fuzz.sh [seconds per entry, default 60] [build folder]
 #   fuzz.sh --runs N [build folder]     e.g. --runs 10000000
 #   ZV_FUZZ_ENTRIES="scan_dib drop_files" fuzz.sh 300   only these entries
-#   ZV_FUZZ_KEEP=0 fuzz.sh ...                          leave the corpus as it is
+#   ZV_FUZZ_KEEP=1 fuzz.sh ...                          merge new inputs into the corpus
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${1:-}" = --runs ]; then
@@ -64,7 +66,7 @@ for fuzzer in "${selected[@]}"; do
   units=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt")
   coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$work/log.txt" | tail -1)
   added=0
-  if [ "${ZV_FUZZ_KEEP:-1}" = 1 ]; then
+  if [ "${ZV_FUZZ_KEEP:-0}" = 1 ]; then
     before=$(ls "$corpus" | wc -l)
     "$binary" -merge=1 -max_len=65536 "$corpus" "$work/corpus" > "$work/merge.txt" 2>&1 || true
     added=$(($(ls "$corpus" | wc -l) - before))
