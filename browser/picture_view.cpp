@@ -58,6 +58,17 @@ win::UniqueBitmap NewDisplayBitmap(GridSize size, uint32_t** bits) {
   return bitmap;
 }
 
+// Puts `bitmap` (null: none) into the static `image`. A static of the common
+// controls 6 shows a 32-bit bitmap with any alpha (ours are opaque, alpha
+// 0xFF) through a copy of its own, and hands that copy back at the next
+// STM_SETIMAGE: it is the caller's to delete, or every picture shown leaks
+// one. `shown` is the bitmap given last, which its owner deletes.
+void SetStaticBitmap(HWND image, HBITMAP bitmap, HBITMAP shown) {
+  const auto previous =
+      reinterpret_cast<HBITMAP>(SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  if (previous != nullptr && previous != shown && previous != bitmap) DeleteObject(previous);
+}
+
 // Opaque: a static of the common controls 6 would blend a 32-bit bitmap by its alpha.
 void MakeOpaque(uint32_t* pixels, size_t count) {
   for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
@@ -185,7 +196,7 @@ void CPictureView::Clear() {
   bars_ = {};
   if (image_ != nullptr) {
     ShowWindow(image_, SW_HIDE);
-    SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    SetStaticBitmap(image_, nullptr, bitmap_.get());
   }
   bitmap_.reset();
   if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
@@ -212,7 +223,7 @@ bool CPictureView::Render() {
   source_ = source;
   displayed_ = wanted.size;
   zoom_.factor = wanted.factor;
-  SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.get()));
+  SetStaticBitmap(image_, bitmap.get(), bitmap_.get());
   bitmap_ = std::move(bitmap);
   LayOut(false);
   MoveImage();
@@ -442,7 +453,7 @@ LRESULT CPictureView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CPictureView::OnDestroy() {
-  if (image_ != nullptr) SendMessageA(image_, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  if (image_ != nullptr) SetStaticBitmap(image_, nullptr, bitmap_.get());
   bitmap_.reset();
   image_ = nullptr;
   created_ = false;

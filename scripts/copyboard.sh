@@ -9,6 +9,10 @@
 #   unplug               pull it out: the drives' folders go away, so the drives
 #                        are no longer ready; the letters stay registered, as on
 #                        Windows
+#   pull, insert         only the media go out and come back (the letters and
+#                        device entries stay from the last plug; insert falls
+#                        back to plug when the wineserver lost them): quick,
+#                        for the soak's hundreds of cycles
 #   status               what is connected and what the registry says
 #   links                only make the board's drive letters (board not plugged
 #                        in); run before a wineserver starts, so that plug and
@@ -183,17 +187,32 @@ plug() {
 }
 
 unplug() {
+  need_prefix
+  ensure_links
+  move_media out
+  status
+}
+
+move_media() {  # move_media out|in
   local u
   need_prefix
   mkdir -p "$board/pulled"
-  ensure_links
   for u in 0 1; do
-    if [ -d "$board/unit$u" ]; then
+    if [ "$1" = out ] && [ -d "$board/unit$u" ]; then
       rm -rf "$board/pulled/unit$u"
       mv "$board/unit$u" "$board/pulled/unit$u"
+    elif [ "$1" = in ] && [ ! -d "$board/unit$u" ] && [ -d "$board/pulled/unit$u" ]; then
+      mv "$board/pulled/unit$u" "$board/unit$u"
     fi
   done
-  status
+}
+
+insert() {
+  if [ "$(mounted_value "\\DosDevices\\${letter0^^}:")" = "$(device_path 0)" ] && [ -d "$board/pulled/unit1" ]; then
+    move_media in
+  else
+    plug >/dev/null
+  fi
 }
 
 status() {
@@ -239,6 +258,8 @@ case "${1:-}" in
   plug) shift; plug "$@" ;;
   links) links ;;
   unplug) unplug ;;
+  pull) move_media out ;;
+  insert) insert ;;
   status) status ;;
-  *) echo "usage: $0 plug [image-folder] | unplug | status | links" >&2; exit 2 ;;
+  *) echo "usage: $0 plug [image-folder] | unplug | pull | insert | status | links" >&2; exit 2 ;;
 esac

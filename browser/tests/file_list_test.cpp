@@ -377,6 +377,39 @@ TEST_F(FileListTest, FoldersWithTwoByteNamesUnderCodePage932) {
   EXPECT_EQ(std::string(view.Item(1)->name), hyo + ".png");
 }
 
+// A folder of 100,000 entries of which ten are pictures, made on the Linux
+// side (100,000 files through Wine would take minutes), with a picture whose
+// name the ANSI code page cannot hold: the ten are listed, the one that the
+// program cannot name is skipped, and nobody is told of a problem.
+TEST_F(FileListTest, AFolderOfHundredThousandEntriesAndANameTheCodePageCannotHold) {
+  std::string linuxFolder;
+  ASSERT_TRUE(test::RunLinuxCommand(
+      "d=$(mktemp -d /tmp/zv-big-XXXXXX) && cd \"$d\" && seq -f 'note%06g.txt' 1 99989 | xargs touch && "
+      "mkdir sub && printf '%s' \"$d\"",
+      &linuxFolder));
+  ASSERT_FALSE(linuxFolder.empty());
+  const std::string folder = test::WindowsPathOfLinux(linuxFolder);
+  Names pictures;
+  for (const char* name : {"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp", "p5.bmp", "p6.bmp", "p7.bmp", "p8.bmp",
+                           "x.bmp"}) {
+    pictures.emplace_back(name);
+    test::WriteGreyBmp(test::WindowsPathOfLinux(linuxFolder + "/" + name), 20, 10);
+  }
+  // A snowman: neither code page 932 nor 1252 has it, so its narrow name is
+  // "?.bmp", a pattern that x.bmp matches.
+  const std::wstring first = win::ToWide(test::WindowsPathOfLinux(linuxFolder + "/p0.bmp"), CP_ACP);
+  const std::wstring snowman = win::ToWide(test::WindowsPathOfLinux(linuxFolder + "/"), CP_ACP) + L"\u2603.bmp";
+  ASSERT_TRUE(CopyFileW(first.c_str(), snowman.c_str(), FALSE));
+  test::MessageBoxWatcher boxes;
+  CFileListView& view = Open();
+  view.SetFolder(folder.c_str());
+  EXPECT_EQ(RowNames(view_.list()), pictures);
+  EXPECT_TRUE(boxes.Texts().empty());
+  for (const std::string& text : view_.host().statusTexts) EXPECT_EQ(text.find('?'), std::string::npos) << text;
+  view_.Close();
+  test::RunLinuxCommand("rm -rf '" + linuxFolder + "'");
+}
+
 TEST_F(FileListTest, SelectionModesAndWhichCommandsWork) {
   Copy({{"png_rgb24.png", "a.png"}, {"bmp_24.bmp", "b.bmp"}, {"jpeg_baseline.jpg", "c.jpg"}});
   settings_.dwdLstMod = 0;  // light thumbnails at start-up

@@ -282,6 +282,14 @@ TEST_F(PictureCommandsTest, OpenMoveAroundTurnAndReturn) {
   EXPECT_EQ(view.pictureMode().view().path(), folder_.File("c.bmp")) << "previous before the first is the last";
   EXPECT_EQ(view.currentItem(), 2);
   EXPECT_EQ(view.gridPresenter().grid().GetSelection(), (std::vector<char>{0, 0, 1}));
+  // After three pictures the static still holds a live bitmap of the shown
+  // size: the view deletes only the copies the static hands back.
+  const auto held = reinterpret_cast<HBITMAP>(
+      SendMessageA(view.pictureMode().view().imageChild(), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  BITMAP heldInfo{};
+  ASSERT_EQ(GetObjectA(held, sizeof heldInfo, &heldInfo), static_cast<int>(sizeof heldInfo));
+  EXPECT_EQ(heldInfo.bmWidth, view.pictureMode().view().displayedSize().width);
+  EXPECT_EQ(heldInfo.bmHeight, view.pictureMode().view().displayedSize().height);
 
   // Turning and mirroring do not read the file again.
   const int decodes = view.pictureMode().view().decodeCount();

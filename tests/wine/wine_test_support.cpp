@@ -153,8 +153,14 @@ std::string WindowsPathOfLinux(const std::string& path) {
 bool RunLinuxCommand(const std::string& command, std::string* output) {
   // "start /wait /unix" returns as soon as a Linux program is spawned, so a
   // wrapper leaves the command's exit status in a file, which is awaited here.
-  static int counter = 0;
-  const std::string base = "/tmp/zv-linux-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  // The names are reserved with GetTempFileName: a process id alone is not
+  // unique, as every wineserver (the soak's rig runs beside the tests')
+  // numbers its processes from the same start.
+  char reserved[MAX_PATH] = "";
+  if (GetTempFileNameA("Z:\\tmp", "zvl", 0, reserved) == 0) return false;
+  std::string base = reserved + 2;  // without "Z:"
+  for (char& c : base)
+    if (c == '\\') c = '/';
   const std::string wrapper = base + ".sh", status = base + ".status", out = base + ".out";
   WriteFileBytes(WindowsPathOfLinux(wrapper), "{\n" + command + "\n} > '" + out + "'\necho $? > '" + status +
                                                   ".part'\nmv '" + status + ".part' '" + status + "'\n");
@@ -167,6 +173,7 @@ bool RunLinuxCommand(const std::string& command, std::string* output) {
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                       &startup, &process)) {
     DeleteFileA(WindowsPathOfLinux(wrapper).c_str());
+    DeleteFileA(reserved);
     return false;
   }
   CloseHandle(process.hThread);
@@ -178,6 +185,7 @@ bool RunLinuxCommand(const std::string& command, std::string* output) {
   DeleteFileA(statusFile.c_str());
   DeleteFileA(WindowsPathOfLinux(out).c_str());
   DeleteFileA(WindowsPathOfLinux(wrapper).c_str());
+  DeleteFileA(reserved);
   return exitCode == "0\n";
 }
 
