@@ -18,6 +18,7 @@
 #include "app/single_instance.h"
 #include "core/mainwnd/command_table.h"
 #include "res/resource.h"
+#include "tests/wine/window_shot.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/com.h"
 #include "win/registry.h"
@@ -84,9 +85,40 @@ long State(IAccessible* object, long id) {
   return object->get_accState(Child(id), &state) == S_OK && state.vt == VT_I4 ? state.lVal : -1;
 }
 
+// The win events of every process, as (event, window class, child).
+struct HeardEvent {
+  DWORD event;
+  std::string windowClass;
+  HWND window;
+  long child;
+};
+std::vector<HeardEvent> g_events;
+
+void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object != OBJID_CLIENT || window == nullptr) return;
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  g_events.push_back({event, name, window, child});
+}
+
+// The start has ended: the tree took the focus after the grid got its cells
+// (it selects the start folder, which lists it, then takes the focus).
+bool StartEnded() {
+  bool filled = false;
+  for (const HeardEvent& heard : g_events) {
+    if (heard.event == EVENT_OBJECT_REORDER && heard.windowClass == "ZVThumbnailGrid") filled = true;
+    if (filled && heard.event == EVENT_OBJECT_FOCUS && heard.windowClass == "SysTreeView32") return true;
+  }
+  return false;
+}
+
 class GridKeyboardTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    g_events.clear();
+    hook_ = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_FOCUS, nullptr, OnWinEvent, 0, 0,
+                            WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    ASSERT_NE(hook_, nullptr);
     for (const char* name : kNames) test::WriteGreyBmp(folder_.File(name), 64, 48);
     // A known folder, sorted by name; not a first start (no setup dialog).
     const auto settings = win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings");
@@ -106,6 +138,7 @@ class GridKeyboardTest : public ::testing::Test {
     ASSERT_TRUE(WaitUntil([&] { return ChildCount() == 5; })) << "the folder's five pictures in the grid";
   }
   void TearDown() override {
+    if (hook_ != nullptr) UnhookWinEvent(hook_);
     reader_.Reset();
     if (frame_ != nullptr && IsWindow(frame_)) PostMessageA(frame_, WM_CLOSE, 0, 0);
     test::WaitForExit(process_, kLimitMs);
@@ -134,9 +167,7 @@ class GridKeyboardTest : public ::testing::Test {
   // tree, which takes the focus as the last step of the start, when it
   // selects the start folder (after the grid is filled).
   void FocusGrid() {
-    const HWND tree = test::FindChildById(frame_, IDW_FOLDER_TREE);
-    ASSERT_NE(tree, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(frame_) == tree; })) << "the start ends in the folder tree";
+    ASSERT_TRUE(WaitUntil(StartEnded)) << "the start ends in the folder tree";
     ASSERT_TRUE(WaitUntil([&] {
       if (FocusOf(frame_) == grid_) return true;
       if (GetForegroundWindow() != frame_) {
@@ -150,6 +181,7 @@ class GridKeyboardTest : public ::testing::Test {
     })) << "F6 brings the focus to the grid";
   }
 
+  HWINEVENTHOOK hook_ = nullptr;
   test::TempFolder folder_;
   test::ProgramCopy program_;
   PROCESS_INFORMATION process_{};
@@ -169,6 +201,7 @@ TEST_F(GridKeyboardTest, MoveExtendOpenGoBackAndDeleteWithKeysOnly) {
   Press(VK_RIGHT, {VK_CONTROL});
   Press(VK_SPACE, {VK_CONTROL});
   ASSERT_TRUE(SelectionBecomes("01111")) << "Ctrl moves the focus only; Ctrl+Space adds the focused cell";
+  test::SaveWindowShot(frame_, "grid_keyboard_focus");  // when ZV_SHOT_DIR is set
   Press(VK_HOME);
   ASSERT_TRUE(SelectionBecomes("10000"));
   Press('C');
@@ -226,14 +259,6 @@ TEST_F(GridKeyboardTest, MoveExtendOpenGoBackAndDeleteWithKeysOnly) {
 // described by the cell's captions, with its states and place on the screen;
 // a focus move is announced; and an object kept after the program ended
 // fails cleanly.
-HWINEVENTHOOK g_hook = nullptr;
-HWND g_eventWindow = nullptr;
-std::vector<long> g_focusEvents;
-
-void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
-  if (event == EVENT_OBJECT_FOCUS && window == g_eventWindow && object == OBJID_CLIENT) g_focusEvents.push_back(child);
-}
-
 TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   VARIANT role;
   VariantInit(&role);
@@ -269,17 +294,18 @@ TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   ASSERT_EQ(reader_->accHitTest(x2 + w2 / 2, y2 + h2 / 2, &hit), S_OK);
   EXPECT_EQ(hit.lVal, 2) << "the middle of cell 2 is cell 2";
 
-  g_eventWindow = grid_;
-  g_hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnWinEvent, process_.dwProcessId, 0,
-                           WINEVENT_OUTOFCONTEXT);
-  ASSERT_NE(g_hook, nullptr);
   FocusGrid();
-  g_focusEvents.clear();
+  const size_t before = g_events.size();
   Press(VK_RIGHT);
   Press(VK_RIGHT);
-  EXPECT_TRUE(WaitUntil([&] { return !g_focusEvents.empty() && g_focusEvents.back() == 3; }))
+  auto focusHeard = [&](long child) {
+    for (size_t i = before; i < g_events.size(); ++i)
+      if (g_events[i].event == EVENT_OBJECT_FOCUS && g_events[i].window == grid_ && g_events[i].child == child)
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return focusHeard(2) && focusHeard(3); }))
       << "each move of the focus is announced with its cell";
-  UnhookWinEvent(g_hook);
   EXPECT_TRUE(SelectionBecomes("00100"));
   EXPECT_EQ(State(reader_.Get(), 3) & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED),
             STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED);
