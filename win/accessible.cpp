@@ -84,19 +84,15 @@ class WindowAccessible final : public IAccessible {
     return Text(child, text, [this](long item) { return item < 0 ? std::wstring() : source_->ItemDescription(item); });
   }
   STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
-    if (role == nullptr) return E_POINTER;
-    VariantInit(role);
     long item = 0;
-    if (const HRESULT hr = ItemOf(child, item); hr != S_OK) return hr;
+    if (const HRESULT hr = AnswerFor(child, role, item); hr != S_OK) return hr;
     role->vt = VT_I4;
     role->lVal = item < 0 ? source_->AccessibleRole() : ROLE_SYSTEM_LISTITEM;
     return S_OK;
   }
   STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
-    if (state == nullptr) return E_POINTER;
-    VariantInit(state);
     long item = 0;
-    if (const HRESULT hr = ItemOf(child, item); hr != S_OK) return hr;
+    if (const HRESULT hr = AnswerFor(child, state, item); hr != S_OK) return hr;
     state->vt = VT_I4;
     if (item >= 0) {
       state->lVal = source_->ItemState(item);
@@ -195,6 +191,13 @@ class WindowAccessible final : public IAccessible {
     if (child.lVal < 1 || child.lVal > source_->ItemCount()) return E_INVALIDARG;
     item = child.lVal - 1;
     return S_OK;
+  }
+
+  // Empties the answer, then finds the item as ItemOf does.
+  HRESULT AnswerFor(const VARIANT& child, VARIANT* answer, long& item) const {
+    if (answer == nullptr) return E_POINTER;
+    VariantInit(answer);
+    return ItemOf(child, item);
   }
 
   template <class Read>
