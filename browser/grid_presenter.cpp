@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "core/imagelib/probe_rules.h"
+#include "core/text/ansi_path.h"
+#include "win/text_convert.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -61,6 +63,8 @@ void GridPresenter::UseBox(ThumbBox box) {
 
 void GridPresenter::Rebuild() {
   filled_ = false;
+  // The grid's name for a screen reader: the folder it shows.
+  SetWindowTextA(grid_.hwnd(), std::string(NameOfPath(model_.folder(), win::IsAnsiLeadByte)).c_str());
   if (filling_) {
     Fill();  // which forgets the old cells' thumbnails first
   } else {

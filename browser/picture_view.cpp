@@ -229,6 +229,7 @@ bool CPictureView::Render() {
   MoveImage();
   ShowWindow(image_, SW_SHOW);
   InvalidateRect(hwnd(), nullptr, TRUE);
+  AnnouncePicture();
   return true;
 }
 
@@ -442,6 +443,10 @@ LRESULT CPictureView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND: return 1;  // OnPaint covers every pixel the picture does not
     case WM_MOUSEWHEEL: OnWheel(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_GETOBJECT: return accessible_.Answer(hwnd(), *this, wParam, lParam);
+    case WM_KEYDOWN:
+      if (OnKey(wParam)) return 0;
+      return Window::OnMessage(message, wParam, lParam);
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd() && dragging_) {
         dragging_ = false;
@@ -453,6 +458,7 @@ LRESULT CPictureView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CPictureView::OnDestroy() {
+  accessible_.Disconnect();
   if (image_ != nullptr) SetStaticBitmap(image_, nullptr, bitmap_.get());
   bitmap_.reset();
   image_ = nullptr;

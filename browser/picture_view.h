@@ -17,6 +17,7 @@
 #include "browser/picture_source.h"
 #include "core/browser/picture_layout.h"
 #include "core/imagelib/pixels.h"
+#include "win/accessible.h"
 #include "win/handles.h"
 #include "win/window.h"
 
@@ -25,7 +26,9 @@ namespace zv {
 // The status bar's words for a problem (String.ini, "PictureView").
 std::string PictureProblemText(PictureProblem problem);
 
-class CPictureView : public win::Window {
+// A screen reader hears the shown file's name and the zoom as the view's
+// value (picture_view_access.cpp).
+class CPictureView : public win::Window, private win::AccessibleSource {
  public:
   // Destroyed here, while OnDestroy can still let go of the display bitmap.
   ~CPictureView() override { Destroy(); }
@@ -95,6 +98,12 @@ class CPictureView : public win::Window {
   GridSize FullClient() const;
   GridSize BarSize() const;
   GridSize Client() const;
+  // picture_view_access.cpp: Escape and Backspace go back to the list.
+  bool OnKey(WPARAM key);
+  void AnnouncePicture();
+  long AccessibleRole() override;
+  std::wstring AccessibleName() override;
+  std::wstring AccessibleValue() override;
 
   HWND image_ = nullptr;
   bool created_ = false;
@@ -115,6 +124,7 @@ class CPictureView : public win::Window {
   bool dragging_ = false;
   POINT last_{};
   int decodes_ = 0;
+  win::AccessibleLink accessible_;
 };
 
 }  // namespace zv

@@ -16,6 +16,7 @@ namespace {
 
 constexpr char kGridClass[] = "ZVThumbnailGrid";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kFocusInset = 6;  // the red frame takes pixels 2 to 4 of each side
 
 static_assert(static_cast<uint32_t>(GridNoticeCode::kSelChange) == GN_SELCHANGE);
 static_assert(static_cast<uint32_t>(GridNoticeCode::kOpen) == GN_OPEN);
@@ -59,7 +60,10 @@ void CThumbnailGrid::SetCells(std::vector<GridCell> cells) {
   cells_ = std::move(cells);
   indexOfId_.clear();
   selection_.Reset(cells_.size());
+  shownFocus_ = 0;
+  typeAhead_.Reset();
   LayOut();
+  win::RaiseItemEvent(hwnd(), EVENT_OBJECT_REORDER, -1);
 }
 
 void CThumbnailGrid::AddCell(GridCell cell) {
@@ -195,18 +199,24 @@ bool CThumbnailGrid::OnScroll(int bar, int code, int) {
   return true;
 }
 
-void CThumbnailGrid::InvalidateCell(size_t index) {
+RECT CThumbnailGrid::CellClientRect(size_t index) const {
   const GridPoint at = layout_.CellOrigin(index);
-  RECT rect{at.x, at.y - scroll_, at.x + layout_.cell.width, at.y - scroll_ + layout_.cell.height};
+  return RECT{at.x, at.y - scroll_, at.x + layout_.cell.width, at.y - scroll_ + layout_.cell.height};
+}
+
+void CThumbnailGrid::InvalidateCell(size_t index) {
+  const RECT rect = CellClientRect(index);
   InvalidateRect(hwnd(), &rect, FALSE);
 }
 
 // The selection is repainted at once, as the user expects to see a click.
 void CThumbnailGrid::RepaintChanged() {
+  ShowFocusMove();
   const std::vector<size_t> changed = selection_.TakeChanged();
   if (changed.empty()) return;
   for (size_t index : changed) InvalidateCell(index);
   UpdateWindow(hwnd());
+  RaiseSelectionEvents(changed);
   if (host_ != nullptr) host_->OnSelectionChanged(changed);
 }
 
@@ -246,6 +256,14 @@ void CThumbnailGrid::PaintCells(HDC dc, const RECT& dirty) const {
     std::shared_ptr<const PixelImage> pixels;
     if (cell.state == ThumbState::kReady && host_ != nullptr) pixels = host_->CellPixels(cell.id);
     painter.Paint(dc, POINT{at.x, at.y - scroll_}, cellMode_, box_, cell, pixels.get(), selection_.IsSelected(i));
+  }
+  if (showsFocus() && selection_.focus() < cells_.size()) {
+    // Inside the red selection frame, so that both show.
+    RECT focus = CellClientRect(selection_.focus());
+    InflateRect(&focus, -kFocusInset, -kFocusInset);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, kWhite);
+    DrawFocusRect(dc, &focus);
   }
 }
 
@@ -295,7 +313,9 @@ bool CThumbnailGrid::OnMouse(UINT message, POINT client, UINT keys) {
 }
 
 LRESULT CThumbnailGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT result = 0; OnKeyMessage(message, wParam, lParam, result)) return result;
   switch (message) {
+    case WM_GETOBJECT: return accessible_.Answer(hwnd(), *this, wParam, lParam);
     case WM_ERASEBKGND: return 1;  // OnPaint covers everything
     case WM_MOUSEWHEEL: {
       // About a third of a row per notch, so that a few notches move a row.

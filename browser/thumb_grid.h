@@ -1,7 +1,8 @@
 #pragma once
 // The thumbnail grid (1002): one window that lays its cells out in rows
 // filling its width, paints them itself, scrolls vertically and turns mouse
-// input into selection and the GN_* notifications to its parent. Cells are
+// and keyboard input into selection and the GN_* notifications to its
+// parent, and shows its cells to screen readers (thumb_grid_access.cpp). Cells are
 // plain objects (browser/thumb_cell.h) and thumbnails pixel buffers kept by
 // the owner, so a folder of any size costs one window and no bitmap per
 // picture. Scrolling moves what is on the screen and paints only what it
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "browser/thumb_cell.h"
+#include "core/browser/grid_keys.h"
 #include "core/browser/thumb_grid_rules.h"
+#include "win/accessible.h"
 #include "win/window.h"
 
 namespace zv {
@@ -40,7 +43,7 @@ class ThumbGridHost {
   ~ThumbGridHost() = default;
 };
 
-class CThumbnailGrid : public win::Window {
+class CThumbnailGrid : public win::Window, private win::AccessibleSource {
  public:
   static constexpr GridSize kDefaultBox{120, 80};
 
@@ -81,6 +84,9 @@ class CThumbnailGrid : public win::Window {
   int32_t scrollPosition() const { return scroll_; }
   // The cells that cross the client area now.
   GridLayout::Span CellsInView() const;
+  // The cell the keyboard moves; its focus rectangle shows once a key was used.
+  size_t focusedCell() const { return selection_.focus(); }
+  bool showsFocus() const { return keyboardUsed_ && GetFocus() == hwnd(); }
 
  protected:
   void OnSize(int width, int height) override;
@@ -88,8 +94,36 @@ class CThumbnailGrid : public win::Window {
   bool OnMouse(UINT message, POINT client, UINT keys) override;
   bool OnScroll(int bar, int code, int position) override;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDestroy() override { accessible_.Disconnect(); }
 
  private:
+  // thumb_grid_keys.cpp: the keyboard.
+  bool OnKeyMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void OnNavigationKey(GridKey key);
+  void OnTyped(char typed);
+  void OpenContextMenuAtFocus();
+  void ScrollIntoView(size_t index);
+  // After every change of selection or focus: repaint, notices to the host
+  // and to screen readers.
+  void ShowFocusMove();
+  void RaiseSelectionEvents(const std::vector<size_t>& changed) const;
+  RECT CellClientRect(size_t index) const;
+
+  // AccessibleSource (thumb_grid_access.cpp)
+  long AccessibleRole() override;
+  std::wstring AccessibleName() override;
+  long ItemCount() override;
+  std::wstring ItemName(long index) override;
+  std::wstring ItemDescription(long index) override;
+  long ItemState(long index) override;
+  bool ItemRect(long index, RECT& screen) override;
+  std::wstring ItemDefaultAction(long index) override;
+  bool DoItemDefaultAction(long index) override;
+  bool SelectItem(long index, long flags) override;
+  long FocusedItem() override;
+  std::vector<long> SelectedItems() override;
+  long ItemAt(POINT screen) override;
+
   void LayOut();
   void ScrollTo(int32_t position);
   void Notify(const GridNotice& notice);
@@ -114,6 +148,10 @@ class CThumbnailGrid : public win::Window {
   int32_t scroll_ = 0;
   bool layingOut_ = false;
   CellCaptions captions_;
+  bool keyboardUsed_ = false;
+  size_t shownFocus_ = 0;  // the focus as last painted and announced
+  TypeAhead typeAhead_;
+  win::AccessibleLink accessible_;
 };
 
 }  // namespace zv

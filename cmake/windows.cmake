@@ -22,7 +22,7 @@ add_subdirectory(${ZV_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_
 add_library(zviewer_parts STATIC)
 target_compile_options(zviewer_parts PRIVATE ${ZV_WARNINGS})
 target_include_directories(zviewer_parts PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(zviewer_parts PUBLIC zcore windowscodecs comctl32 shell32 shlwapi ole32 oleaut32
+target_link_libraries(zviewer_parts PUBLIC zcore windowscodecs comctl32 shell32 shlwapi ole32 oleaut32 oleacc
                       uuid version gdi32 user32 advapi32 comdlg32 winspool)
 
 # The application manifest, with the version of res/app_identity.h (the one

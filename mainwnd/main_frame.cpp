@@ -15,6 +15,7 @@
 #include "res/app_identity.h"
 #include "res/resource.h"
 #include "win/dpi.h"
+#include "win/navigation_keys.h"
 #include "win/registry.h"
 #include "win/text_convert.h"
 
@@ -127,8 +128,14 @@ void CMainFrame::OnDestroy() {
 
 bool CMainFrame::PreTranslateMessage(MSG& msg) {
   if (scanner_ && scanner_->PreTranslate(msg)) return true;
-  if (accelerators_ != nullptr && hwnd() != nullptr && (msg.hwnd == hwnd() || IsChild(hwnd(), msg.hwnd)))
+  if (accelerators_ != nullptr && hwnd() != nullptr && (msg.hwnd == hwnd() || IsChild(hwnd(), msg.hwnd))) {
+    // Left and Right are the picture view's previous and next; a list or
+    // the grid that has the focus moves with them instead.
+    if (win::WantsNavigationKey(msg)) return false;
+    const HWND panes[] = {folderTree_ ? folderTree_->GetTreeCtrl() : nullptr, fileList_ ? fileList_->hwnd() : nullptr};
+    if (win::MoveFocusAmongPanes(msg, panes)) return true;
     return TranslateAcceleratorA(hwnd(), accelerators_, &msg) != 0;
+  }
   return false;
 }
 

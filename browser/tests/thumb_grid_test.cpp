@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <cstring>
 #include <map>
@@ -224,6 +225,63 @@ TEST_F(ThumbGridTest, MouseSelectsDragsOpensAndAsksForTheMenu) {
   EXPECT_EQ(grid().IndexOf(106), -1);
   EXPECT_EQ(grid().GetCellBitmap(5), parent_.pixels);
   EXPECT_EQ(grid().GetCellBitmap(6), nullptr);
+}
+
+// The keyboard's focus rectangle and the MSAA object in this process: the
+// object answers from the grid while it lives and fails cleanly after.
+TEST_F(ThumbGridTest, FocusRectangleAfterAKeyAndAnAccessibleObjectThatOutlivesTheGrid) {
+  SetFocus(grid().hwnd());
+  ASSERT_EQ(GetFocus(), grid().hwnd());
+  UpdateWindow(grid().hwnd());
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(ScreenPixel(140 + 6, 60), face) << "no focus rectangle before a key was used";
+  SendMessageA(grid().hwnd(), WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kSelChange, 1}}));
+  EXPECT_EQ(grid().focusedCell(), 1u);
+  UpdateWindow(grid().hwnd());
+  EXPECT_FALSE(ScreenPixel(140 + 6, 61) == face && ScreenPixel(140 + 6, 62) == face)
+      << "cell 1 has the dotted focus rectangle on its left side";
+  EXPECT_EQ(ScreenPixel(6, 61), face) << "cell 0 has none";
+  SendMessageA(grid().hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kOpen, 1}})) << "Enter opens";
+  SendMessageA(grid().hwnd(), WM_KEYDOWN, VK_APPS, 0);
+  const std::vector<GridNotice> menu = TakeNotices();
+  ASSERT_EQ(menu.size(), 1u);
+  POINT middle{140 + 70, 60};
+  ClientToScreen(grid().hwnd(), &middle);
+  EXPECT_EQ(menu[0], (GridNotice{GridNoticeCode::kContextMenu, PackScreenPoint({middle.x, middle.y})}))
+      << "the menu key opens the menu at the focused cell";
+
+  const LRESULT answer = SendMessageA(grid().hwnd(), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+  ASSERT_GT(answer, 0);
+  IAccessible* object = nullptr;
+  ASSERT_EQ(ObjectFromLresult(answer, IID_IAccessible, 0, reinterpret_cast<void**>(&object)), S_OK);
+  long count = 0;
+  ASSERT_EQ(object->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 7);
+  VARIANT child{};
+  child.vt = VT_I4;
+  child.lVal = 2;
+  VARIANT state{};
+  ASSERT_EQ(object->get_accState(child, &state), S_OK);
+  EXPECT_EQ(state.lVal & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED), STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED);
+  grid().SetCellMode(kDetailCells);  // one column of cells 100 high
+  child.lVal = 7;
+  ASSERT_EQ(object->get_accState(child, &state), S_OK);
+  EXPECT_NE(state.lVal & STATE_SYSTEM_OFFSCREEN, 0) << "cell 6 is at 600, below the window's 300 pixels";
+  EXPECT_EQ(object->accDoDefaultAction(child), S_OK);
+  EXPECT_EQ(TakeNotices(), (std::vector<GridNotice>{{GridNoticeCode::kSelChange, 6}, {GridNoticeCode::kOpen, 6}}));
+  EXPECT_EQ(grid().scrollPosition(), 700 - 300) << "the opened cell was scrolled into view";
+  ASSERT_EQ(object->get_accState(child, &state), S_OK);
+  EXPECT_EQ(state.lVal & STATE_SYSTEM_OFFSCREEN, 0);
+
+  parent_.Destroy();
+  test::Pump();
+  EXPECT_EQ(object->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  BSTR name = nullptr;
+  EXPECT_EQ(object->get_accName(child, &name), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(name, nullptr);
+  EXPECT_EQ(object->Release(), 0u) << "the client held the last reference";
 }
 
 // ---- the grid in the file list view, through the cache on disk ----

@@ -124,6 +124,7 @@ void GridSelection::Reset(size_t count) {
   order_.clear();
   changed_.clear();
   click_ = Click::kNone;
+  focus_ = anchor_ = 0;
 }
 
 void GridSelection::Append() { selected_.push_back(0); }
@@ -137,6 +138,9 @@ void GridSelection::Remove(size_t index) {
   std::erase(changed_, index);
   for (size_t& i : changed_)
     if (i > index) --i;
+  // The focus stays on the same cell, or on the one that took the removed one's place.
+  for (size_t* kept : {&focus_, &anchor_})
+    if (*kept > index || *kept >= selected_.size()) *kept = *kept > 0 ? *kept - 1 : 0;
   click_ = Click::kNone;
 }
 
@@ -151,6 +155,10 @@ bool GridSelection::Reorder(const std::vector<size_t>& permutation) {
   }
   selected_ = std::move(moved);
   for (size_t& i : order_) i = newIndexOf[i];
+  if (!newIndexOf.empty()) {
+    focus_ = newIndexOf[std::min(focus_, newIndexOf.size() - 1)];
+    anchor_ = newIndexOf[std::min(anchor_, newIndexOf.size() - 1)];
+  }
   changed_.clear();
   click_ = Click::kNone;
   return true;
@@ -186,6 +194,8 @@ std::optional<GridNotice> GridSelection::PressLeft(int hit, bool shift, bool ctr
   if (hit < 0 || static_cast<size_t>(hit) >= selected_.size()) return std::nullopt;
   const auto i = static_cast<size_t>(hit);
   const GridNotice changed{GridNoticeCode::kSelChange, hit};
+  focus_ = i;
+  if (!shift || ctrl) anchor_ = i;
   if (shift && !ctrl) {
     if (order_.empty()) {
       Set(i, true);
@@ -245,7 +255,37 @@ std::optional<GridNotice> GridSelection::PressRight(int hit) {
   if (hit < 0 || static_cast<size_t>(hit) >= selected_.size() || IsSelected(static_cast<size_t>(hit)))
     return std::nullopt;
   SelectOnly(static_cast<size_t>(hit));
+  focus_ = anchor_ = static_cast<size_t>(hit);
   return GridNotice{GridNoticeCode::kSelChange, hit};
+}
+
+std::optional<GridNotice> GridSelection::MoveFocus(size_t target, bool shift, bool ctrl) {
+  if (target >= selected_.size()) return std::nullopt;
+  focus_ = target;
+  if (ctrl && !shift) return std::nullopt;
+  if (shift) {
+    const size_t low = std::min(anchor_, target), high = std::max(anchor_, target);
+    for (size_t k = 0; k < selected_.size(); ++k)
+      if (k < low || k > high) Set(k, false);
+    // Walked from the anchor, so that the focused cell is the last in the order.
+    for (size_t k = anchor_;; k = anchor_ <= target ? k + 1 : k - 1) {
+      Set(k, true);
+      if (k == target) break;
+    }
+  } else {
+    SelectOnly(target);
+    anchor_ = target;
+  }
+  return GridNotice{GridNoticeCode::kSelChange, static_cast<int32_t>(target)};
+}
+
+std::optional<GridNotice> GridSelection::ToggleFocused() {
+  if (focus_ >= selected_.size()) return std::nullopt;
+  anchor_ = focus_;
+  const bool on = !IsSelected(focus_);
+  Set(focus_, on);
+  if (!on) return std::nullopt;
+  return GridNotice{GridNoticeCode::kSelChange, static_cast<int32_t>(focus_)};
 }
 
 std::vector<size_t> GridSelection::TakeChanged() { return std::exchange(changed_, {}); }

@@ -115,8 +115,9 @@ int32_t PackScreenPoint(GridPoint screen);
 GridPoint UnpackScreenPoint(int32_t packed);
 
 // Which cells are selected, in the order they were selected (the last one is
-// the anchor of Shift-click), and the state of a press that may become a
-// drag. Every change of a cell's state is remembered until TakeChanged, so
+// the anchor of Shift-click), the focused cell that the keyboard moves (the
+// mouse moves it too) with the anchor of Shift+arrow, and the state of a
+// press that may become a drag. Every change of a cell's state is remembered until TakeChanged, so
 // that the window repaints exactly those cells.
 class GridSelection {
  public:
@@ -148,6 +149,15 @@ class GridSelection {
   // The press ends without a release (the window lost the mouse): no click, no drag.
   void CancelPress() { click_ = Click::kNone; }
 
+  // The focused cell; 0 when there are no cells.
+  size_t focus() const { return focus_; }
+  // The keyboard moved the focus to `target`: alone it selects that cell
+  // only, with Shift exactly the cells from the anchor to it, with Ctrl it
+  // moves the focus and leaves the selection. A new current cell is noticed.
+  std::optional<GridNotice> MoveFocus(size_t target, bool shift, bool ctrl);
+  // Ctrl+Space: the focused cell changes its state and becomes the anchor.
+  std::optional<GridNotice> ToggleFocused();
+
   // The cells whose state changed since the last call, each once.
   std::vector<size_t> TakeChanged();
 
@@ -160,6 +170,8 @@ class GridSelection {
   std::vector<size_t> order_;
   std::vector<size_t> changed_;
   Click click_ = Click::kNone;
+  size_t focus_ = 0;
+  size_t anchor_ = 0;
   GridPoint press_;
   size_t pressIndex_ = 0;
 };
