@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kGridClass[] = "ZVThumbnailGrid";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr int kFocusInset = 6;  // the red frame takes pixels 2 to 4 of each side
+constexpr int kFocusInset = 6;  // design pixels; the red frame takes pixels 2 to 4 of each side
 
 static_assert(static_cast<uint32_t>(GridNoticeCode::kSelChange) == GN_SELCHANGE);
 static_assert(static_cast<uint32_t>(GridNoticeCode::kOpen) == GN_OPEN);
@@ -260,7 +260,7 @@ void CThumbnailGrid::PaintCells(HDC dc, const RECT& dirty) const {
   if (showsFocus() && selection_.focus() < cells_.size()) {
     // Inside the red selection frame, so that both show.
     RECT focus = CellClientRect(selection_.focus());
-    InflateRect(&focus, -kFocusInset, -kFocusInset);
+    InflateRect(&focus, -scale_.Px(kFocusInset), -scale_.Px(kFocusInset));
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, kWhite);
     DrawFocusRect(dc, &focus);

@@ -110,9 +110,10 @@ bool CMainFrame::CreateBars() {
   statusBar_ = CreateFrameStatusBar(hwnd(), GetAppFont());
   if (statusBar_ == nullptr) return false;
   folderTree_ = parts_.folderTree();
-  if (!folderTree_ || !folderTree_->CreatePane(hwnd(), ID_VIEW_FOLDERTREE,
-                                               texts_.Get(kBarTitleSection, "FolderTree"), GetAppFont(), *this))
-    return false;
+  const std::string treeTitle = texts_.Get(kBarTitleSection, "FolderTree");
+  if (!folderTree_ || !folderTree_->CreatePane(hwnd(), ID_VIEW_FOLDERTREE, treeTitle, GetAppFont(), *this)) return false;
+  // A tree control shows no text of its own; a screen reader names it by it.
+  SetWindowTextA(folderTree_->GetTreeCtrl(), treeTitle.c_str());
   preview_ = parts_.preview();
   return preview_ &&
          preview_->CreateBar(hwnd(), ID_VIEW_PREVIEW, texts_.Get(kBarTitleSection, "PreView"), GetAppFont());

@@ -91,7 +91,14 @@ bool CPreviewWnd::OnPaint() {
   return true;
 }
 
-bool CPreviewBar::CreateContent() { return window_.CreateWnd(hwnd(), IDW_PREVIEW); }
+bool CPreviewBar::CreateContent() {
+  if (!window_.CreateWnd(hwnd(), IDW_PREVIEW)) return false;
+  // The pane carries the bar's title as its text, so a screen reader names it.
+  char title[128]{};
+  GetWindowTextA(hwnd(), title, sizeof title);
+  SetWindowTextA(window_.hwnd(), title);
+  return true;
+}
 
 void CPreviewBar::LayoutContent(const RECT& c) {
   MoveWindow(window_.hwnd(), c.left, c.top, c.right - c.left, c.bottom - c.top, TRUE);

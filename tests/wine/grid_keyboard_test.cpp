@@ -265,6 +265,16 @@ TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   ASSERT_EQ(reader_->get_accRole(Child(CHILDID_SELF), &role), S_OK);
   EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
   EXPECT_FALSE(Text(&IAccessible::get_accName, reader_.Get(), CHILDID_SELF).empty()) << "the grid is named after its folder";
+  // The panes that draw no text of their own are named after their bars.
+  for (int id : {IDW_FOLDER_TREE, IDW_PREVIEW}) {
+    SCOPED_TRACE(id);
+    const HWND pane = test::FindChildById(frame_, id);
+    ASSERT_NE(pane, nullptr);
+    win::ComPtr<IAccessible> named;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(pane, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                     reinterpret_cast<void**>(named.GetAddressOf()))));
+    EXPECT_FALSE(Text(&IAccessible::get_accName, named.Get(), CHILDID_SELF).empty());
+  }
   for (long id = 1; id <= 5; ++id) {
     SCOPED_TRACE(id);
     EXPECT_EQ(Text(&IAccessible::get_accName, reader_.Get(), id), std::wstring(kNames[id - 1], kNames[id - 1] + strlen(kNames[id - 1])));
