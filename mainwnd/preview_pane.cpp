@@ -94,9 +94,7 @@ bool CPreviewWnd::OnPaint() {
 bool CPreviewBar::CreateContent() {
   if (!window_.CreateWnd(hwnd(), IDW_PREVIEW)) return false;
   // The pane carries the bar's title as its text, so a screen reader names it.
-  char title[128]{};
-  GetWindowTextA(hwnd(), title, sizeof title);
-  SetWindowTextA(window_.hwnd(), title);
+  SetWindowTextA(window_.hwnd(), title().c_str());
   return true;
 }
 
