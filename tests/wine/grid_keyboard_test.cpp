@@ -266,9 +266,8 @@ TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
   EXPECT_FALSE(Text(&IAccessible::get_accName, reader_.Get(), CHILDID_SELF).empty()) << "the grid is named after its folder";
   // The panes that draw no text of their own are named after their bars.
-  for (int id : {IDW_FOLDER_TREE, IDW_PREVIEW}) {
-    SCOPED_TRACE(id);
-    const HWND pane = test::FindChildById(frame_, id);
+  const HWND previewBar = test::FindChildById(frame_, ID_VIEW_PREVIEW);
+  for (HWND pane : {test::FindChildById(frame_, IDW_FOLDER_TREE), test::FindChildById(previewBar, IDW_PREVIEW)}) {
     ASSERT_NE(pane, nullptr);
     win::ComPtr<IAccessible> named;
     ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(pane, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
