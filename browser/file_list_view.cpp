@@ -82,6 +82,7 @@ ColumnCaptionTexts CFileListView::LoadCaptions() const {
 
 void CFileListView::SetDisplayScale(DisplayScale scale) {
   grid_.SetScale(scale);
+  list_.SetScale(scale);
   pictureMode_.view().SetScale(scale);
 }
 

@@ -6,6 +6,7 @@
 
 #include "browser/folder_reader.h"
 #include "core/imagelib/probe_rules.h"
+#include "win/dpi.h"
 
 namespace zv {
 
@@ -17,6 +18,7 @@ bool ListControl::Create(HWND parent, int id, bool visible, HIMAGELIST smallIcon
   list_ = CreateWindowExA(0, WC_LISTVIEWA, "", style, 0, 0, 0, 0, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
   if (list_ == nullptr) return false;
+  scale_ = win::Dpi::OfWindow(list_);
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP;
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallIcons));
@@ -28,7 +30,7 @@ void ListControl::InsertColumns(const ColumnCaptionTexts& captions, const Column
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = layout.widths[static_cast<size_t>(k)];
+    column.cx = scale_.Px(layout.widths[static_cast<size_t>(k)]);
     column.pszText = const_cast<char*>(captions[static_cast<size_t>(k)].c_str());
     column.iSubItem = k;
     SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(&column));
@@ -45,9 +47,17 @@ ColumnLayout ListControl::ReadColumns() const {
     for (size_t k = 0; k < kColumnCount; ++k) order[k] = static_cast<int>(k);
   for (size_t k = 0; k < kColumnCount; ++k) {
     layout.order[k] = order[k];
-    layout.widths[k] = static_cast<int32_t>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, k, 0));
+    layout.widths[k] = scale_.Design(static_cast<int>(SendMessageA(list_, LVM_GETCOLUMNWIDTH, k, 0)));
   }
   return layout;
+}
+
+void ListControl::SetScale(DisplayScale scale) {
+  if (scale == scale_ || list_ == nullptr) return;
+  const ColumnLayout design = ReadColumns();
+  scale_ = scale;
+  for (size_t k = 0; k < kColumnCount; ++k)
+    SendMessageA(list_, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(scale_.Px(design.widths[k]), 0));
 }
 
 void ListControl::DeleteAllRows() { SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0); }

@@ -15,6 +15,7 @@
 
 #include "core/browser/cell_texts.h"
 #include "core/browser/file_list_item.h"
+#include "core/display/display_scale.h"
 
 namespace zv {
 
@@ -27,10 +28,13 @@ class ListControl {
   bool Create(HWND parent, int id, bool visible, HIMAGELIST smallIcons);
   HWND hwnd() const { return list_; }
 
-  // The six columns, left-aligned, with their widths and display order.
+  // The six columns, left-aligned, with their widths (design pixels, as
+  // stored) and display order.
   void InsertColumns(const ColumnCaptionTexts& captions, const ColumnLayout& layout);
-  // The widths and display order the user left the columns in.
+  // The widths (design pixels) and display order the user left the columns in.
   ColumnLayout ReadColumns() const;
+  // The window moved to a screen of another DPI: columns keep their design widths.
+  void SetScale(DisplayScale scale);
 
   // No rows, no selection, no focus; scrolled to the top.
   void DeleteAllRows();
@@ -56,6 +60,7 @@ class ListControl {
 
  private:
   HWND list_ = nullptr;
+  DisplayScale scale_;
 };
 
 // While the view changes row states itself, the list's change notifications

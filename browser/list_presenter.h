@@ -20,6 +20,7 @@ class ListPresenter : public FileListPresenter {
   // The widths and display order the user left the columns in.
   ColumnLayout ReadColumns() const { return list_.ReadColumns(); }
   const ListControl& control() const { return list_; }
+  void SetScale(DisplayScale scale) { list_.SetScale(scale); }
   // Seconds spent finding the rows' shell icons since the last Rebuild (for the listing benchmark).
   double lastIconSeconds() const { return iconSeconds_; }
 

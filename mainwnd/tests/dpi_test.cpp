@@ -116,6 +116,8 @@ class FrameOnScreen {
       m["thumbWidth"] = pixels->width;
       m["thumbHeight"] = pixels->height;
     }
+    const HWND list = test::FindChildById(frame_->hwnd(), IDW_FILE_LIST);
+    m["listColumnWidth"] = list == nullptr ? -1 : static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
     LOGFONTA font{};
     GetObjectA(GetAppFont(), sizeof font, &font);
     m["fontHeight"] = font.lfHeight;
@@ -298,7 +300,7 @@ TEST(DpiScreens, BarsGridToolbarAndFontFollowTheScreenWhatIsStoredDoesNot) {
     EXPECT_EQ(Of(m, "dpi"), dpi) << "Wine gives the window the prefix's DPI (the manifest's awareness)";
     const auto scaled = [dpi](int design) { return DisplayScale{dpi}.Px(design); };
     for (const char* name : {"treeWidth", "splitter", "cellWidth", "cellHeight", "boxWidth", "boxHeight",
-                             "thumbWidth", "thumbHeight", "cacheBoxWidth", "cacheBoxHeight"})
+                             "thumbWidth", "thumbHeight", "cacheBoxWidth", "cacheBoxHeight", "listColumnWidth"})
       EXPECT_EQ(Of(m, name), scaled(Of(at96, name))) << name << " at " << dpi << " DPI";
     EXPECT_EQ(Of(m, "buttonWidth") - Of(at96, "buttonWidth"), scaled(16) - 16) << "toolbar images of " << dpi;
     EXPECT_EQ(Of(m, "buttonHeight") - Of(at96, "buttonHeight"), scaled(15) - 15) << "toolbar images of " << dpi;
@@ -335,7 +337,7 @@ TEST(DpiScreens, MovingToAnotherScreenScalesTheFrameAndRemakesThumbnails) {
     EXPECT_EQ(Of(after, "dpi"), next.dpi);
     const DisplayScale from{Of(before, "dpi")};
     for (const char* name : {"treeWidth", "splitter", "cellWidth", "cellHeight", "boxWidth", "boxHeight",
-                             "thumbWidth", "thumbHeight"})
+                             "thumbWidth", "thumbHeight", "listColumnWidth"})
       EXPECT_EQ(Of(after, name), next.Px(from.Design(Of(before, name)))) << name;
     EXPECT_GT(Of(after, "buttonWidth"), Of(before, "buttonWidth")) << "the toolbar's images of the new scale";
     EXPECT_LT(Of(after, "fontHeight"), Of(before, "fontHeight")) << "a font made for the new DPI (taller)";
