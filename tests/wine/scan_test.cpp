@@ -18,6 +18,7 @@
 #include "imagelib/image_library.h"
 #include "mainwnd/main_frame.h"
 #include "mainwnd/preview_pane.h"
+#include "mainwnd/tests/frame_fakes.h"
 #include "tests/wine/twain_test_image.h"
 #include "tests/wine/window_shot.h"
 #include "tests/wine/wine_test_support.h"
@@ -27,15 +28,7 @@ namespace {
 
 using test::TestPixels;
 
-class NoFolderTree : public CFolderTreePane {
- public:
-  HWND GetTreeCtrl() const override { return nullptr; }
-  bool DragOver(POINT, std::string&) override { return false; }
-  void DragLeave() override {}
-  void SelectPath(const std::string&) override {}
-  void Refresh() override {}
-  bool NewFolder(const std::string&) override { return false; }
-};
+using test::NoFolderTree;
 
 std::string ExeFolder() {
   char path[MAX_PATH] = "";
