@@ -2,12 +2,41 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <vector>
+
+#include "win/file_replace.h"
 #include "win/folder_listing.h"
+#include "win/handles.h"
 #include "win/text_convert.h"
 
 namespace zv {
 
 namespace {
+
+std::atomic<MirrorCopyHook> copyHook{nullptr};
+
+// Copies the board file into `copy` piece by piece and gives it the board
+// file's last-write time (the refresh compares the two).
+bool CopyBoardFile(const std::string& boardFile, HANDLE copy) {
+  win::UniqueFile board(CreateFileA(boardFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!board) return false;
+  std::vector<char> piece(64 * 1024);
+  for (;;) {
+    DWORD read = 0, written = 0;
+    if (!ReadFile(board.get(), piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr)) return false;
+    if (read == 0) break;
+    if (!WriteFile(copy, piece.data(), read, &written, nullptr) || written != read) return false;
+    const MirrorCopyHook hook = copyHook.load();
+    if (hook != nullptr && !hook(boardFile)) {
+      SetLastError(ERROR_DEV_NOT_EXIST);
+      return false;
+    }
+  }
+  FILETIME written{};
+  return GetFileTime(board.get(), nullptr, nullptr, &written) && SetFileTime(copy, nullptr, nullptr, &written);
+}
 
 void ClearReadOnly(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -37,13 +66,14 @@ void FillMirror(const std::string& deviceFolder, const std::string& mirrorFolder
 }
 
 bool CopyToMirror(const std::string& boardFile, const std::string& mirrorCopy) {
-  // The old copy goes first: CopyFileA refuses to overwrite a read-only
-  // file, and a copy that fails must not leave the old picture.
-  DeleteMirrorCopy(mirrorCopy);
-  if (!CopyFileA(boardFile.c_str(), mirrorCopy.c_str(), FALSE)) return false;
-  // CopyFileA keeps the board file's attributes; the copy must stay replaceable.
+  // The copy is written beside the old one and replaces it only when whole:
+  // a board pulled out in the middle leaves the old copy, never a cut picture.
+  // A read-only old copy (an older program kept the board's attribute)
+  // would refuse the rename; the new copy is made writable.
   ClearReadOnly(mirrorCopy);
-  return true;
+  return win::SaveReplacing(mirrorCopy, [&](HANDLE copy) { return CopyBoardFile(boardFile, copy); });
 }
+
+void SetMirrorCopyHook(MirrorCopyHook hook) { copyHook = hook; }
 
 }  // namespace zv

@@ -4,8 +4,6 @@
 // Q7IF beside this test program.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,29 +20,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-void DeleteTree(const std::string& path) {
-  std::string from = path + '\0';
-  SHFILEOPSTRUCTA op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-  SHFileOperationA(&op);
-}
-
-// A folder at a fixed place, made empty for the test and removed with all it holds afterwards.
-class FolderAt {
- public:
-  explicit FolderAt(std::string path) : path_(std::move(path)) {
-    DeleteTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~FolderAt() { DeleteTree(path_); }
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
-};
+using test::FolderAt;
 
 Names FilesIn(const std::string& folder) {
   Names names;

@@ -1,6 +1,7 @@
 #include "browser/tests/list_fixture.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -120,5 +121,25 @@ uint64_t FileSizeOf(const std::string& path) {
 }
 
 void RemoveStringIni() { DeleteFileA((ProgramFolder() + "\\String.ini").c_str()); }
+
+namespace {
+
+void DeleteTree(const std::string& path) {
+  std::string from = path + '\0';
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&op);
+}
+
+}  // namespace
+
+FolderAt::FolderAt(std::string path) : path_(std::move(path)) {
+  DeleteTree(path_);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+FolderAt::~FolderAt() { DeleteTree(path_); }
 
 }  // namespace zv::test

@@ -81,6 +81,21 @@ FILETIME FileTimeOf(int year, int month, int day, int hour, int minute, int seco
 std::string LocalDateText(const FILETIME& utc);
 uint64_t FileSizeOf(const std::string& path);
 
+// A folder at a fixed place (the board's device folder, a mirror folder),
+// made empty for the test and removed with all it holds afterwards.
+class FolderAt {
+ public:
+  explicit FolderAt(std::string path);
+  ~FolderAt();
+  FolderAt(const FolderAt&) = delete;
+  FolderAt& operator=(const FolderAt&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
 // The UI text table beside the test program starts and ends absent, so the
 // built-in captions are shown.
 void RemoveStringIni();

@@ -224,82 +224,18 @@ TEST(Win32DriveFinder, Windows98AndMeEntriesReplayed) {
   EXPECT_EQ(onMe.unit1, "K");
 }
 
-// The drive letters scripts/copyboard.sh gives the board: ZV_BOARD_LETTERS,
-// "e f" by default.
-DriveLetters ScriptBoardLetters() {
-  char unit0[8] = "E", unit1[8] = "F";
-  const std::string given = test::EnvironmentValue("ZV_BOARD_LETTERS");
-  if (!given.empty()) sscanf(given.c_str(), "%7s %7s", unit0, unit1);
-  return {std::string(1, static_cast<char>(toupper(static_cast<unsigned char>(unit0[0])))),
-          std::string(1, static_cast<char>(toupper(static_cast<unsigned char>(unit1[0]))))};
-}
-
-bool BoardMediaIn(const DriveLetters& letters) {
-  return GetFileAttributesA((letters.unit0 + ":\\ZVM").c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Every value of HKLM\SYSTEM\MountedDevices, and whether the board's media
-// were in; both are put back at the end, so later tests find the rig as it was.
-class BoardStateKeeper {
- public:
-  explicit BoardStateKeeper(const DriveLetters& letters) : letters_(letters), plugged_(BoardMediaIn(letters)) {
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMountedDevices, 0, KEY_READ | KEY_WRITE, &key_);
-    values_ = Values();
-  }
-  ~BoardStateKeeper() {
-    if (BoardMediaIn(letters_) != plugged_) test::RunBoardScript(plugged_ ? "plug" : "unplug");
-    for (const auto& [name, value] : Values())
-      if (values_.count(name) == 0) RegDeleteValueA(key_, name.c_str());
-    for (const auto& [name, value] : values_)
-      RegSetValueExA(key_, name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
-    RegCloseKey(key_);
-  }
-  BoardStateKeeper(const BoardStateKeeper&) = delete;
-  BoardStateKeeper& operator=(const BoardStateKeeper&) = delete;
-  bool ok() const { return key_ != nullptr; }
-
- private:
-  struct Value {
-    DWORD type;
-    std::vector<uint8_t> data;
-  };
-  std::map<std::string, Value> Values() const {
-    std::map<std::string, Value> values;
-    DWORD count = 0, longestName = 0, largestData = 0;
-    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
-                         &largestData, nullptr, nullptr) != ERROR_SUCCESS)
-      return values;
-    for (DWORD i = 0; i < count; ++i) {
-      std::string name(longestName + 1, '\0');
-      Value value{0, std::vector<uint8_t>(largestData)};
-      DWORD nameSize = static_cast<DWORD>(name.size()), size = largestData;
-      if (RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &value.type, value.data.data(), &size) !=
-          ERROR_SUCCESS)
-        continue;
-      name.resize(nameSize);
-      value.data.resize(size);
-      values[name] = value;
-    }
-    return values;
-  }
-  DriveLetters letters_;
-  bool plugged_;
-  HKEY key_ = nullptr;
-  std::map<std::string, Value> values_;
-};
-
 // The board of scripts/copyboard.sh, plugged in and pulled out the way the
 // tray tests do it.
 TEST(SimulatedBoard, MatchesTheScript) {
-  const DriveLetters letters = ScriptBoardLetters();
-  BoardStateKeeper keeper(letters);
+  const DriveLetters letters = test::ScriptBoardLetters();
+  test::BoardStateKeeper keeper(letters);
   ASSERT_TRUE(keeper.ok());
   Win32CopyboardSystem system;
   DriveFinder finder(system);
   test::TempFolder last;
 
   ASSERT_TRUE(test::RunBoardScript("plug"));
-  ASSERT_TRUE(BoardMediaIn(letters)) << "the script plugged the board in";
+  ASSERT_TRUE(test::BoardMediaIn(letters)) << "the script plugged the board in";
   Unit0Readiness readiness = finder.Unit0Ready();
   EXPECT_EQ(readiness.letters.unit0, letters.unit0);
   EXPECT_EQ(readiness.letters.unit1, letters.unit1);
@@ -307,7 +243,7 @@ TEST(SimulatedBoard, MatchesTheScript) {
   EXPECT_EQ(finder.StartFolder(last.path()), letters.unit1 + ":\\ZVM") << "unit 1's device folder first";
 
   ASSERT_TRUE(test::RunBoardScript("unplug"));
-  ASSERT_FALSE(BoardMediaIn(letters)) << "the script pulled the board out";
+  ASSERT_FALSE(test::BoardMediaIn(letters)) << "the script pulled the board out";
   readiness = finder.Unit0Ready();
   EXPECT_EQ(readiness.letters.unit0, letters.unit0) << "letters stay in MountedDevices when the board is pulled out";
   EXPECT_EQ(readiness.letters.unit1, letters.unit1);

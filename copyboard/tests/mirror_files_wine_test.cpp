@@ -159,8 +159,8 @@ TEST(MirrorFiles, ReadOnlyFilesNeverBlockTheMirror) {
   EXPECT_TRUE(IsReadOnly(device + "\\reused.png")) << "the board's file keeps its attribute";
   ASSERT_TRUE(readOnly.Write(mirror + "\\gone.png", "old picture"));
   EXPECT_FALSE(CopyToMirror(device + "\\gone.png", mirror + "\\gone.png"));
-  EXPECT_EQ(GetFileAttributesA((mirror + "\\gone.png").c_str()), INVALID_FILE_ATTRIBUTES)
-      << "a board file that cannot be copied leaves no old picture";
+  EXPECT_EQ(ReadFileBytes(mirror + "\\gone.png"), "old picture") << "a copy that fails leaves the old one as it was";
+  EXPECT_EQ(FileNames(mirror), (std::vector<std::string>{"gone.png", "reused.png"})) << "and no temporary";
 }
 
 TEST(MirrorFiles, UnreadableDeviceFolderLeavesAnEmptyMirror) {

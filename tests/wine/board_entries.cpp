@@ -1,6 +1,10 @@
 #include "tests/wine/board_entries.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "tests/wine/wine_test_support.h"
 
 namespace zv::test {
 
@@ -47,6 +51,51 @@ MountedDevicesSnapshot::~MountedDevicesSnapshot() {
 
 void MountedDevicesSnapshot::Mount(char letter, const std::vector<uint8_t>& data) {
   RegSetValueExA(key_, Name(letter).c_str(), 0, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+}
+
+DriveLetters ScriptBoardLetters() {
+  char unit0[8] = "E", unit1[8] = "F";
+  const std::string given = EnvironmentValue("ZV_BOARD_LETTERS");
+  if (!given.empty()) sscanf(given.c_str(), "%7s %7s", unit0, unit1);
+  return {std::string(1, static_cast<char>(toupper(static_cast<unsigned char>(unit0[0])))),
+          std::string(1, static_cast<char>(toupper(static_cast<unsigned char>(unit1[0]))))};
+}
+
+bool BoardMediaIn(const DriveLetters& letters) {
+  return GetFileAttributesA((letters.unit0 + ":\\ZVM").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+BoardStateKeeper::BoardStateKeeper(const DriveLetters& letters) : letters_(letters), plugged_(BoardMediaIn(letters)) {
+  RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMountedDevices, 0, KEY_READ | KEY_WRITE, &key_);
+  values_ = Values();
+}
+
+BoardStateKeeper::~BoardStateKeeper() {
+  if (BoardMediaIn(letters_) != plugged_) RunBoardScript(plugged_ ? "plug" : "unplug");
+  for (const auto& [name, value] : Values())
+    if (values_.count(name) == 0) RegDeleteValueA(key_, name.c_str());
+  for (const auto& [name, value] : values_)
+    RegSetValueExA(key_, name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+  RegCloseKey(key_);
+}
+
+std::map<std::string, BoardStateKeeper::Value> BoardStateKeeper::Values() const {
+  std::map<std::string, Value> values;
+  DWORD count = 0, longestName = 0, largestData = 0;
+  if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName, &largestData,
+                       nullptr, nullptr) != ERROR_SUCCESS)
+    return values;
+  for (DWORD i = 0; i < count; ++i) {
+    std::string name(longestName + 1, '\0');
+    Value value{0, std::vector<uint8_t>(largestData)};
+    DWORD nameSize = static_cast<DWORD>(name.size()), size = largestData;
+    if (RegEnumValueA(key_, i, name.data(), &nameSize, nullptr, &value.type, value.data.data(), &size) != ERROR_SUCCESS)
+      continue;
+    name.resize(nameSize);
+    value.data.resize(size);
+    values[name] = value;
+  }
+  return values;
 }
 
 }  // namespace zv::test

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/copyboard/drive_finder.h"
+
 namespace zv::test {
 
 inline constexpr char kMountedDevices[] = "SYSTEM\\MountedDevices";
@@ -39,6 +41,34 @@ class MountedDevicesSnapshot {
   static std::string Name(char letter) { return std::string("\\DosDevices\\") + letter + ":"; }
   HKEY key_ = nullptr;
   std::map<char, Saved> saved_;
+};
+
+// The drive letters scripts/copyboard.sh gives the board: ZV_BOARD_LETTERS,
+// "e f" by default.
+DriveLetters ScriptBoardLetters();
+// Whether the script's board has its media in (unit 0's device folder is there).
+bool BoardMediaIn(const DriveLetters& letters);
+
+// Every value of HKLM\SYSTEM\MountedDevices, and whether the board's media
+// were in; both are put back at the end, so later tests find the rig as it was.
+class BoardStateKeeper {
+ public:
+  explicit BoardStateKeeper(const DriveLetters& letters);
+  ~BoardStateKeeper();
+  BoardStateKeeper(const BoardStateKeeper&) = delete;
+  BoardStateKeeper& operator=(const BoardStateKeeper&) = delete;
+  bool ok() const { return key_ != nullptr; }
+
+ private:
+  struct Value {
+    DWORD type;
+    std::vector<uint8_t> data;
+  };
+  std::map<std::string, Value> Values() const;
+  DriveLetters letters_;
+  bool plugged_;
+  HKEY key_ = nullptr;
+  std::map<std::string, Value> values_;
 };
 
 }  // namespace zv::test
