@@ -21,6 +21,7 @@
 #include "copyboard/mirror_files.h"
 #include "res/resource.h"
 #include "tests/wine/board_entries.h"
+#include "tests/wine/window_shot.h"
 #include "tests/wine/wine_test_support.h"
 #include "win/com.h"
 #include "win/file_replace.h"
@@ -265,6 +266,7 @@ TEST_F(BoardPullTest, PulledWhileItsPicturesAreThumbnailed) {
   grid.ResumeThumbnails();
   view_.WaitForThumbnails();
   for (size_t i = 0; i < names.size(); ++i) EXPECT_TRUE(grid.ThumbnailFailed(i)) << names[i];
+  test::SaveWindowShot(view.hwnd(), "board_pulled_thumbnails");  // for people to look at, with %ZV_SHOT_DIR%
   EXPECT_EQ(Rows(), names) << "the rows stay until the folder is read again";
   view.SetFolder(local.path().c_str());  // the board's folder is left: its cache is saved
 
