@@ -53,7 +53,7 @@ EOF
 }
 
 thousand=$ZV_BUILD/bench-listing/files-1000  # the same names as bench-listing.sh makes
-if [ "$parts" != scale ]; then  # the scale part uses the small pictures only
+if [ "$parts" != scale ] && [ "$parts" != many ]; then  # these parts use the small pictures only
   if [ "$parts" = all ] && ! command -v vipsthumbnail >/dev/null; then
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libvips-tools >/dev/null
   fi
