@@ -5,7 +5,9 @@
 namespace zv {
 
 FolderThumbnails::FolderThumbnails(ThumbCacheStore& cache, size_t budgetBytes)
-    : cache_(cache), store_(budgetBytes, cache.folder()) {}
+    : cache_(cache), store_(budgetBytes, cache.folder()) {
+  store_.SetBox(box_);
+}
 
 FolderThumbnails::~FolderThumbnails() { workers_.reset(); }
 
@@ -18,6 +20,7 @@ void FolderThumbnails::StartWorkers(HWND target, UINT message) {
 void FolderThumbnails::SetBox(ThumbBox box) {
   if (box == box_) return;
   box_ = box;
+  store_.SetBox(box);
   ForgetAll();
 }
 

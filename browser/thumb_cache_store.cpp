@@ -89,10 +89,10 @@ const ThumbCacheEntry* ThumbCacheFile::Find(const ThumbKey& record) const {
   return IsUsable() ? FindUsableThumb(contents_, box_, record, isLead_) : nullptr;
 }
 
-std::optional<PixelImage> ThumbCacheFile::Pixels(const ThumbCacheEntry& entry) {
+std::optional<PixelImage> ThumbCacheFile::Pixels(const ThumbCacheEntry& entry, std::pmr::memory_resource* memory) {
   if (!file_) return std::nullopt;
   HandleByteSource source(file_.get());
-  return ReadThumbPixels(source, entry);
+  return ReadThumbPixels(source, entry, memory);
 }
 
 void ThumbCacheFile::Close() { file_.reset(); }

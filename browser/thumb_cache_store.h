@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory_resource>
 #include <optional>
 #include <string>
 
@@ -47,8 +48,10 @@ class ThumbCacheFile {
 
   // The load rule for one record: its entry, or null (FindUsableThumb).
   const ThumbCacheEntry* Find(const ThumbKey& record) const;
-  // The entry's pixels, top down; nothing when the file is closed or short.
-  std::optional<PixelImage> Pixels(const ThumbCacheEntry& entry);
+  // The entry's pixels, top down, in memory from `memory`; nothing when the
+  // file is closed or short.
+  std::optional<PixelImage> Pixels(const ThumbCacheEntry& entry,
+                                   std::pmr::memory_resource* memory = std::pmr::get_default_resource());
   // Ends reading; Find gives nothing afterwards.
   void Close();
 

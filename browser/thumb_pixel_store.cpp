@@ -1,5 +1,6 @@
 #include "browser/thumb_pixel_store.h"
 
+#include <new>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -19,8 +20,11 @@ bool WriteAt(HANDLE file, uint64_t offset, const void* data, size_t size) {
 
 }  // namespace
 
-ThumbPixelStore::ThumbPixelStore(size_t budgetBytes, std::string spillFolder)
-    : budget_(budgetBytes), spillFolder_(std::move(spillFolder)) {
+ThumbPixelStore::ThumbPixelStore(size_t budgetBytes, std::string spillFolder, ThumbBox box)
+    : budget_(budgetBytes),
+      spillFolder_(std::move(spillFolder)),
+      boxBytes_(size_t{box.width} * box.height * 4),
+      heap_(std::make_shared<win::PrivateHeap>(boxBytes_)) {
   static_assert(sizeof(void*) > 4 || sizeof(Slot) <= 32, "a folder of 20,000 cells keeps its bookkeeping small");
 }
 
@@ -30,12 +34,18 @@ void ThumbPixelStore::Clear() {
   bytesInMemory_ = 0;
   cacheFile_ = nullptr;
   spillEnd_ = 0;
+  heap_ = std::make_shared<win::PrivateHeap>(boxBytes_);
   // Give the disk back now rather than when the program ends; a spill that
   // cannot be cut is closed, which deletes it, and made anew when needed.
   LARGE_INTEGER start{};
   if (spill_ && !(SetFilePointerEx(spill_.get(), start, nullptr, FILE_BEGIN) && SetEndOfFile(spill_.get()))) {
     spill_.reset();
   }
+}
+
+void ThumbPixelStore::SetBox(ThumbBox box) {
+  boxBytes_ = size_t{box.width} * box.height * 4;
+  Clear();
 }
 
 void ThumbPixelStore::SetCacheFile(ThumbCacheFile* file) {
@@ -56,13 +66,20 @@ void ThumbPixelStore::Put(uint64_t cellId, PixelImage pixels) {
     Forget(cellId);
     return;
   }
+  std::shared_ptr<const PixelImage> stored;
+  try {
+    stored = Share(PixelImage{pixels.width, pixels.height, std::pmr::vector<uint32_t>(pixels.pixels, heap_.get())});
+  } catch (const std::bad_alloc&) {
+    Forget(cellId);
+    return;
+  }
   Slot& slot = slots_[cellId];
   if (slot.pixels) Drop(slot);
   slot.origin = Origin::kMade;
   slot.offset = 0;
   slot.width = static_cast<uint16_t>(pixels.width);
   slot.height = static_cast<uint16_t>(pixels.height);
-  Remember(slot, std::make_shared<const PixelImage>(std::move(pixels)));
+  Remember(slot, std::move(stored));
   Trim();
 }
 
@@ -91,7 +108,7 @@ std::shared_ptr<const PixelImage> ThumbPixelStore::Get(uint64_t cellId) {
   }
   std::optional<PixelImage> image = ReadBack(slot);
   if (!image) return nullptr;
-  std::shared_ptr<const PixelImage> pixels = std::make_shared<const PixelImage>(std::move(*image));
+  std::shared_ptr<const PixelImage> pixels = Share(std::move(*image));
   Remember(slot, pixels);
   Trim();  // may drop it again at once under a tiny budget; the caller holds it meanwhile
   return pixels;
@@ -112,15 +129,21 @@ void ThumbPixelStore::Forget(uint64_t cellId) {
   slots_.erase(found);
 }
 
+std::shared_ptr<const PixelImage> ThumbPixelStore::Share(PixelImage image) const {
+  // A grid cell may still hold the pixels when the store starts a new heap or goes.
+  return std::shared_ptr<const PixelImage>(new PixelImage(std::move(image)),
+                                           [heap = heap_](const PixelImage* pixels) { delete pixels; });
+}
+
 void ThumbPixelStore::Remember(Slot& slot, std::shared_ptr<const PixelImage> pixels) {
   slot.pixels = std::move(pixels);
-  bytesInMemory_ += PixelBytes(slot);
+  bytesInMemory_ += BlockBytes(slot);
   Link(slot);
 }
 
 void ThumbPixelStore::Drop(Slot& slot) {
   Unlink(slot);
-  bytesInMemory_ -= PixelBytes(slot);
+  bytesInMemory_ -= BlockBytes(slot);
   slot.pixels.reset();
 }
 
@@ -154,7 +177,7 @@ void ThumbPixelStore::Trim() {
 
 bool ThumbPixelStore::Spill(Slot& slot) {
   if (!spill_ && !OpenSpill()) return false;
-  const std::vector<uint32_t>& pixels = slot.pixels->pixels;
+  const std::pmr::vector<uint32_t>& pixels = slot.pixels->pixels;
   const size_t size = pixels.size() * sizeof(uint32_t);
   // A failed write leaves spillEnd_ where it was: the next one overwrites what it cut.
   if (!WriteAt(spill_.get(), spillEnd_, pixels.data(), size)) return false;
@@ -193,10 +216,14 @@ std::optional<PixelImage> ThumbPixelStore::ReadBack(const Slot& slot) {
     entry.width = slot.width;
     entry.height = slot.height;
     entry.pixelOffset = slot.offset;
-    return cacheFile_->Pixels(entry);
+    try {
+      return cacheFile_->Pixels(entry, heap_.get());
+    } catch (const std::bad_alloc&) {
+      return std::nullopt;
+    }
   }
   if (slot.origin != Origin::kSpilled || !spill_) return std::nullopt;
-  PixelImage image;
+  PixelImage image{0, 0, std::pmr::vector<uint32_t>(heap_.get())};
   if (!AllocatePixels(&image, slot.width, slot.height)) return std::nullopt;
   HandleByteSource source(spill_.get());
   if (!source.ReadExact(slot.offset, image.pixels.data(), image.pixels.size() * sizeof(uint32_t))) return std::nullopt;

@@ -43,6 +43,7 @@ void ThumbWorkers::StartLocked(ThumbBox box, std::vector<ThumbRequest> requests)
   queue_.assign(std::make_move_iterator(requests.begin()), std::make_move_iterator(requests.end()));
   making_ = 0;  // what is being made belongs to the old batch now
   results_.clear();
+  waitingBytes_ = 0;
 }
 
 void ThumbWorkers::Start(ThumbBox box, std::vector<ThumbRequest> requests) {
@@ -98,9 +99,15 @@ void ThumbWorkers::Resume() {
 }
 
 std::vector<ThumbResult> ThumbWorkers::TakeResults() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  posted_ = false;
-  return std::exchange(results_, {});
+  std::vector<ThumbResult> taken;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_ = false;
+    waitingBytes_ = 0;
+    taken = std::exchange(results_, {});
+  }
+  wake_.notify_all();
+  return taken;
 }
 
 size_t ThumbWorkers::Outstanding() const {
@@ -120,7 +127,7 @@ void ThumbWorkers::Work() {
       imagelib::ReleaseKeptDecoderBlocks();  // nothing left to make: the memory goes back
       lock.lock();
     }
-    wake_.wait(lock, [this] { return stopping_ || (!paused_ && !queue_.empty()); });
+    wake_.wait(lock, [this] { return stopping_ || (!paused_ && !queue_.empty() && waitingBytes_ < kMaxWaitingBytes); });
     if (stopping_) return;
     ThumbRequest request = std::move(queue_.front());
     queue_.pop_front();
@@ -152,11 +159,13 @@ void ThumbWorkers::Work() {
       queue_.push_front(std::move(request));  // stopped by the pause: made after Resume
       continue;
     }
+    const size_t bytes = result.thumbnail.pixels.pixels.size() * sizeof(uint32_t);
     try {
       results_.push_back(std::move(result));
     } catch (const std::bad_alloc&) {
       continue;  // out of memory: this cell stays without a thumbnail
     }
+    waitingBytes_ += bytes;
     if (!posted_) posted_ = PostMessageA(target_, message_, 0, 0) != FALSE;
   }
 }

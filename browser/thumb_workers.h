@@ -45,6 +45,12 @@ using ThumbMaker = std::function<std::optional<imagelib::Thumbnail>(const ThumbR
 
 class ThumbWorkers {
  public:
+  // Made thumbnails wait for TakeResults in the process heap, where they do
+  // not count against the pixel store's budget; while their pixels reach
+  // this many bytes, no worker starts another (a busy user-interface thread
+  // held thousands of them, and the heap kept the memory after they went).
+  static constexpr size_t kMaxWaitingBytes = size_t{8} << 20;
+
   // Posts `message` (wParam 0, lParam 0) to `target` when results wait; at
   // most one such message is outstanding until TakeResults is called.
   // threads 0: one per core, at least two.
@@ -72,7 +78,8 @@ class ThumbWorkers {
   // keep the pause; Resume ends it.
   void Pause();
   void Resume();
-  // User-interface thread; only results of the current batch.
+  // User-interface thread; only results of the current batch. Workers held
+  // back by kMaxWaitingBytes carry on.
   std::vector<ThumbResult> TakeResults();
   // Requests of the current batch queued or being made.
   size_t Outstanding() const;
@@ -96,6 +103,7 @@ class ThumbWorkers {
   size_t running_ = 0;  // decodes running now, of any batch
   std::condition_variable idle_;  // running_ went to 0
   std::vector<ThumbResult> results_;
+  size_t waitingBytes_ = 0;  // pixel bytes of results_
   bool posted_ = false;
   bool stopping_ = false;
 

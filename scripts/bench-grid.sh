@@ -9,7 +9,8 @@
 #  2. a cold fill while a second process sends WM_NULL to the grid every
 #     10 ms, and page-downs timed during and after it;
 #  3. 20,000 small pictures (hard links) in each box size: cell states,
-#     windows, GDI objects, handles, private memory; folder switches.
+#     windows, GDI objects, handles, private memory; folder switches; with
+#     ZV_OLD_GRID_BENCH set, that build runs each box too, just before this one.
 #  4. (parts "delete") the same folder cached in the large box, sorted, then
 #     Delete: time to the shell's confirmation; with ZV_OLD_GRID_BENCH set to
 #     another build's grid_bench.exe, that build runs it too, side by side.
@@ -52,7 +53,7 @@ EOF
 }
 
 thousand=$ZV_BUILD/bench-listing/files-1000  # the same names as bench-listing.sh makes
-if [ "$parts" != scale ]; then  # the scale part uses the small pictures only
+if [ "$parts" != scale ] && [ "$parts" != many ]; then  # these parts use the small pictures only
   if [ "$parts" = all ] && ! command -v vipsthumbnail >/dev/null; then
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq libvips-tools >/dev/null
   fi
@@ -148,12 +149,16 @@ if [ "$parts" = delete ]; then
   exit 0
 fi
 for size in 0 1 2; do
-  echo "== $large small pictures, box size $size"
-  rm -rf "$thumbs"
-  n=0
-  [ "$size" = 0 ] && n=$switches  # the switches once, in the smallest box
-  run many "$(win "$data/files-$large")" "$(win "$data/files-10")" "$size" "$n"
-  echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  # With ZV_OLD_GRID_BENCH the other build first, then this one, in each box.
+  for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do
+    tag=new; [ "$exe" = "$bench" ] || tag=old
+    echo "== $large small pictures, box size $size ($tag: $exe)"
+    rm -rf "$(dirname "$exe")/Thumbs"
+    n=0
+    [ "$size" = 0 ] && n=$switches  # the switches once, in the smallest box
+    bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" many "$(win "$data/files-$large")" "$(win "$data/files-10")" "$size" "$n" </dev/null 2>/dev/null
+    rm -rf "$(dirname "$exe")/Thumbs"
+    echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  done
 done
-rm -rf "$thumbs"
 echo "== total run time: $(( $(date +%s) - started )) s"

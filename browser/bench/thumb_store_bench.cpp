@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
   for (int i = 0; i < count; ++i) {
-    store.Put(i, zv::PixelImage{240, 160, std::vector<uint32_t>(240 * 160, static_cast<uint32_t>(i))});
+    store.Put(i, zv::PixelImage{240, 160, std::pmr::vector<uint32_t>(240 * 160, static_cast<uint32_t>(i))});
   }
   const double put = MillisecondsSince(start);
   QueryPerformanceCounter(&start);

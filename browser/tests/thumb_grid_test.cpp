@@ -52,7 +52,7 @@ class DibCanvas {
 };
 
 PixelImage Solid(int32_t width, int32_t height, uint32_t bgra) {
-  return {width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, bgra)};
+  return {width, height, std::pmr::vector<uint32_t>(static_cast<size_t>(width) * height, bgra)};
 }
 
 TEST(ThumbCellPainting, BevelSelectionFrameAndCentredThumbnail) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,6 +53,13 @@ size_t BytesOf(const ThumbPixelStore* inMemoryOf, uint64_t cells) {
   return bytes;
 }
 
+// What the thumbnails in memory of the cells below `cells` take: a box each.
+size_t BlocksOf(const ThumbPixelStore& store, uint64_t cells) {
+  size_t bytes = 0;
+  for (uint64_t cell = 0; cell < cells; ++cell) bytes += store.InMemory(cell) ? kThumbBytes : 0;
+  return bytes;
+}
+
 // A folder's cache file on disk; thumbnail i is Thumb(i) under Key(i).
 struct CacheFixture {
   TempFolder temp;
@@ -83,7 +92,7 @@ TEST(ThumbPixelStore, MadeThumbnailsSpillLeastRecentlyUsedFirstOnceAndComeBackId
       if (cell == 12) store.Get(9);  // of 9, 10, 11 in memory, 10 is now the least recently used
       store.Put(cell, Thumb(cell));
       ASSERT_LE(store.bytesInMemory(), store.budget()) << "after cell " << cell;
-      ASSERT_EQ(store.bytesInMemory(), BytesOf(&store, 13)) << "after cell " << cell;
+      ASSERT_EQ(store.bytesInMemory(), BlocksOf(store, 13)) << "each thumbnail in memory counts a box, after cell " << cell;
     }
     EXPECT_TRUE(store.InMemory(12) && store.InMemory(11) && store.InMemory(9)) << "the most recently used stay";
     EXPECT_TRUE(store.Has(10) && !store.InMemory(10)) << "the least recently used left, though put after 9";
@@ -130,7 +139,7 @@ TEST(ThumbPixelStore, ForgetClearAndASpillThatCannotBeWritten) {
   TempFolder temp;
   ThumbPixelStore full(kThumbBytes, temp.File("missing"));
   for (uint64_t cell = 0; cell < 4; ++cell) full.Put(cell, Thumb(cell));
-  EXPECT_EQ(full.bytesInMemory(), BytesOf(nullptr, 4)) << "all kept in memory over the budget";
+  EXPECT_EQ(full.bytesInMemory(), 4 * kThumbBytes) << "all kept in memory over the budget";
   for (uint64_t cell = 0; cell < 4; ++cell) ExpectThumb(full, cell, Thumb(cell), "not lost without a spill");
   full.Put(9, PixelImage{2, 2, {1, 2, 3}});
   EXPECT_FALSE(full.Has(9)) << "pixels that do not fill their size are not taken";
@@ -147,6 +156,48 @@ TEST(ThumbPixelStore, ForgetClearAndASpillThatCannotBeWritten) {
   store.Put(5, Thumb(5));
   store.Put(6, Thumb(6));
   ExpectThumb(store, 5, Thumb(5), "spilled after a Clear");
+}
+
+// The budget is what the process commits: the pixels in memory live in the
+// store's heap, which commits no more than it counts plus block headers and
+// unreturned free space, through a churn of thumbnails of every shape the box
+// holds (and one too large for the heap's regions) spilled and read back.
+// Pixels a cell still holds outlive a Clear and the store itself.
+TEST(ThumbPixelStore, ItsHeapCommitsWhatItCountsAndOutlivesNoPixelsHandedOut) {
+  TempFolder spill;
+  constexpr size_t kBudget = size_t{16} << 20;
+  // The slack stated in docs/browser.md, "Thumbnails in memory".
+  const auto slack = [](size_t counted) { return counted / 64 + (size_t{1} << 20); };
+  std::optional<ThumbPixelStore> store(std::in_place, kBudget, spill.path(), ThumbBox{240, 160});
+  const auto sized = [](uint64_t cell) {
+    if (cell == 77) return PixelImage{600, 400, std::pmr::vector<uint32_t>(600 * 400, 77u)};
+    const int32_t width = 240 - static_cast<int32_t>(cell * 37 % 200);
+    const int32_t height = 160 - static_cast<int32_t>(cell * 53 % 130);
+    return PixelImage{width, height,
+                      std::pmr::vector<uint32_t>(static_cast<size_t>(width) * height, static_cast<uint32_t>(cell))};
+  };
+  size_t largestOver = 0;
+  for (uint64_t cell = 0; cell < 900; ++cell) {
+    store->Put(cell, sized(cell));
+    if (cell % 4 == 3) ExpectThumb(*store, cell * 7 % (cell + 1), sized(cell * 7 % (cell + 1)), "read back");
+    if (cell % 50 != 49) continue;
+    const size_t counted = store->bytesInMemory(), committed = store->heapCommittedBytes();
+    if (cell >= 400) {
+      ASSERT_GE(counted, kBudget - (size_t{1} << 20)) << "the budget is in use after cell " << cell;
+    }
+    ASSERT_GE(committed, counted) << "every counted pixel is in the store's heap, after cell " << cell;
+    ASSERT_LE(committed, counted + slack(counted)) << "after cell " << cell;
+    largestOver = std::max(largestOver, committed - counted);
+  }
+  std::printf("heap over the count: at most %zu KiB\n", largestOver >> 10);
+
+  const std::shared_ptr<const PixelImage> held = store->Get(899);
+  ASSERT_NE(held, nullptr);
+  store->Clear();
+  EXPECT_LE(store->heapCommittedBytes(), slack(0)) << "Clear gives the heap back";
+  store.reset();
+  EXPECT_TRUE(held->width == sized(899).width && held->pixels == sized(899).pixels)
+      << "pixels a cell holds outlive the store";
 }
 
 // Leaving a folder: the save fetches every thumbnail through the store, which

@@ -256,6 +256,31 @@ TEST(ThumbWorkers, PreferredCellsComeFirstInTheirOrder) {
   EXPECT_EQ(Ids(Collect(workers, target)), (std::vector<uint64_t>{1, 9, 4, 11, 2, 3, 5, 6, 7, 8, 10, 12}));
 }
 
+// Made thumbnails waiting to be taken are bounded: a worker that has just
+// put one of 12 MB among them (over kMaxWaitingBytes) starts no other until
+// the user-interface thread takes them, then carries on with the batch.
+TEST(ThumbWorkers, NoNewThumbnailWhileTheWaitingOnesReachTheirLimit) {
+  constexpr ThumbBox kLargeBox{2000, 1500};
+  static_assert(size_t{kLargeBox.width} * kLargeBox.height * 4 >= ThumbWorkers::kMaxWaitingBytes);
+  Target target;
+  GateMaker gate;
+  ThumbWorkers workers(target.hwnd(), kThumbsReady, 1, gate.maker());
+  workers.Start(kLargeBox, Requests(1, 4));
+  MSG msg;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (!PeekMessageA(&msg, target.hwnd(), kThumbsReady, kThumbsReady, PM_REMOVE) &&
+         std::chrono::steady_clock::now() < deadline) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
+  }
+  // The worker took its next request, if it was going to, before it let go
+  // of the lock that Pause needs; Pause then waits for that one to be made.
+  workers.Pause();
+  EXPECT_EQ(gate.Calls(0), 1u) << "nothing more was made while the first waited";
+  EXPECT_EQ(Ids(workers.TakeResults()), (std::vector<uint64_t>{1}));
+  workers.Resume();
+  EXPECT_EQ(Ids(Collect(workers, target)).size(), 3u) << "taking the results lets the worker go on";
+}
+
 TEST(ThumbWorkers, DestroyingStopsRunningDecodesAndDropsTheQueue) {
   Target target;
   GateMaker gate;

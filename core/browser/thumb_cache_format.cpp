@@ -124,16 +124,15 @@ ThumbCacheContents ReadThumbCache(ByteSource& source, uint64_t fileSize, LeadByt
   return contents;
 }
 
-std::optional<PixelImage> ReadThumbPixels(ByteSource& source, const ThumbCacheEntry& entry) {
+std::optional<PixelImage> ReadThumbPixels(ByteSource& source, const ThumbCacheEntry& entry,
+                                          std::pmr::memory_resource* memory) {
   // The reader has bounded width and height by the box, so this is at most one pixel block.
   if (entry.width == 0 || entry.width > kMaxBoxSide || entry.height == 0 || entry.height > kMaxBoxSide)
     return std::nullopt;
   const size_t width = entry.width, height = entry.height;
   std::vector<uint8_t> rows(width * height * 4);
   if (!source.ReadExact(entry.pixelOffset, rows.data(), rows.size())) return std::nullopt;
-  PixelImage image;
-  image.width = static_cast<int32_t>(width);
-  image.height = static_cast<int32_t>(height);
+  PixelImage image{static_cast<int32_t>(width), static_cast<int32_t>(height), std::pmr::vector<uint32_t>(memory)};
   image.pixels.resize(width * height);
   for (size_t row = 0; row < height; ++row) {
     const uint8_t* stored = rows.data() + (height - 1 - row) * width * 4;

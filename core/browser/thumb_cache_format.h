@@ -13,6 +13,7 @@
 // entry's fields once (no pixels), then pixels of single entries on demand.
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,8 +114,9 @@ struct ThumbCacheContents {
 ThumbCacheContents ReadThumbCache(ByteSource& source, uint64_t fileSize, LeadBytePredicate isLead);
 
 // The pixels of one entry of contents read from the same source, turned top
-// down; nothing when the source does not deliver them.
-std::optional<PixelImage> ReadThumbPixels(ByteSource& source, const ThumbCacheEntry& entry);
+// down, in memory from `memory`; nothing when the source does not deliver them.
+std::optional<PixelImage> ReadThumbPixels(ByteSource& source, const ThumbCacheEntry& entry,
+                                          std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // The load rule: the entry of the record's name (the first, ignoring case)
 // when the file was written for this box and the entry's size and both halves

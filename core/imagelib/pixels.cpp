@@ -272,7 +272,7 @@ bool AllocatePixels(PixelImage* image, int32_t width, int32_t height) {
   try {
     image->pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
   } catch (const std::bad_alloc&) {
-    image->pixels = {};
+    image->pixels.shrink_to_fit();
     return false;
   }
   image->width = width;

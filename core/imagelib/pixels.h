@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 namespace zv {
@@ -26,7 +27,11 @@ bool StreamedSizeIsAllowed(int64_t width, int64_t height);
 struct PixelImage {
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint32_t> pixels;  // width * height, no row padding
+  // width * height, no row padding. From the memory resource the vector was
+  // made with: the default one, or an owner's own (the thumbnails' store keeps
+  // its pixels apart from the decoders' short-lived buffers). Copies and
+  // AllocatePixels keep the resource of the image they fill.
+  std::pmr::vector<uint32_t> pixels;
 
   uint32_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
@@ -43,8 +48,9 @@ struct PixelView {
 
 PixelView ViewOf(const PixelImage& image);
 
-// Makes `image` width x height (contents unspecified); false, with the image
-// left empty, when the size is not allowed or memory runs out.
+// Makes `image` width x height (contents unspecified) from its pixels' memory
+// resource; false, with the image left empty, when the size is not allowed or
+// memory runs out.
 bool AllocatePixels(PixelImage* image, int32_t width, int32_t height);
 
 // Turns by `angle` hundredths of a degree (0, 9000 = a quarter turn to the

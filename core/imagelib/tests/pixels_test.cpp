@@ -99,7 +99,7 @@ TEST(TurnAndMirror, HonoursTheSourceStride) {
   PixelView v{reinterpret_cast<const uint8_t*>(padded.data()), 2, 2, 16};
   PixelImage out;
   ASSERT_TRUE(TurnAndMirror(v, 9000, false, false, &out));
-  EXPECT_EQ(out.pixels, (std::vector<uint32_t>{2, 4, 1, 3}));
+  EXPECT_EQ(out.pixels, (std::pmr::vector<uint32_t>{2, 4, 1, 3}));
 }
 
 TEST(ResizePixels, ShrinkingAveragesTheExactFootprint) {
