@@ -127,7 +127,9 @@ class GridKeyboardTest : public ::testing::Test {
     win::WriteDword(settings.get(), "m_tagEnvSet.intSotDir", static_cast<DWORD>(-1));
     win::WriteDword(settings.get(), "m_tagEnvSet.dwdLstMod", 0);
     win::WriteDword(settings.get(), "m_tagEnvSet.dwdExcCnt", 1);
+    SetEnvironmentVariableA("ZV_STEP_TRACE", (program_.folder() + "\\step-trace.txt").c_str());
     process_ = program_.Launch("");
+    SetEnvironmentVariableA("ZV_STEP_TRACE", nullptr);
     frame_ = test::WaitForWindow([&] { return test::TopWindowOf(process_.dwProcessId, kBrowserCopyName); }, kLimitMs);
     ASSERT_NE(frame_, nullptr);
     SetWindowPos(frame_, HWND_TOP, 0, 0, 1000, 700, SWP_SHOWWINDOW);
@@ -190,6 +192,24 @@ class GridKeyboardTest : public ::testing::Test {
   win::OleSession ole_;
   win::ComPtr<IAccessible> reader_;
 };
+
+// The start lists its folder before the frame shows; the tree catches up
+// with it afterwards without listing it again, and without taking the
+// focus from where the user put it. The program's step trace tells.
+TEST_F(GridKeyboardTest, StartListsItsFolderOnceAndTheTreeCatchesUp) {
+  FocusGrid();
+  std::string trace;
+  ASSERT_TRUE(WaitUntil([&] {
+    trace = test::ReadFileBytes(program_.folder() + "\\step-trace.txt");
+    return trace.find("start: the tree caught up") != std::string::npos;
+  })) << trace;
+  size_t listings = 0;
+  for (size_t at = trace.find("folder: listed"); at != std::string::npos; at = trace.find("folder: listed", at + 1))
+    ++listings;
+  EXPECT_EQ(listings, 1u) << trace;
+  Press(VK_RIGHT);
+  EXPECT_TRUE(SelectionBecomes("01000")) << "the keys still reach the grid";
+}
 
 TEST_F(GridKeyboardTest, MoveExtendOpenGoBackAndDeleteWithKeysOnly) {
   FocusGrid();
