@@ -16,7 +16,6 @@ class FolderTreeBar : public CFolderTreePane {
   bool DragOver(POINT screen, std::string& folder) override { return tree_.DragOver(screen, folder); }
   void DragLeave() override { tree_.DragLeave(); }
   void SelectPath(const std::string& folder) override { tree_.SelectPath(folder.c_str()); }
-  void SelectPathKeepingFocus(const std::string& folder) override { tree_.SelectPath(folder.c_str(), false); }
   void Refresh() override { tree_.Refresh(); }
   bool NewFolder(const std::string& name) override { return tree_.NewFolder(name); }
   FolderTreeWnd& treeWindow() { return tree_; }

@@ -31,8 +31,6 @@ class CFolderTreePane : public win::SizingBar {
   // Ends the tree's drag feedback.
   virtual void DragLeave() = 0;
   virtual void SelectPath(const std::string& folder) = 0;
-  // The same, leaving the keyboard focus where it is.
-  virtual void SelectPathKeepingFocus(const std::string& folder) { SelectPath(folder); }
   // Reads the folders again and selects the selected folder anew.
   virtual void Refresh() = 0;
   // Makes a folder `name` below the selected folder (the tree's checks and

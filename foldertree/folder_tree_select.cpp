@@ -34,16 +34,10 @@ void FolderTreeWnd::Expand(HTREEITEM item) {
 
 void FolderTreeWnd::SelectAndFocus(HTREEITEM item) {
   SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-  if (takeFocus_) SetFocus(tree_);
+  SetFocus(tree_);
 }
 
-void FolderTreeWnd::SelectPath(const char* requested, bool takeFocus) {
-  takeFocus_ = takeFocus;
-  WalkToPath(requested);
-  takeFocus_ = true;
-}
-
-void FolderTreeWnd::WalkToPath(const char* requested) {
+void FolderTreeWnd::SelectPath(const char* requested) {
   HTREEITEM root = tree::Root(tree_);
   if (root == nullptr) return;
   const std::string path = WithDriveRootBackslash(requested != nullptr ? requested : "");

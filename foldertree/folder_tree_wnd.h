@@ -51,9 +51,8 @@ class FolderTreeWnd : public win::Window {
 
   bool CreateTree(const FolderTreeArgs& args);
   // Selects the deepest folder of `path` the tree reaches, else the Documents
-  // folder, else the Desktop, and (with `takeFocus`) takes the keyboard
-  // focus. Null counts as empty.
-  void SelectPath(const char* path, bool takeFocus = true);
+  // folder, else the Desktop. Null counts as empty.
+  void SelectPath(const char* path);
   // Builds the tree anew and selects the previously selected folder again.
   void Refresh();
   bool GetItemPath(HTREEITEM item, std::string& path) const;
@@ -100,8 +99,6 @@ class FolderTreeWnd : public win::Window {
   // Selecting paths (folder_tree_select.cpp).
   void Expand(HTREEITEM item);
   void SelectAndFocus(HTREEITEM item);
-  // SelectPath without its focus rule.
-  void WalkToPath(const char* requested);
   HTREEITEM WalkNames(HTREEITEM start, const std::vector<std::string>& names);
   void WalkIds(IShellFolder* desktop, const std::string& path);
   HTREEITEM ChildWithId(HTREEITEM item, IShellFolder* folder, LPCITEMIDLIST id) const;
@@ -127,7 +124,6 @@ class FolderTreeWnd : public win::Window {
   FolderIconCache icons_;
   bool built_ = false;
   bool deletingAll_ = false;  // selection changes while the tree empties are not reported
-  bool takeFocus_ = true;     // SelectAndFocus takes the keyboard focus
   // Drag feedback: the item under the cursor, and the last point (tree client coordinates).
   HTREEITEM hoverItem_ = nullptr;
   POINT lastDrag_ = {0, 0};

@@ -178,9 +178,7 @@ void CMainFrame::ListStartFolder(const std::string& folder) {
 void CMainFrame::CatchUpTreeWithList() {
   if (treeBehind_.empty()) return;
   treeCatchingUp_ = true;
-  // The focus stays where it is: the tree took it as the frame showed, and
-  // the user may have moved it since.
-  if (folderTree_) folderTree_->SelectPathKeepingFocus(treeBehind_);
+  SelectFolder(treeBehind_);
   treeCatchingUp_ = false;
   treeBehind_.clear();
   win::TraceStep("start: the tree caught up");

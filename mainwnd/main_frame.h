@@ -63,7 +63,7 @@ class CMainFrame : public win::Window,
   // that is gone, none) as SelectFolder.
   void ListStartFolder(const std::string& folder);
   // After the first paint: the tree selects the folder ListStartFolder
-  // listed, without listing it again or moving the focus.
+  // listed, and takes the focus, without listing it again.
   void CatchUpTreeWithList();
   void SetStatusText(const std::string& text);
 

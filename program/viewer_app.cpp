@@ -97,8 +97,6 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash, ULONGLONG splashShown) {
   if (splashMs < kSplashMinimumMs) Sleep(static_cast<DWORD>(kSplashMinimumMs - splashMs));
   win::TraceStep("start: splash second over");
   ShowWindow(mainFrame_->hwnd(), SW_SHOW);
-  // The start ends in the folder tree, as when the tree selected the folder itself.
-  if (CFolderTreePane* tree = mainFrame_->FolderTreeBar()) SetFocus(tree->GetTreeCtrl());
   // Every pane paints now, the grid of the listed folder included, before
   // the tree catches up from the message loop.
   RedrawWindow(mainFrame_->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
