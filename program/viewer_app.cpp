@@ -97,6 +97,7 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash, ULONGLONG splashShown) {
   if (splashMs < kSplashMinimumMs) Sleep(static_cast<DWORD>(kSplashMinimumMs - splashMs));
   win::TraceStep("start: splash second over");
   ShowWindow(mainFrame_->hwnd(), SW_SHOW);
+  mainFrame_->OnIdle();  // the toolbar's first paint shows which commands work
   // Every pane paints now, the grid of the listed folder included, before
   // the tree catches up from the message loop.
   RedrawWindow(mainFrame_->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
