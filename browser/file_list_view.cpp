@@ -6,6 +6,7 @@
 #include "app/ui_text_table.h"
 #include "core/browser/sort_rules.h"
 #include "res/resource.h"
+#include "win/step_trace.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -190,6 +191,7 @@ void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
   ReturnToList();
   grid_.LeaveFolder();  // its thumbnails saved, and none of its pictures held open
+  win::TraceStep("folder: the last one left");
   try {
     model_.OpenFolder(folder, sortKey_, sortDir_);
   } catch (...) {
@@ -200,10 +202,12 @@ void CFileListView::SetFolder(const char* folder) {
   }
   times_ = model_.lastListingTimes();
   UpdateStatus();
+  win::TraceStep("folder: listed");
   {
     PhaseTimer rows(times_.rows);
     RebuildPresenters();
   }
+  win::TraceStep("folder: rows and cells made");
   // The rows' icons are timed apart from the rows themselves.
   times_.icons = list_.lastIconSeconds();
   times_.rows -= times_.icons;

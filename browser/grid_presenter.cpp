@@ -5,6 +5,7 @@
 #include "core/imagelib/probe_rules.h"
 #include "core/text/ansi_path.h"
 #include "win/text_convert.h"
+#include "win/step_trace.h"
 #include "res/resource.h"
 
 namespace zv {
@@ -211,6 +212,7 @@ void GridPresenter::OnThumbnailsReady() {
   }
   const size_t requested = thumbs_.requested();
   events_.OnThumbnailProgress(requested - std::min(requested, thumbs_.outstanding()), requested);
+  if (requested > 0 && thumbs_.outstanding() == 0) win::TraceStep("grid: every thumbnail made");
 }
 
 void GridPresenter::OnSelectionChanged(const std::vector<size_t>& cells) {

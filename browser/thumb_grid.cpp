@@ -1,6 +1,7 @@
 #include "browser/thumb_grid.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "app/app_services.h"
@@ -9,6 +10,7 @@
 #include "win/dpi.h"
 #include "win/gdi.h"
 #include "win/handles.h"
+#include "win/step_trace.h"
 
 namespace zv {
 
@@ -61,6 +63,7 @@ void CThumbnailGrid::SetCells(std::vector<GridCell> cells) {
   indexOfId_.clear();
   selection_.Reset(cells_.size());
   shownFocus_ = 0;
+  paintTraced_ = false;
   typeAhead_.Reset();
   LayOut();
   win::RaiseItemEvent(hwnd(), EVENT_OBJECT_REORDER, -1);
@@ -239,7 +242,17 @@ bool CThumbnailGrid::OnPaint() {
     SetViewportOrgEx(memory.get(), 0, 0, nullptr);
     BitBlt(paint.get(), dirty.left, dirty.top, width, height, memory.get(), 0, 0, SRCCOPY);
   }
+  if (!paintTraced_ && !cells_.empty()) TraceFirstPaint();
   return true;
+}
+
+void CThumbnailGrid::TraceFirstPaint() {
+  paintTraced_ = true;
+  const GridLayout::Span view = CellsInView();
+  size_t ready = 0;
+  for (size_t i = view.first; i < view.last; ++i) ready += cells_[i].state != ThumbState::kWaiting ? 1 : 0;
+  win::TraceStep("grid: first paint, " + std::to_string(ready) + " of " + std::to_string(view.last - view.first) +
+                 " cells in view done");
 }
 
 // White where there is no cell (right of and below the cells, the rest of

@@ -131,6 +131,8 @@ class CThumbnailGrid : public win::Window, private win::AccessibleSource {
     if (notice) Notify(*notice);
   }
   void RepaintChanged();
+  // The first paint of a set of cells, for the step trace (win/step_trace.h).
+  void TraceFirstPaint();
   void InvalidateCell(size_t index);
   void PaintCells(HDC dc, const RECT& dirty) const;
   int HitTest(POINT client) const;
@@ -150,6 +152,7 @@ class CThumbnailGrid : public win::Window, private win::AccessibleSource {
   CellCaptions captions_;
   bool keyboardUsed_ = false;
   size_t shownFocus_ = 0;  // the focus as last painted and announced
+  bool paintTraced_ = false;  // the first paint of these cells went to the step trace
   TypeAhead typeAhead_;
   win::AccessibleLink accessible_;
 };

@@ -8,6 +8,7 @@
 #include "app/registry_profile.h"
 #include "app/ui_text_table.h"
 #include "core/mainwnd/scan_folder.h"
+#include "core/text/ansi_path.h"
 #include "dialogs/app_setup_dlg.h"
 #include "dialogs/info_dlg.h"
 #include "fileops/file_checks.h"
@@ -17,6 +18,7 @@
 #include "win/dpi.h"
 #include "win/navigation_keys.h"
 #include "win/registry.h"
+#include "win/step_trace.h"
 #include "win/text_convert.h"
 
 namespace zv {
@@ -80,6 +82,7 @@ bool CMainFrame::OnCreate() {
   }
   fileList_ = parts_.fileList();
   if (!fileList_ || !fileList_->CreatePane(hwnd(), IDW_FIRST_PANE, *this)) return false;
+  win::TraceStep("frame: texts and file list");
 
   HMENU bar = BuildMenu(MenuBarLayout(), texts_, true);
   HMENU old = GetMenu(hwnd());
@@ -90,6 +93,7 @@ bool CMainFrame::OnCreate() {
 
   if (!CreateBars()) return false;
   LoadLayout();
+  win::TraceStep("frame: menus, preview, layout");
 
   HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -98,7 +102,9 @@ bool CMainFrame::OnCreate() {
   dropRegistered_ = SUCCEEDED(RegisterDragDrop(hwnd(), &dropTarget_));
 
   scanner_ = parts_.scanner ? parts_.scanner() : nullptr;
+  win::TraceStep("frame: icons, accelerators, drop target");
   if (scanner_) scanner_->Start(hwnd(), IDW_SCANNER);
+  win::TraceStep("frame: scanner connection");
   RecalcLayout();
   return true;
 }
@@ -109,11 +115,13 @@ bool CMainFrame::CreateBars() {
   SetWindowTextA(toolbar_, texts_.Get(kBarTitleSection, "ToolBar").c_str());
   statusBar_ = CreateFrameStatusBar(hwnd(), GetAppFont());
   if (statusBar_ == nullptr) return false;
+  win::TraceStep("frame: toolbar and status bar");
   folderTree_ = parts_.folderTree();
   const std::string treeTitle = texts_.Get(kBarTitleSection, "FolderTree");
   if (!folderTree_ || !folderTree_->CreatePane(hwnd(), ID_VIEW_FOLDERTREE, treeTitle, GetAppFont(), *this)) return false;
   // A tree control shows no text of its own; a screen reader names it by it.
   SetWindowTextA(folderTree_->GetTreeCtrl(), treeTitle.c_str());
+  win::TraceStep("frame: folder tree");
   preview_ = parts_.preview();
   return preview_ &&
          preview_->CreateBar(hwnd(), ID_VIEW_PREVIEW, texts_.Get(kBarTitleSection, "PreView"), GetAppFont());
@@ -157,7 +165,29 @@ void CMainFrame::SelectFolder(const std::string& folder) {
   if (folderTree_) folderTree_->SelectPath(folder);
 }
 
+void CMainFrame::ListStartFolder(const std::string& folder) {
+  const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(folder.c_str());
+  if (!fileList_ || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    SelectFolder(folder);
+    return;
+  }
+  fileList_->SetFolder(folder.c_str());
+  treeBehind_ = folder;
+}
+
+void CMainFrame::CatchUpTreeWithList() {
+  if (treeBehind_.empty()) return;
+  treeCatchingUp_ = true;
+  SelectFolder(treeBehind_);
+  treeCatchingUp_ = false;
+  treeBehind_.clear();
+  win::TraceStep("start: the tree caught up");
+}
+
 void CMainFrame::OnFolderSelected(const char* path) {
+  // The tree reaching the start folder the list already shows (when it stops
+  // short of it, at a folder that went meanwhile, the list follows the tree).
+  if (treeCatchingUp_ && SamePath(path, treeBehind_, win::IsAnsiLeadByte)) return;
   if (fileList_) fileList_->SetFolder(path);
 }
 
@@ -393,6 +423,9 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS:
       if (fileList_ && fileList_->hwnd() != nullptr) SetFocus(fileList_->hwnd());
+      return 0;
+    case WM_ZV_CATCH_UP_TREE:
+      CatchUpTreeWithList();
       return 0;
     case WM_ZV_FIRST_RUN_SETUP:
       OnIdle();  // the toolbar shows which commands work before the dialog's own loop runs

@@ -57,6 +57,14 @@ class CMainFrame : public win::Window,
   CPreviewBar* PreviewBar() const { return preview_.get(); }
   // The folder tree selects `folder` (or the nearest it can); the list follows.
   void SelectFolder(const std::string& folder);
+  // At start, before the frame shows: an existing `folder` is listed at once
+  // and the tree follows later (CatchUpTreeWithList), because finding a deep
+  // folder in the tree expands every level on the way. Otherwise (a folder
+  // that is gone, none) as SelectFolder.
+  void ListStartFolder(const std::string& folder);
+  // After the first paint: the tree selects the folder ListStartFolder
+  // listed, and takes the focus, without listing it again.
+  void CatchUpTreeWithList();
   void SetStatusText(const std::string& text);
 
   HWND toolbar() const { return toolbar_; }
@@ -131,6 +139,8 @@ class CMainFrame : public win::Window,
   bool dropRegistered_ = false;
   std::unique_ptr<ScannerConnection> scanner_;
   bool scanning_ = false;
+  std::string treeBehind_;       // listed by ListStartFolder, not yet selected in the tree
+  bool treeCatchingUp_ = false;  // inside CatchUpTreeWithList
   FrameTextSet texts_;
   HACCEL accelerators_ = nullptr;
   DockState dock_;

@@ -18,8 +18,15 @@
 #include "res/resource.h"
 #include "win/file_replace.h"
 #include "win/message_loop.h"
+#include "win/step_trace.h"
 
 namespace zv {
+
+namespace {
+
+constexpr ULONGLONG kSplashMinimumMs = 1000;
+
+}  // namespace
 
 FrameParts DefaultFrameParts() {
   return {[] { return std::make_unique<CFileListView>(GetEnvSet()); },
@@ -32,10 +39,12 @@ CViewerApp::CViewerApp() = default;
 CViewerApp::~CViewerApp() = default;
 
 bool CViewerApp::InitInstance(const char* arguments) {
+  win::TraceStep("start: InitInstance");
   const bool resident = IsResidentCommandLine(arguments);
   services_ = std::make_unique<AppServices>(resident);
   CSplashDlg splash;
   if (IsOtherInstanceRunning(resident)) return false;
+  win::TraceStep("start: single copy checked");
 
   ole_ = std::make_unique<win::OleSession>();
   if (!ole_->ok()) {
@@ -43,19 +52,23 @@ bool CViewerApp::InitInstance(const char* arguments) {
     return false;
   }
   imagelib::Bind();  // its result is not needed here: unbound operations just fail
+  win::TraceStep("start: OLE and image library");
 
   services_->LoadSettings();
   const std::string folder = ProgramFolder();
   for (const char* name : {"Q7IF", "Q7CF", "Thumbs"}) CreateDirectoryA((folder + "\\" + name).c_str(), nullptr);
   services_->LoadMapi();
+  win::TraceStep("start: settings, program folders, MAPI");
   if (resident) return InitResidentCopy();
 
   splash.CreateModeless(nullptr);
-  Sleep(1000);
+  const ULONGLONG splashShown = GetTickCount64();
+  win::TraceStep("start: splash shown");
   ThumbCacheStore().PruneIndex();
   // A scan cut off by the end of the process left its temporary there.
   win::DeleteLeftoverTemporaries(GetEnvSet().chaSavFol);
-  return InitBrowserCopy(splash);
+  win::TraceStep("start: cache index pruned, leftovers deleted");
+  return InitBrowserCopy(splash, splashShown);
 }
 
 bool CViewerApp::InitResidentCopy() {
@@ -65,18 +78,34 @@ bool CViewerApp::InitResidentCopy() {
   return true;
 }
 
-bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
+// While the splash shows its second, the frame is made hidden and the start
+// folder listed, so that the frame's first paint shows the folder; what that
+// paint does not need (the tree finding the folder) follows it.
+bool CViewerApp::InitBrowserCopy(CSplashDlg& splash, ULONGLONG splashShown) {
   CheckVersion(ProgramFolder() + "\\String.ini", GetVersionString());
   services_->CreateAppFont();
+  win::TraceStep("start: String.ini checked, font made");
 
   mainFrame_ = std::make_unique<CMainFrame>(DefaultFrameParts());
   services_->SetPaneSource([this](int index) { return mainFrame_ ? mainFrame_->GetPane(index) : nullptr; });
   if (!mainFrame_->CreateFrame()) return false;
+  win::TraceStep("start: frame made");
+  ListStartFolder();
+  win::TraceStep("start: start folder listed");
+
+  const ULONGLONG splashMs = GetTickCount64() - splashShown;
+  if (splashMs < kSplashMinimumMs) Sleep(static_cast<DWORD>(kSplashMinimumMs - splashMs));
+  win::TraceStep("start: splash second over");
   ShowWindow(mainFrame_->hwnd(), SW_SHOW);
-  UpdateWindow(mainFrame_->hwnd());
+  mainFrame_->OnIdle();  // the toolbar's first paint shows which commands work
+  // Every pane paints now, the grid of the listed folder included, before
+  // the tree catches up from the message loop.
+  RedrawWindow(mainFrame_->hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  win::TraceStep("start: frame shown and painted");
   splash.Destroy();
   UpdateWindow(mainFrame_->hwnd());
-  SelectStartFolder();
+  win::TraceStep("start: splash gone");
+  PostMessageA(mainFrame_->hwnd(), WM_ZV_CATCH_UP_TREE, 0, 0);
   if (GetTrayStart() == 1) {
     SetAutoStart(1, ProgramPath());
     LaunchInstance(1);
@@ -88,11 +117,12 @@ bool CViewerApp::InitBrowserCopy(CSplashDlg& splash) {
   return true;
 }
 
-// The copyboard's folder when the board is connected, else the last folder;
-// the tree's selection then lists it.
-void CViewerApp::SelectStartFolder() {
+// The copyboard's folder when the board is connected, else the last folder.
+void CViewerApp::ListStartFolder() {
   Win32CopyboardSystem system;
-  mainFrame_->SelectFolder(DriveFinder(system).StartFolder(services_->settings()));
+  const std::string folder = DriveFinder(system).StartFolder(services_->settings());
+  win::TraceStep("start: start folder found");
+  mainFrame_->ListStartFolder(folder);
 }
 
 bool CViewerApp::PreTranslateMessage(MSG& msg) {

@@ -30,9 +30,9 @@ class CViewerApp {
   int ExitInstance();
 
  private:
-  bool InitBrowserCopy(CSplashDlg& splash);
+  bool InitBrowserCopy(CSplashDlg& splash, ULONGLONG splashShown);
   bool InitResidentCopy();
-  void SelectStartFolder();
+  void ListStartFolder();
   bool PreTranslateMessage(MSG& msg);
 
   std::unique_ptr<AppServices> services_;

@@ -157,6 +157,7 @@
 #define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResults)
 #define WM_ZV_EDIT_LABEL_AGAIN 0x0802 // folder tree -> itself: reopen the label editor (lParam: the item)
 #define WM_ZV_FIRST_RUN_SETUP 0x0810  // start-up -> main frame: show the setup dialog of a first run
+#define WM_ZV_CATCH_UP_TREE 0x0811    // start-up -> main frame: the tree selects the listed start folder
 #define GN_SELCHANGE 0x80000001u      // thumbnail grid -> file list view: GridNotify, the new current cell
 #define GN_OPEN 0x80000002u           // ... the cell to open
 #define GN_CONTEXTMENU 0x80000003u    // ... the packed screen point

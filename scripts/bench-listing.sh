@@ -24,17 +24,7 @@ folder=$data/files-$count
 source "$(dirname "$0")/bench-pictures.sh"
 sizes=$bench_picture_sizes
 make_bench_pictures "$src"
-# The folder: `count` names, hard links to the 40 pictures in turn (each
-# name is its own directory entry; the page cache holds each picture once).
-if [ ! -d "$folder" ]; then
-  mkdir -p "$folder.tmp"
-  mapfile -t pictures < <(ls "$src"/p*.*)
-  for n in $(seq 0 $((count - 1))); do
-    p=${pictures[$((n % ${#pictures[@]}))]}
-    ln "$p" "$folder.tmp/IMG_$(printf '%05d' "$n").${p##*.}"
-  done
-  mv "$folder.tmp" "$folder"
-fi
+make_bench_folder "$src" "$folder" "$count"
 bytes=$(du -sbL --apparent-size "$src" | cut -f1)
 echo "== $(date -u '+%Y-%m-%d %H:%M UTC'); $(nproc) CPUs, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(wine --version 2>/dev/null || true); $ZV_ARCH build"
 echo "== load average before: $(cut -d' ' -f1-3 /proc/loadavg) (the machine is shared: other jobs take CPU too)"

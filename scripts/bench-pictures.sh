@@ -17,3 +17,17 @@ make_bench_pictures() {  # folder
   done
   touch "$src/.done"
 }
+# A folder of `count` names made once: hard links to the pictures of $1 in
+# turn (each name is its own directory entry; the page cache holds each
+# picture once).
+make_bench_folder() {  # pictures folder count
+  local src=$1 folder=$2 count=$3 n p
+  [ -d "$folder" ] && return 0
+  mkdir -p "$folder.tmp"
+  mapfile -t pictures < <(ls "$src"/p*.*)
+  for n in $(seq 0 $((count - 1))); do
+    p=${pictures[$((n % ${#pictures[@]}))]}
+    ln "$p" "$folder.tmp/IMG_$(printf '%05d' "$n").${p##*.}"
+  done
+  mv "$folder.tmp" "$folder"
+}

@@ -127,7 +127,9 @@ class GridKeyboardTest : public ::testing::Test {
     win::WriteDword(settings.get(), "m_tagEnvSet.intSotDir", static_cast<DWORD>(-1));
     win::WriteDword(settings.get(), "m_tagEnvSet.dwdLstMod", 0);
     win::WriteDword(settings.get(), "m_tagEnvSet.dwdExcCnt", 1);
+    SetEnvironmentVariableA("ZV_STEP_TRACE", (program_.folder() + "\\step-trace.txt").c_str());
     process_ = program_.Launch("");
+    SetEnvironmentVariableA("ZV_STEP_TRACE", nullptr);
     frame_ = test::WaitForWindow([&] { return test::TopWindowOf(process_.dwProcessId, kBrowserCopyName); }, kLimitMs);
     ASSERT_NE(frame_, nullptr);
     SetWindowPos(frame_, HWND_TOP, 0, 0, 1000, 700, SWP_SHOWWINDOW);
@@ -145,6 +147,8 @@ class GridKeyboardTest : public ::testing::Test {
     test::DeleteProgramSettings();
   }
 
+  // The program's step trace (win/step_trace.h).
+  std::string Trace() const { return test::ReadFileBytes(program_.folder() + "\\step-trace.txt"); }
   long ChildCount() {
     long count = -1;
     return reader_ && reader_->get_accChildCount(&count) == S_OK ? count : -1;
@@ -168,6 +172,8 @@ class GridKeyboardTest : public ::testing::Test {
   // selects the start folder (after the grid is filled).
   void FocusGrid() {
     ASSERT_TRUE(WaitUntil(StartEnded)) << "the start ends in the folder tree";
+    // The tree's catching up with the listed folder (after the first paint) is over.
+    ASSERT_TRUE(WaitUntil([&] { return Trace().find("start: the tree caught up") != std::string::npos; }));
     ASSERT_TRUE(WaitUntil([&] {
       if (FocusOf(frame_) == grid_) return true;
       if (GetForegroundWindow() != frame_) {
@@ -190,6 +196,17 @@ class GridKeyboardTest : public ::testing::Test {
   win::OleSession ole_;
   win::ComPtr<IAccessible> reader_;
 };
+
+// The start lists its folder before the frame shows; the tree catches up
+// with it afterwards without listing it again. The program's step trace tells.
+TEST_F(GridKeyboardTest, StartListsItsFolderOnceAndTheTreeCatchesUp) {
+  ASSERT_TRUE(WaitUntil([&] { return Trace().find("start: the tree caught up") != std::string::npos; })) << Trace();
+  const std::string trace = Trace();
+  size_t listings = 0;
+  for (size_t at = trace.find("folder: listed"); at != std::string::npos; at = trace.find("folder: listed", at + 1))
+    ++listings;
+  EXPECT_EQ(listings, 1u) << trace;
+}
 
 TEST_F(GridKeyboardTest, MoveExtendOpenGoBackAndDeleteWithKeysOnly) {
   FocusGrid();
