@@ -11,6 +11,8 @@ namespace zv {
 
 namespace {
 
+std::atomic<AfterDecodeHook> afterDecode{nullptr};
+
 std::optional<imagelib::Thumbnail> MakeFromFile(const ThumbRequest& request, ThumbBox box,
                                                 const imagelib::DecodeCancel& cancelled) {
   // A box beyond int32_t is no box a file may have; it fails like one past the pixel limit.
@@ -19,6 +21,8 @@ std::optional<imagelib::Thumbnail> MakeFromFile(const ThumbRequest& request, Thu
 }
 
 }  // namespace
+
+void SetAfterDecodeHook(AfterDecodeHook hook) { afterDecode = hook; }
 
 ThumbWorkers::ThumbWorkers(HWND target, UINT message, int threads, ThumbMaker maker)
     : target_(target), message_(message), maker_(maker ? std::move(maker) : ThumbMaker(MakeFromFile)) {
@@ -150,6 +154,8 @@ void ThumbWorkers::Work() {
         result.ok = false;  // out of memory: this cell stays without a thumbnail
       }
     }
+
+    if (AfterDecodeHook hook = afterDecode.load()) hook(request.path);
 
     lock.lock();
     if (--running_ == 0) idle_.notify_all();

@@ -43,6 +43,12 @@ struct ThumbResult {
 using ThumbMaker = std::function<std::optional<imagelib::Thumbnail>(const ThumbRequest& request, ThumbBox box,
                                                                     const imagelib::DecodeCancel& cancelled)>;
 
+// For tests only: called on the worker thread with the picture's path when
+// its decode has ended (the file is closed again) and before its thumbnail
+// is handed over. The program never sets it.
+using AfterDecodeHook = void (*)(const std::string& path);
+void SetAfterDecodeHook(AfterDecodeHook hook);
+
 class ThumbWorkers {
  public:
   // Made thumbnails wait for TakeResults in the process heap, where they do

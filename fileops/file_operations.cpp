@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "app/app_services.h"
 #include "copyboard/win_copyboard_system.h"
 #include "core/copyboard/drive_finder.h"
 #include "core/text/ansi_path.h"
@@ -48,6 +49,27 @@ void SetWriteTime(const std::string& path, const FILETIME& time) {
   win::UniqueFile file(
       CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) SetFileTime(file.get(), nullptr, nullptr, &time);
+}
+
+// The shell may cut a copy short and still report success: Wine 8 does on
+// a full disk (the source of a move stays where it was, the copy holds what
+// fitted). A file this operation wrote whose source is still there with
+// another size is no whole copy: it is deleted, so that no cut picture is
+// listed or pasted on. True when there was one.
+bool DeleteCutCopies(const FileOperationPlan& plan, const std::vector<FileState>& before) {
+  bool cut = false;
+  for (size_t i = 0; i < plan.written.size() && i < plan.sources.size() && i < before.size(); ++i) {
+    const FileState source = StateOf(plan.sources[i]);
+    const FileState copy = StateOf(plan.written[i]);
+    if (!source.exists || !Written(before[i], copy, false)) continue;
+    if (copy.sizeLow == source.sizeLow && copy.sizeHigh == source.sizeHigh) continue;
+    cut = true;
+    if (DeleteFileA(plan.written[i].c_str()))
+      win::LogFailure("copy cut short deleted, its source kept", plan.written[i]);
+    else
+      win::LogFailure("copy cut short not deleted", plan.written[i], win::Win32Error());
+  }
+  return cut;
 }
 
 UINT ShellFunction(FileOperationMode mode) {
@@ -96,6 +118,11 @@ FileOperationOutcome Run(const FileOperationSite& site, const FileOperationPlan&
   outcome.complete = result == 0 && !operation.fAnyOperationsAborted;
   // The shell's own code (mostly a Win32 error); the shell showed its message.
   if (result != 0) win::LogFailure("shell file operation failed", plan.from.c_str(), win::Win32Error(result));
+  if (DeleteCutCopies(plan, before)) {
+    outcome.complete = false;
+    ReportErrorText(site.owner, nullptr, "FileCommand", "ErrorMsg0001",
+                    "ファイルを最後までコピーできませんでした。コピー先の空き容量を確かめて下さい。");
+  }
 
   if (stamp) {
     // One time for every copy, so copies made together carry the same stamp.

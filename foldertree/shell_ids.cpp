@@ -103,11 +103,18 @@ std::optional<std::string> SpecialFolderPath(int csidl) {
   return std::string(path);
 }
 
+// Wine 8 cuts a path longer than the buffer to MAX_PATH - 1 characters and
+// reports success (a folder loop opened deep enough gets there), so a path
+// that fills the buffer may name another folder: it counts as none. No
+// file inside a folder that long can be reached by an ANSI call anyway.
 std::optional<std::string> PathOfIds(LPCITEMIDLIST ids) {
-  char path[MAX_PATH] = "";
-  if (ids == nullptr || !SHGetPathFromIDListA(ids, path)) return std::nullopt;
-  path[MAX_PATH - 1] = '\0';
-  return std::string(path);
+  wchar_t wide[MAX_PATH] = L"";
+  if (ids == nullptr || !SHGetPathFromIDListW(ids, wide)) return std::nullopt;
+  wide[MAX_PATH - 1] = L'\0';
+  if (wcslen(wide) >= MAX_PATH - 1) return std::nullopt;
+  std::string path = win::FromWide(wide, CP_ACP);
+  if (path.size() >= MAX_PATH - 1) return std::nullopt;
+  return path;
 }
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {

@@ -41,6 +41,8 @@ ComPtr<IShellFolder> DesktopFolder();
 UniquePidl ParsePath(IShellFolder* folder, const std::string& path);
 UniquePidl SpecialFolderIds(int csidl);
 std::optional<std::string> SpecialFolderPath(int csidl);
+// The file-system path of an absolute list; none for a virtual folder or a
+// path of MAX_PATH - 1 bytes or more.
 std::optional<std::string> PathOfIds(LPCITEMIDLIST ids);
 
 // Equal ignoring case, with the rules of the system's code page and locale.

@@ -1,10 +1,11 @@
 // Files that another program deletes, renames or rewrites while the view
 // works on them: thumbnails still to be made when the folder changes, a
-// thumbnail made before its file was rewritten (it must not be cached as
-// the new file's), and a picture rewritten or deleted while it is shown.
-// The change is made while the thumbnail workers are paused as a file
-// command pauses them, and the folder is read again as at the end of one;
-// never by timing.
+// file rewritten while its own thumbnail is decoded (the old pixels must not
+// be cached as the new file's), and a picture rewritten or deleted while it
+// is shown. The change is made while the thumbnail workers are paused as a
+// file command pauses them, or while the workers' test hook holds the
+// decode, and the folder is read again as at the end of a command; never by
+// timing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "browser/picture_view.h"
+#include "browser/thumb_workers.h"
 #include "browser/tests/list_fixture.h"
 #include "res/resource.h"
 #include "tests/wine/wine_test_support.h"
@@ -112,24 +114,59 @@ TEST_F(ChangingFilesTest, FilesDeletedRenamedOrRewrittenBeforeTheirThumbnailsAre
       << "no file was touched by the view";
 }
 
-// A thumbnail made from the old bytes belongs to the old size and time: when
-// the file is rewritten after it was made, the cache must not hand it out
-// for the new file the next time the folder is listed.
-TEST_F(ChangingFilesTest, AThumbnailOfTheOldBytesIsNotCachedForTheRewrittenFile) {
+// Holds the decode of one picture after it has read the file and before
+// its thumbnail is handed over (the workers' test hook), until released.
+class DecodeHold {
+ public:
+  explicit DecodeHold(const std::string& path) {
+    path_ = path;
+    SetAfterDecodeHook(&Hook);
+  }
+  ~DecodeHold() {
+    SetAfterDecodeHook(nullptr);
+    SetEvent(release_);
+  }
+  static bool WaitUntilHeld() { return WaitForSingleObject(held_, 60000) == WAIT_OBJECT_0; }
+  static void Release() { SetEvent(release_); }
+
+ private:
+  static void Hook(const std::string& path) {
+    if (path != path_) return;
+    SetEvent(held_);
+    WaitForSingleObject(release_, 60000);
+  }
+  static inline std::string path_;
+  static inline HANDLE held_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  static inline HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+// a.png is rewritten by another program while its own decode is under way:
+// the decode has read the old bytes, its thumbnail is not handed over yet.
+// The old pixels belong to the old size and time: the cache must never hand
+// them out for the new file; the next listing makes a's thumbnail again
+// from the new bytes, and the one after takes that from the cache.
+TEST_F(ChangingFilesTest, AFileRewrittenDuringItsDecodeIsNotCachedWithTheOldPixels) {
   Copy("png_rgb24.png", "a.png");
   Copy("fit_100x50.png", "d.png");
   ASSERT_TRUE(view_.Open());
   CFileListView& view = view_.view();
-  view.SetFolder(folder_.path().c_str());
-  view_.WaitForThumbnails();
+  {
+    DecodeHold hold(folder_.File("a.png"));
+    view.SetFolder(folder_.path().c_str());
+    ASSERT_TRUE(DecodeHold::WaitUntilHeld()) << "a's decode reached the hold";
+    Copy("fit_100x50.png", "a.png");
+    view.RefreshList();  // as after a file command
+    DecodeHold::Release();
+    view_.WaitForThumbnails();
+  }
   ASSERT_EQ(CellNames(), (Names{"a.png", "d.png"}));
-  ASSERT_FALSE(Same(Thumbnail(0), Thumbnail(1)));
-  Copy("fit_100x50.png", "a.png");
-  view.RefreshList();
+  ASSERT_FALSE(Same(Thumbnail(0), Thumbnail(1))) << "the held decode had read the old bytes";
+
   ListAgain();
   ASSERT_EQ(CellNames(), (Names{"a.png", "d.png"}));
   EXPECT_EQ(view.gridPresenter().requested(), 1u) << "a's thumbnail is made again";
-  EXPECT_TRUE(Same(Thumbnail(0), Thumbnail(1))) << "a shows its new bytes, not the thumbnail of the old ones";
+  EXPECT_TRUE(Same(Thumbnail(0), Thumbnail(1))) << "a shows its new bytes, not the pixels of the old ones";
+  EXPECT_EQ(test::CellText(view_.list(), 0, 4), "100 * 50") << "and is listed as it is now";
 
   ListAgain();
   EXPECT_EQ(view.gridPresenter().requested(), 0u) << "the new thumbnail is cached for the new file";

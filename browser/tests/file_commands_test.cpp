@@ -226,6 +226,44 @@ TEST_F(FileCommandsTest, DropsCopyOrMoveImagesAndIgnoreTheirOwnFolder) {
   EXPECT_FALSE(Exists(source.File(odd)));
 }
 
+// Cut and pasted onto a disk with less room than the picture: the shell
+// cuts the copy short (Wine 8 even reports success and keeps the source).
+// The source stays whole, no cut file is left under the picture's name, the
+// user is told, and the next paste works.
+TEST_F(FileCommandsTest, AMoveOntoAFullDiskKeepsTheSourceAndLeavesNoCutPicture) {
+  test::SmallDisk disk("1m");
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  test::TempFolder source, later;
+  const std::string onDisk = disk.File("pasted");
+  ASSERT_TRUE(CreateDirectoryA(onDisk.c_str(), nullptr));
+  const std::string big = NonAscii(".bmp");
+  test::WriteGreyBmp(source.File(big), 700, 600);  // 1.2 MB
+  const std::string bigBytes = test::ReadFileBytes(source.File(big));
+  ASSERT_GT(bigBytes.size(), 1024u * 1024u);
+  CFileListView& view = Open();
+  view.SetFolder(source.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_CUTALL));
+  view.SetFolder(onDisk.c_str());
+  {
+    test::MessageBoxWatcher boxes;
+    ASSERT_TRUE(Run(ID_EDIT_PASTE));
+    EXPECT_EQ(boxes.Texts().size(), 1u) << "the user is told";
+  }
+  EXPECT_EQ(test::ReadFileBytes(source.File(big)), bigBytes) << "the source is whole";
+  EXPECT_FALSE(Exists(onDisk + "\\" + big)) << "no cut copy under the picture's name";
+  EXPECT_TRUE(Rows().empty());
+
+  test::WriteGreyBmp(later.File("small.bmp"), 40, 30);
+  const std::string smallBytes = test::ReadFileBytes(later.File("small.bmp"));
+  view.SetFolder(later.path().c_str());
+  ASSERT_TRUE(Run(ID_EDIT_CUTALL));
+  view.SetFolder(onDisk.c_str());
+  ASSERT_TRUE(Run(ID_EDIT_PASTE));
+  EXPECT_EQ(Rows(), Names{"small.bmp"}) << "a paste that fits works";
+  EXPECT_EQ(test::ReadFileBytes(onDisk + "\\small.bmp"), smallBytes);
+  EXPECT_FALSE(Exists(later.File("small.bmp"))) << "moved";
+}
+
 using test::FolderAt;
 
 using test::EmptyTrashOf;

@@ -345,7 +345,7 @@ TEST_F(FileListTest, SortSettingsReorderRowsAndCellsKeepingTheirThumbnails) {
   EXPECT_EQ(settings_.intSotDir, kDescending);
 }
 
-TEST_F(FileListTest, PathsLongerThan259BytesAreSkipped) {
+TEST_F(FileListTest, APathOf259BytesIsListedThumbnailedAndShownAndOneOf260IsSkipped) {
   // folder + "\" + name: the name that makes 259 bytes is listed, one more byte is not.
   const size_t subLength = 259 - folder_.path().size() - 1 - 1 - 10;  // folder\sub\ + a 10-byte name
   const std::string sub = folder_.File(std::string(subLength, 's'));
@@ -361,6 +361,26 @@ TEST_F(FileListTest, PathsLongerThan259BytesAreSkipped) {
   view.SetFolder(sub.c_str());
   ASSERT_EQ(RowNames(view_.list()), (Names{fits}));
   EXPECT_EQ(std::string(view.Item(0)->path).size(), 259u);
+
+  // The listed one is thumbnailed, its thumbnail cached under the long
+  // folder and taken from there, and it shows as a picture.
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_LIGHTTHUMB));
+  view_.WaitForThumbnails();
+  ASSERT_EQ(view.gridPresenter().grid().size(), 1u);
+  EXPECT_FALSE(view.gridPresenter().ThumbnailFailed(0));
+  ASSERT_NE(view.gridPresenter().grid().GetCellBitmap(0), nullptr);
+  const PixelImage made = *view.gridPresenter().grid().GetCellBitmap(0);
+  test::TempFolder elsewhere;
+  view.SetFolder(elsewhere.path().c_str());
+  view.SetFolder(sub.c_str());
+  view_.WaitForThumbnails();
+  EXPECT_EQ(view.gridPresenter().requested(), 0u) << "taken from the cache";
+  ASSERT_NE(view.gridPresenter().grid().GetCellBitmap(0), nullptr);
+  EXPECT_EQ(view.gridPresenter().grid().GetCellBitmap(0)->pixels, made.pixels);
+  view.SelectAll();
+  ASSERT_TRUE(view.ExecuteCommand(ID_VIEW_SHOWPICTURE));
+  EXPECT_TRUE(view.pictureMode().view().shown());
+  EXPECT_EQ(view.pictureMode().view().path().size(), 259u);
 }
 
 TEST_F(FileListTest, FoldersWithTwoByteNamesUnderCodePage932) {

@@ -321,44 +321,13 @@ TEST(SaveFaults, ImmutableThumbsTextsAndSaveFolderLoseNothing) {
   EXPECT_EQ(Contents(scans), scansBefore);
 }
 
-// A small file system of its own (a tmpfs, mounted as root), reached through
-// Wine's Z: drive; unmounted with everything in it at the end.
-class SmallDisk {
- public:
-  explicit SmallDisk(const char* size) {
-    linux_ = "/tmp/zv-small-disk-" + std::to_string(GetCurrentProcessId());
-    mounted_ = test::RunLinuxCommand("mkdir -p " + linux_ + " && mount -t tmpfs -o size=" + size + " tmpfs " + linux_);
-  }
-  ~SmallDisk() { test::RunLinuxCommand("umount " + linux_ + "; rmdir " + linux_); }
-  bool mounted() const { return mounted_; }
-  std::string File(const std::string& name) const { return test::WindowsPathOfLinux(linux_) + "\\" + name; }
-
-  // Takes every byte left; true when the disk then refused a write.
-  bool Fill() const {
-    win::UniqueFile filler(CreateFileA(File("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    const std::string block(4096, 'f');
-    for (int i = 0; i < 100000; ++i) {
-      DWORD written = 0;
-      if (!WriteFile(filler.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
-          written != block.size())
-        return true;
-    }
-    return false;
-  }
-  void Free() const { DeleteFileA(File("filler").c_str()); }
-
- private:
-  std::string linux_;
-  bool mounted_ = false;
-};
-
 // A full disk under the thumbnail cache, a scan and a converted picture:
 // each save fails and says so, the files there keep their bytes, no
 // temporary stays, and once there is room again the saves work.
 TEST(SaveFaults, FullDiskLosesNothing) {
   win::OleSession ole;
   ASSERT_TRUE(imagelib::Bind());
-  SmallDisk disk("1m");
+  test::SmallDisk disk("1m");
   if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
   TempFolder temp;
   const std::string thumbs = disk.File("Thumbs"), scans = disk.File("scans"), listed = temp.File("pictures");

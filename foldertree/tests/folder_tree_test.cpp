@@ -13,6 +13,7 @@
 #include "foldertree/tests/tree_fixture.h"
 #include "foldertree/tree_items.h"
 #include "res/resource.h"
+#include "tests/wine/wine_test_support.h"
 
 namespace zv::test {
 namespace {
@@ -285,6 +286,65 @@ TEST_F(FolderTreeTest, RefreshReselectsTheFolderOrDocumentsWhenItIsGone) {
   window_->Refresh();
   EXPECT_EQ(SelectedPath(), SpecialPath(CSIDL_PERSONAL)) << "the selected folder was deleted outside";
   EXPECT_EQ(owner_.notices.back(), std::optional<std::string>(SpecialPath(CSIDL_PERSONAL)));
+}
+
+// A Linux symbolic link to the folder that holds it: Wine 8 shows it as a
+// folder (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT), so the
+// loop top\back\back\... opens as deep as the user goes. It must end, and
+// no folder may be reported under a path that is not its own: past the
+// ANSI limit the items have no path (as a virtual folder), are no drop
+// target, and the deepest has no children.
+TEST_F(FolderTreeTest, ALoopOfFoldersEndsAtThePathLimitAndNeverReportsACutPath) {
+  ScratchFolder scratch("Z:\\tmp");
+  const std::string top = scratch.Make("top");
+  const std::string back = "back_to_the_folder_that_holds_it";
+  const std::string linuxTop = "/tmp/" + scratch.name() + "/top";
+  ASSERT_TRUE(RunLinuxCommand("ln -s . '" + linuxTop + "/" + back + "'"));
+  struct Unlink {  // first: the shell's delete of the scratch folder would walk into the loop
+    std::string link;
+    ~Unlink() { RunLinuxCommand("rm -f '" + link + "'"); }
+  } unlink{linuxTop + "/" + back};
+  const DWORD attributes = GetFileAttributesA((top + "\\" + back).c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT),
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+
+  OpenTree();
+  window_->SelectPath(top.c_str());
+  ASSERT_EQ(SelectedPath(), top);
+  HTREEITEM item = Selected();
+  std::string path = top;  // the path of `item`, whether or not it fits
+  int depth = 0;
+  for (; depth < 100; ++depth) {
+    ExpandByUser(item);
+    HTREEITEM next = ChildNamed(item, back);
+    if (next == nullptr) break;
+    item = next;
+    path += "\\" + back;
+    const size_t notices = owner_.notices.size();
+    TreeView_SelectItem(tree(), item);
+    PumpMessages();
+    ASSERT_EQ(owner_.notices.size(), notices + 1);
+    std::string reported;
+    if (path.size() < MAX_PATH - 1) {
+      EXPECT_EQ(owner_.notices.back(), std::optional<std::string>(path)) << "depth " << depth;
+      EXPECT_TRUE(window_->GetItemPath(item, reported));
+      EXPECT_EQ(reported, path);
+    } else {
+      EXPECT_EQ(owner_.notices.back(), std::nullopt) << "depth " << depth << ": " << *owner_.notices.back();
+      EXPECT_FALSE(window_->GetItemPath(item, reported)) << reported;
+      RECT row{};
+      ASSERT_TRUE(TreeView_GetItemRect(tree(), item, &row, TRUE));
+      POINT screen{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+      ClientToScreen(tree(), &screen);
+      std::string target;
+      EXPECT_FALSE(window_->DragOver(screen, target)) << "no drop into it: " << target;
+      window_->DragLeave();
+    }
+  }
+  EXPECT_LT(depth, 100) << "the loop ends";
+  EXPECT_GE(path.size(), static_cast<size_t>(MAX_PATH - 1)) << "it opens down to the limit";
+  EXPECT_TRUE(Children(item).empty()) << "the deepest folder lists nothing";
 }
 
 TEST_F(FolderTreeTest, HiddenFoldersAreListed) {

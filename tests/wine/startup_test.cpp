@@ -221,5 +221,43 @@ TEST_F(StartupTest, OnlyTheFirstStartShowsTheSetupDialog) {
   ASSERT_TRUE(CloseNormally(frame, second));
 }
 
+// Saves that a killed process cut off before their rename leave
+// "~zvtmp.*" files (and earlier versions "*.bin.tmp" in Thumbs): a browser
+// copy deletes them in Thumbs and in the scan folder before its window
+// shows. Files of the user with similar names stay.
+TEST_F(StartupTest, AStartDeletesLeftoverTemporariesAndKeepsFilesOfSimilarNames) {
+  ProgramCopy program;
+  test::TempFolder scans;
+  const std::string thumbs = program.folder() + "\\Thumbs";
+  ASSERT_TRUE(CreateDirectoryA(thumbs.c_str(), nullptr));
+  const std::vector<std::string> leftoversInThumbs = {"~zvtmp.00000001.bin", "~zvtmp.ZVThumb.lst", "0000000a.bin.tmp",
+                                                      "ZVThumb.lst.tmp"};
+  const std::vector<std::string> leftoversInScans = {"~zvtmp.0001.png", "~ZVTMP.scan.bmp"};
+  const std::vector<std::string> keptInThumbs = {"notes.tmp", "zvtmp.txt", "0000000g.bin.tmp", "~zvtmp"};
+  const std::vector<std::string> keptInScans = {"a~zvtmp.png", "zvtmp.0002.png", "00000001.bin.tmp", "~zvtmp"};
+  for (const std::string& name : leftoversInThumbs) test::WriteFileBytes(thumbs + "\\" + name, "cut off");
+  for (const std::string& name : keptInThumbs) test::WriteFileBytes(thumbs + "\\" + name, "user's " + name);
+  for (const std::string& name : leftoversInScans) test::WriteFileBytes(scans.File(name), "cut off");
+  for (const std::string& name : keptInScans) test::WriteFileBytes(scans.File(name), "user's " + name);
+  {
+    win::UniqueKey settings = win::CreateKey(HKEY_CURRENT_USER, ProfileKeyPath() + "\\AppSettings");
+    ASSERT_TRUE(win::WriteString(settings.get(), "m_tagEnvSet.chaSavFol", scans.path()));
+    ASSERT_TRUE(win::WriteDword(settings.get(), "m_tagEnvSet.dwdExcCnt", 1));  // no first-run dialog
+  }
+
+  PROCESS_INFORMATION p = program.Launch("");
+  HWND frame = test::WaitForWindow([&] { return test::TopWindowOf(p.dwProcessId, kBrowserCopyName); }, 60000);
+  ASSERT_NE(frame, nullptr);
+  for (const std::string& name : leftoversInThumbs)
+    EXPECT_EQ(GetFileAttributesA((thumbs + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name << " deleted";
+  for (const std::string& name : leftoversInScans)
+    EXPECT_EQ(GetFileAttributesA(scans.File(name).c_str()), INVALID_FILE_ATTRIBUTES) << name << " deleted";
+  for (const std::string& name : keptInThumbs)
+    EXPECT_EQ(test::ReadFileBytes(thumbs + "\\" + name), "user's " + name) << name << " kept";
+  for (const std::string& name : keptInScans)
+    EXPECT_EQ(test::ReadFileBytes(scans.File(name)), "user's " + name) << name << " kept";
+  EXPECT_TRUE(CloseNormally(frame, p));
+}
+
 }  // namespace
 }  // namespace zv

@@ -320,4 +320,25 @@ void EmptyTrashOf(const std::string& name) {
   DeleteFileA(TrashFile(name, "info", ".trashinfo").c_str());
 }
 
+SmallDisk::SmallDisk(const char* size) {
+  linux_ = "/tmp/zv-small-disk-" + std::to_string(GetCurrentProcessId());
+  mounted_ = RunLinuxCommand("mkdir -p " + linux_ + " && mount -t tmpfs -o size=" + size + " tmpfs " + linux_);
+}
+
+SmallDisk::~SmallDisk() { RunLinuxCommand("umount " + linux_ + "; rmdir " + linux_); }
+
+bool SmallDisk::Fill() const {
+  HANDLE filler = CreateFileA(File("filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (filler == INVALID_HANDLE_VALUE) return true;
+  const std::string block(4096, 'f');
+  bool refused = false;
+  for (int i = 0; i < 100000 && !refused; ++i) {
+    DWORD written = 0;
+    refused = !WriteFile(filler, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+              written != block.size();
+  }
+  CloseHandle(filler);
+  return refused;
+}
+
 }  // namespace zv::test

@@ -81,6 +81,26 @@ bool RunLinuxCommand(const std::string& command, std::string* output = nullptr);
 // "Z:\..." for a Linux path: Wine's Z: drive is the Linux root.
 std::string WindowsPathOfLinux(const std::string& path);
 
+// A small file system of its own (a tmpfs, mounted as root), reached through
+// Wine's Z: drive; unmounted with everything in it at the end. Where mount
+// is not allowed, mounted() is false and the test says it skips.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const char* size);
+  ~SmallDisk();
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+  bool mounted() const { return mounted_; }
+  std::string File(const std::string& name) const { return WindowsPathOfLinux(linux_) + "\\" + name; }
+  // Takes every byte left; true when the disk then refused a write.
+  bool Fill() const;
+  void Free() const { DeleteFileA(File("filler").c_str()); }
+
+ private:
+  std::string linux_;
+  bool mounted_ = false;
+};
+
 // Runs scripts/copyboard.sh <verb> (plug, unplug) on the Linux side through
 // Wine's "start /unix" and waits until it ends; false when it could not run
 // or failed.
