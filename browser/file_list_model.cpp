@@ -41,6 +41,8 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
 
 void FileListModel::ReadFolder() {
   items_.Clear();
+  facts_ = ListingFacts();
+  factsKept_ = true;
   if (folder_.empty()) return;
   std::vector<FolderEntry> files;
   {
@@ -49,8 +51,26 @@ void FileListModel::ReadFolder() {
   }
   times_.namesSeen = static_cast<int>(files.size());
   const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
-  for (const FileListItem& record : ReadImageRecords(folder_, files, times_, known)) items_.Append(record);
+  std::optional<ListingFacts> recalled = memory_.recall ? memory_.recall(folder_) : std::nullopt;
+  LearnedFacts learned;
+  for (const FileListItem& record :
+       ReadImageRecords(folder_, files, times_, {recalled ? &*recalled : nullptr, known}, &learned))
+    items_.Append(record);
   times_.listed = static_cast<int>(items_.size());
+  factsKept_ = !learned.changed;
+  facts_ = learned.changed ? std::move(learned.facts) : std::move(*recalled);
+}
+
+FileListModel::ListingMemory ListingMemoryIn(ThumbCacheStore& store) {
+  return {[&store](const std::string& folder) { return store.LoadListingFacts(folder); },
+          [&store](const std::string& folder, const ListingFacts& facts) {
+            return store.SaveListingFacts(folder, facts);
+          }};
+}
+
+void FileListModel::KeepListing() {
+  if (factsKept_ || folder_.empty() || !memory_.keep) return;
+  factsKept_ = memory_.keep(folder_, facts_);
 }
 
 void FileListModel::StoreLastFolder(const std::string& folder) {
@@ -71,6 +91,13 @@ bool SameSizeAndTime(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+// A record read by a refresh: the next listing need not read its file.
+// (Removed files may keep their facts: a file of that name, size and time
+// that comes back is the same picture.)
+void FileListModel::RememberFacts(const FileListItem& record) {
+  factsKept_ = !facts_.Put(record.name, FactsOf(record)) && factsKept_;
+}
+
 void FileListModel::RecopyChangedBoardFiles(const ImageProbe& probe, std::vector<size_t>* replaced) {
   FileListItem record{};
   for (size_t i = 0; i < items_.size(); ++i) {
@@ -80,6 +107,7 @@ void FileListModel::RecopyChangedBoardFiles(const ImageProbe& probe, std::vector
     const std::string name = listed.name;
     if (!CopyToMirror(board, listed.path) || !ReadImageRecord(folder_, name, probe, record, times_)) continue;
     items_.Replace(i, record);
+    RememberFacts(record);
     replaced->push_back(i);
   }
 }
@@ -99,7 +127,9 @@ FileListModel::RefreshChanges FileListModel::Refresh() {
   for (const std::string& name : items_.NewNames(win::ListedFileNames(source), win::IsAnsiLeadByte)) {
     if (mirror_.active)
       CopyToMirror(JoinPath(source, name, win::IsAnsiLeadByte), JoinPath(folder_, name, win::IsAnsiLeadByte));
-    if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
+    if (!ReadImageRecord(folder_, name, probe, record, times_)) continue;
+    items_.Append(record);
+    RememberFacts(record);
   }
   return changes;
 }
