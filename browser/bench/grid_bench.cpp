@@ -35,8 +35,9 @@
 //       is painted and nothing is left to make. The cache is not emptied;
 //       when the folder's thumbnails are not all in it, they are made and
 //       saved first (not counted). One line "cached,<files>,<ms>,<listing
-//       ms>,<thumbnails made>" per run (bench-grid.sh runs it for the old
-//       and the new build in turns).
+//       ms>,<thumbnails made>,<enumerate ms>,<records ms>,<sort ms>,<rows
+//       and icons ms>" per run (bench-grid.sh runs it for the old and the
+//       new build in turns).
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
 
@@ -664,8 +665,10 @@ int Cached(const char* folder, const char* other, int runs) {
     bench.WaitAllMade();
     UpdateWindow(bench.view().grid());
     const double ms = (Now() - start) * 1000;
-    std::printf("cached,%zu,%.1f,%.1f,%zu\n", bench.grid().size(), ms,
-                ListingSeconds(bench.view().lastListingTimes()) * 1000, bench.presenter().requested());
+    const zv::ListingTimes& t = bench.view().lastListingTimes();
+    std::printf("cached,%zu,%.1f,%.1f,%zu,%.1f,%.1f,%.1f,%.1f\n", bench.grid().size(), ms, ListingSeconds(t) * 1000,
+                bench.presenter().requested(), t.enumerate * 1000, t.records * 1000, t.sort * 1000,
+                (t.rows + t.icons) * 1000);
   }
   bench.view().SetFolder(other);
   bench.Close();
