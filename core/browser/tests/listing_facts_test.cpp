@@ -40,7 +40,8 @@ TEST(ListingFacts, ReadsBackWhatWasWrittenAndFindsOnlyUnchangedFiles) {
   const std::optional<ListingFacts> read = ReadListingFacts(bytes, kFolder);
   ASSERT_TRUE(read.has_value());
   ASSERT_EQ(read->size(), 3u);
-  for (const auto& [name, facts] : Sample().byName()) {
+  const ListingFacts sample = Sample();
+  for (const auto& [name, facts] : sample.byName()) {
     const ListedFileFacts* found = read->Find(name, facts.fileSize, facts.lastWrite);
     ASSERT_NE(found, nullptr) << name;
     EXPECT_EQ(found->isPicture, facts.isPicture);
