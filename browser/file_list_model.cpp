@@ -29,9 +29,6 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
   }
   if (opening.rememberAsLastFolder) StoreLastFolder(opening.shownFolder);
   folder_ = opening.shownFolder;
-  // A save into this folder (a converted picture, a scan) that was cut off
-  // left its temporary here; nothing of ours is writing one now.
-  if (!folder_.empty()) win::DeleteLeftoverTemporaries(folder_);
   times_ = {};
   PhaseTimer total(times_.total);
   ReadFolder();
@@ -48,6 +45,9 @@ void FileListModel::ReadFolder() {
   {
     PhaseTimer timer(times_.enumerate);
     files = win::ListedFiles(folder_);
+    // A save into this folder (a converted picture, a scan) that was cut off
+    // left its temporary here; nothing of ours is writing one now.
+    win::DeleteLeftoverTemporaries(folder_, files);
   }
   times_.namesSeen = static_cast<int>(files.size());
   const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
