@@ -50,8 +50,13 @@ void FileListModel::ReadFolder() {
     win::DeleteLeftoverTemporaries(folder_, files);
   }
   times_.namesSeen = static_cast<int>(files.size());
-  const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
-  std::optional<ListingFacts> recalled = memory_.recall ? memory_.recall(folder_) : std::nullopt;
+  KnownFile known;
+  std::optional<ListingFacts> recalled;
+  {
+    PhaseTimer timer(times_.lookups);
+    if (knownFiles_) known = knownFiles_(folder_);
+    if (memory_.recall) recalled = memory_.recall(folder_);
+  }
   LearnedFacts learned;
   for (const FileListItem& record :
        ReadImageRecords(folder_, files, times_, {recalled ? &*recalled : nullptr, known}, &learned))
