@@ -55,6 +55,7 @@ void FileListModel::ReadFolder() {
   {
     PhaseTimer timer(times_.lookups);
     if (knownFiles_) known = knownFiles_(folder_);
+    PhaseTimer recall(times_.recall);
     if (memory_.recall) recalled = memory_.recall(folder_);
   }
   LearnedFacts learned;

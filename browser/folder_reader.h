@@ -24,6 +24,7 @@ namespace zv {
 struct ListingTimes {
   double enumerate = 0;  // FindFirstFile / FindNextFile
   double lookups = 0;    // what the listing may take without reading files: the cache file, the listing facts
+  double recall = 0;     // of it: the listing facts read
   double records = 0;    // ReadImageRecords: probe, size and time of all names on all cores (wall time)
   double probe = 0;      // ImageProbe::GetImageInfo (the headers; whole PNG files for their check), summed over threads
   double fileInfo = 0;   // GetFileSizeAndTime, summed over threads

@@ -143,7 +143,7 @@ if [ "$parts" = cached ]; then
     rm -rf "$(dirname "$old")/Thumbs" && cp -al "$thumbs" "$(dirname "$old")/Thumbs"
     rm -f "$(dirname "$old")"/Thumbs/*.rec
   fi
-  echo "build,files,ms,listing ms,made,enumerate ms,records ms,sort ms,rows and icons ms,look-ups ms"
+  echo "build,files,ms,listing ms,made,enumerate ms,records ms,sort ms,rows and icons ms,look-ups ms,of them facts ms"
   for turn in $(seq "${ZV_TURNS:-2}"); do
     for exe in $old "$bench"; do
       tag=new; [ "$exe" = "$bench" ] || tag=old

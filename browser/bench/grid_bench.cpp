@@ -36,7 +36,7 @@
 //       when the folder's thumbnails are not all in it, they are made and
 //       saved first (not counted). One line "cached,<files>,<ms>,<listing
 //       ms>,<thumbnails made>,<enumerate ms>,<records ms>,<sort ms>,<rows
-//       and icons ms>,<look-ups ms>" per run (bench-grid.sh runs it for the old and the
+//       and icons ms>,<look-ups ms>,<of them the listing facts ms>" per run (bench-grid.sh runs it for the old and the
 //       new build in turns).
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
@@ -644,11 +644,19 @@ int Scale(const char* folder, const char* side) {
   return 0;
 }
 
-// The time of the listing's look-ups, in builds whose ListingTimes has it (0 in others).
+// The time of the listing's look-ups and of the listing facts among them,
+// in builds whose ListingTimes has them (0 in others).
 template <typename Times>
 double LookupSeconds(const Times& t) {
   if constexpr (requires { t.lookups; })
     return t.lookups;
+  else
+    return 0;
+}
+template <typename Times>
+double RecallSeconds(const Times& t) {
+  if constexpr (requires { t.recall; })
+    return t.recall;
   else
     return 0;
 }
@@ -675,9 +683,9 @@ int Cached(const char* folder, const char* other, int runs) {
     UpdateWindow(bench.view().grid());
     const double ms = (Now() - start) * 1000;
     const zv::ListingTimes& t = bench.view().lastListingTimes();
-    std::printf("cached,%zu,%.1f,%.1f,%zu,%.1f,%.1f,%.1f,%.1f,%.1f\n", bench.grid().size(), ms,
+    std::printf("cached,%zu,%.1f,%.1f,%zu,%.1f,%.1f,%.1f,%.1f,%.1f,%.1f\n", bench.grid().size(), ms,
                 ListingSeconds(t) * 1000, bench.presenter().requested(), t.enumerate * 1000, t.records * 1000,
-                t.sort * 1000, (t.rows + t.icons) * 1000, LookupSeconds(t) * 1000);
+                t.sort * 1000, (t.rows + t.icons) * 1000, LookupSeconds(t) * 1000, RecallSeconds(t) * 1000);
   }
   bench.view().SetFolder(other);
   bench.Close();

@@ -111,6 +111,10 @@ bool ListingFacts::Put(const std::string& name, const ListedFileFacts& facts) {
   return true;
 }
 
+bool ListingFacts::PutNew(const std::string& name, const ListedFileFacts& facts) {
+  return CanKeep(name, facts) && byName_.try_emplace(name, facts).second;
+}
+
 std::vector<uint8_t> WriteListingFacts(std::string_view folder, const ListingFacts& facts) {
   std::vector<uint8_t> out;
   out.reserve(16 + folder.size() + facts.size() * (kFixedEntryBytes + 16));
@@ -149,12 +153,12 @@ std::optional<ListingFacts> ReadListingFacts(std::string_view bytes, std::string
       !in.U32(&count) || count > in.left() / kFixedEntryBytes)
     return std::nullopt;
   ListingFacts facts;
+  facts.Reserve(count);
   std::string name;
   for (uint32_t i = 0; i < count; ++i) {
     ListedFileFacts file;
     // A name twice is damage too: which of the two would be the file?
-    if (!ReadEntry(in, &name, &file) || facts.byName().count(name) != 0) return std::nullopt;
-    facts.Put(name, file);
+    if (!ReadEntry(in, &name, &file) || !facts.PutNew(name, file)) return std::nullopt;
   }
   if (in.left() != 0) return std::nullopt;
   return facts;

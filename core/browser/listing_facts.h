@@ -44,6 +44,9 @@ class ListingFacts {
   // Adds or replaces. False, with nothing kept, for facts no file can have
   // (CanKeep), so that what is written always reads back.
   bool Put(const std::string& name, const ListedFileFacts& facts);
+  // The same for a name not there yet; false, nothing changed, when it is.
+  bool PutNew(const std::string& name, const ListedFileFacts& facts);
+  void Reserve(size_t count) { byName_.reserve(count); }
   size_t size() const { return byName_.size(); }
   const std::unordered_map<std::string, ListedFileFacts>& byName() const { return byName_; }
 
