@@ -120,14 +120,10 @@ bool ThumbCacheStore::WriteIndex(const ThumbIndex& index) const {
 // The cache file's name. When the index cannot be written (a full disk, a
 // read-only Thumbs) only a name it already records is given: a new name not
 // recorded there could be handed to another folder later.
-// A folder already first keeps the index as it is: no rewrite (each one is
-// flushed to the disk) when the same folder is shown again.
 std::string ThumbCacheStore::LookUp(const std::string& listed) {
-  const ThumbIndex before = ReadIndex();
-  const std::string known = FindCacheName(before, listed, isLead_);
-  ThumbIndex index = before;
+  ThumbIndex index = ReadIndex();
+  const std::string known = FindCacheName(index, listed, isLead_);
   std::string name = LookUpCacheName(index, listed, isLead_);
-  if (index == before) return name;
   return WriteIndex(index) ? name : known;
 }
 

@@ -77,8 +77,7 @@ class ThumbCacheStore {
   const std::string& folder() const { return folder_; }
 
   // The cache of `listed` for `box`: looks its name up in the index (the
-  // line moves to the front and the index is rewritten, unless it was
-  // first already), then opens and
+  // line moves to the front and the index is rewritten), then opens and
   // reads the file. A missing or damaged file gives an object that finds
   // nothing.
   ThumbCacheFile Load(const std::string& listed, ThumbBox box);
@@ -86,7 +85,7 @@ class ThumbCacheStore {
   // index; a folder it does not name gives an object that finds nothing.
   ThumbCacheFile LoadIfIndexed(const std::string& listed, ThumbBox box);
   // The lookup alone: `listed`'s line goes first (made when missing) and
-  // the index is rewritten when that changed it.
+  // the index is rewritten.
   void PutFirst(const std::string& listed) { LookUp(listed); }
 
   // Writes `count` thumbnails of `listed` for `box` to a temporary file
