@@ -29,9 +29,6 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
   }
   if (opening.rememberAsLastFolder) StoreLastFolder(opening.shownFolder);
   folder_ = opening.shownFolder;
-  // A save into this folder (a converted picture, a scan) that was cut off
-  // left its temporary here; nothing of ours is writing one now.
-  if (!folder_.empty()) win::DeleteLeftoverTemporaries(folder_);
   times_ = {};
   PhaseTimer total(times_.total);
   ReadFolder();
@@ -41,16 +38,45 @@ void FileListModel::OpenFolder(const char* folder, int sortKey, int sortDir) {
 
 void FileListModel::ReadFolder() {
   items_.Clear();
+  facts_ = ListingFacts();
+  factsKept_ = true;
   if (folder_.empty()) return;
   std::vector<FolderEntry> files;
   {
     PhaseTimer timer(times_.enumerate);
     files = win::ListedFiles(folder_);
+    // A save into this folder (a converted picture, a scan) that was cut off
+    // left its temporary here; nothing of ours is writing one now.
+    win::DeleteLeftoverTemporaries(folder_, files);
   }
   times_.namesSeen = static_cast<int>(files.size());
-  const KnownFile known = knownFiles_ ? knownFiles_(folder_) : KnownFile();
-  for (const FileListItem& record : ReadImageRecords(folder_, files, times_, known)) items_.Append(record);
+  KnownFile known;
+  std::optional<ListingFacts> recalled;
+  {
+    PhaseTimer timer(times_.lookups);
+    if (knownFiles_) known = knownFiles_(folder_);
+    PhaseTimer recall(times_.recall);
+    if (memory_.recall) recalled = memory_.recall(folder_);
+  }
+  LearnedFacts learned;
+  for (const FileListItem& record :
+       ReadImageRecords(folder_, files, times_, {recalled ? &*recalled : nullptr, known}, &learned))
+    items_.Append(record);
   times_.listed = static_cast<int>(items_.size());
+  factsKept_ = !learned.changed;
+  facts_ = learned.changed ? std::move(learned.facts) : std::move(*recalled);
+}
+
+FileListModel::ListingMemory ListingMemoryIn(ThumbCacheStore& store) {
+  return {[&store](const std::string& folder) { return store.LoadListingFacts(folder); },
+          [&store](const std::string& folder, const ListingFacts& facts) {
+            return store.SaveListingFacts(folder, facts);
+          }};
+}
+
+void FileListModel::KeepListing() {
+  if (factsKept_ || folder_.empty() || !memory_.keep) return;
+  factsKept_ = memory_.keep(folder_, facts_);
 }
 
 void FileListModel::StoreLastFolder(const std::string& folder) {
@@ -71,6 +97,13 @@ bool SameSizeAndTime(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+// A record read by a refresh: the next listing need not read its file.
+// (Removed files may keep their facts: a file of that name, size and time
+// that comes back is the same picture.)
+void FileListModel::RememberFacts(const FileListItem& record) {
+  factsKept_ = !facts_.Put(record.name, FactsOf(record)) && factsKept_;
+}
+
 void FileListModel::RecopyChangedBoardFiles(const ImageProbe& probe, std::vector<size_t>* replaced) {
   FileListItem record{};
   for (size_t i = 0; i < items_.size(); ++i) {
@@ -80,6 +113,7 @@ void FileListModel::RecopyChangedBoardFiles(const ImageProbe& probe, std::vector
     const std::string name = listed.name;
     if (!CopyToMirror(board, listed.path) || !ReadImageRecord(folder_, name, probe, record, times_)) continue;
     items_.Replace(i, record);
+    RememberFacts(record);
     replaced->push_back(i);
   }
 }
@@ -99,7 +133,9 @@ FileListModel::RefreshChanges FileListModel::Refresh() {
   for (const std::string& name : items_.NewNames(win::ListedFileNames(source), win::IsAnsiLeadByte)) {
     if (mirror_.active)
       CopyToMirror(JoinPath(source, name, win::IsAnsiLeadByte), JoinPath(folder_, name, win::IsAnsiLeadByte));
-    if (ReadImageRecord(folder_, name, probe, record, times_)) items_.Append(record);
+    if (!ReadImageRecord(folder_, name, probe, record, times_)) continue;
+    items_.Append(record);
+    RememberFacts(record);
   }
   return changes;
 }

@@ -4,10 +4,12 @@
 // fill it from the file system. It owns no window; the file list view tells
 // its presenters what changed.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "browser/folder_reader.h"
+#include "browser/thumb_cache_store.h"
 #include "core/app/envset.h"
 #include "core/browser/file_list_items.h"
 #include "core/copyboard/mirror_folders.h"
@@ -41,6 +43,18 @@ class FileListModel {
   using KnownFilesOf = std::function<KnownFile(const std::string& folder)>;
   void SetKnownFiles(KnownFilesOf provider) { knownFiles_ = std::move(provider); }
 
+  // Where a folder's listing facts are kept between listings (ListingFacts):
+  // `recall` gives what is kept for a folder, `keep` keeps (false: not kept,
+  // try again later). None by default: every listing reads every file.
+  struct ListingMemory {
+    std::function<std::optional<ListingFacts>(const std::string& folder)> recall;
+    std::function<bool(const std::string& folder, const ListingFacts& facts)> keep;
+  };
+  void SetListingMemory(ListingMemory memory) { memory_ = std::move(memory); }
+  // Keeps what the listings and refreshes of the folder learned, when it is
+  // not kept yet. Cheap when nothing changed.
+  void KeepListing();
+
   FileListItems& items() { return items_; }
   const FileListItems& items() const { return items_; }
   // The folder listed (the mirror folder in mirror mode); empty when none.
@@ -52,6 +66,7 @@ class FileListModel {
   void ReadFolder();
   void RecopyChangedBoardFiles(const ImageProbe& probe, std::vector<size_t>* replaced);
   void StoreLastFolder(const std::string& folder);
+  void RememberFacts(const FileListItem& record);
 
   EnvSet& settings_;
   FileListItems items_;
@@ -59,6 +74,14 @@ class FileListModel {
   MirrorState mirror_;
   ListingTimes times_;
   KnownFilesOf knownFiles_;
+  ListingMemory memory_;
+  ListingFacts facts_;        // of folder_'s files, as last learned
+  bool factsKept_ = true;     // facts_ is what the memory holds
 };
+
+// The program's memory of listings: each folder's facts beside its
+// thumbnail cache file in `store`, so only a folder the cache's index names
+// (one shown as thumbnails) has them.
+FileListModel::ListingMemory ListingMemoryIn(ThumbCacheStore& store);
 
 }  // namespace zv

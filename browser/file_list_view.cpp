@@ -31,6 +31,7 @@ CFileListView::CFileListView(EnvSet& settings, size_t thumbnailBudget)
       pictureMode_(model_.items(), *this),
       fileCommands_(*this) {
   model_.SetKnownFiles([this](const std::string& folder) { return grid_.PreloadCache(folder); });
+  model_.SetListingMemory(ListingMemoryIn(thumbCache_));
 }
 
 // Destroyed here, while OnDestroy can still write the settings back.
@@ -169,6 +170,7 @@ void CFileListView::OnDestroy() {
   if (created_) {
     WriteBackSettings();
     grid_.LeaveFolder();
+    model_.KeepListing();
   }
   presenters_.clear();
   created_ = false;
@@ -191,6 +193,7 @@ void CFileListView::SetFolder(const char* folder) {
   win::WaitCursor wait;
   ReturnToList();
   grid_.LeaveFolder();  // its thumbnails saved, and none of its pictures held open
+  model_.KeepListing();  // what refreshes learned of its files
   win::TraceStep("folder: the last one left");
   try {
     model_.OpenFolder(folder, sortKey_, sortDir_);
@@ -207,6 +210,9 @@ void CFileListView::SetFolder(const char* folder) {
     PhaseTimer rows(times_.rows);
     RebuildPresenters();
   }
+  // After the grid's fill, which gives a folder shown as thumbnails its line
+  // in the cache's index and so a place for its facts.
+  model_.KeepListing();
   win::TraceStep("folder: rows and cells made");
   // The rows' icons are timed apart from the rows themselves.
   times_.icons = list_.lastIconSeconds();

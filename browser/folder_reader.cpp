@@ -12,6 +12,7 @@
 
 #include "core/text/ansi_path.h"
 #include "fileops/file_checks.h"
+#include "win/handles.h"
 #include "win/registry.h"
 #include "win/text_convert.h"
 
@@ -33,8 +34,19 @@ struct ListedFile {
   const FolderEntry* found = nullptr;
 };
 
+// Whether a file the probe turned down can be opened for reading: only then
+// was it its bytes that were turned down, and the verdict may be kept (a
+// file held without sharing is listed once it is let go).
+bool OpensForReading(const char* path) {
+  return static_cast<bool>(win::UniqueFile(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
+// What ReadRecord learned of a file: nothing, or its facts.
+using Learned = std::optional<ListedFileFacts>;
+
 bool ReadRecord(const std::string& folder, const ListedFile& file, const ImageProbe& probe, FileListItem& record,
-                ListingTimes& times, const KnownFile& known) {
+                ListingTimes& times, const ListingShortcuts& shortcuts, Learned& learned) {
   FileListItem item{};
   if (!SetItemPath(item, folder, file.name, win::IsAnsiLeadByte) || probe.GetImageType(item.path) < 0) return false;
   if (file.found != nullptr) {
@@ -49,16 +61,33 @@ bool ReadRecord(const std::string& folder, const ListedFile& file, const ImagePr
     item.lastWrite = {info.lastWrite.dwLowDateTime, info.lastWrite.dwHighDateTime};
     item.fileSize = info.sizeLow;
   }
+  if (shortcuts.recalled != nullptr) {
+    if (const ListedFileFacts* facts = shortcuts.recalled->Find(file.name, item.fileSize, item.lastWrite)) {
+      ++times.recalled;
+      learned = *facts;
+      if (!facts->isPicture) return false;
+      item.width = facts->width;
+      item.height = facts->height;
+      item.colors = facts->colors;
+      record = item;
+      return true;
+    }
+  }
   ImageInfo info;
   {
     // The probe opens the file: one held open without sharing is not listed.
     PhaseTimer timer(times.probe);
+    const KnownFile& known = shortcuts.known;
     const bool unchanged = known && known(file.name, item.fileSize, item.lastWrite);
-    if ((unchanged ? probe.GetHeaderInfo(item.path, &info) : probe.GetImageInfo(item.path, &info)) != 1) return false;
+    if ((unchanged ? probe.GetHeaderInfo(item.path, &info) : probe.GetImageInfo(item.path, &info)) != 1) {
+      if (OpensForReading(item.path)) learned = ListedFileFacts{item.fileSize, item.lastWrite};
+      return false;
+    }
   }
   item.width = info.width;
   item.height = info.height;
   item.colors = ImageProbe::ColorCountFromBits(info.bitsPerPixel);
+  learned = FactsOf(item);
   record = item;
   return true;
 }
@@ -66,16 +95,16 @@ bool ReadRecord(const std::string& folder, const ListedFile& file, const ImagePr
 // The shared state of ReadImageRecords' workers; each takes the next file
 // until none is left and writes only its files' slots and its own times.
 struct RecordWork {
-  RecordWork(const std::string& inFolder, const std::vector<ListedFile>& inFiles, const KnownFile& inKnown,
-             size_t workers)
-      : folder(inFolder), files(inFiles), known(inKnown), records(files.size()), found(files.size()),
-        times(workers), failures(workers) {}
+  RecordWork(const std::string& inFolder, const std::vector<ListedFile>& inFiles,
+             const ListingShortcuts& inShortcuts, size_t workers)
+      : folder(inFolder), files(inFiles), shortcuts(inShortcuts), records(files.size()), found(files.size()),
+        learned(files.size()), times(workers), failures(workers) {}
 
   void Run(size_t worker) {
     try {
       const ImageProbe probe(display);
       for (size_t i; (i = next.fetch_add(1)) < files.size();)
-        found[i] = ReadRecord(folder, files[i], probe, records[i], times[worker], known);
+        found[i] = ReadRecord(folder, files[i], probe, records[i], times[worker], shortcuts, learned[i]);
     } catch (...) {
       failures[worker] = std::current_exception();
       next = files.size();  // the others stop too; the caller rethrows
@@ -83,13 +112,17 @@ struct RecordWork {
   }
 
   // After the workers ended: the records found, in the order of the files.
-  std::vector<FileListItem> Collect(ListingTimes& into) const {
+  std::vector<FileListItem> Collect(ListingTimes& into, LearnedFacts* outLearned) const {
     for (const std::exception_ptr& failure : failures)
       if (failure) std::rethrow_exception(failure);
+    int recalled = 0;
     for (const ListingTimes& t : times) {
       into.probe += t.probe;
       into.fileInfo += t.fileInfo;
+      recalled += t.recalled;
     }
+    into.recalled += recalled;
+    if (outLearned != nullptr) CollectLearned(recalled, *outLearned);
     std::vector<FileListItem> kept;
     kept.reserve(static_cast<size_t>(std::count(found.begin(), found.end(), 1)));
     for (size_t i = 0; i < files.size(); ++i)
@@ -97,23 +130,38 @@ struct RecordWork {
     return kept;
   }
 
+  // Only a listing that read a file, or that found a recalled file gone,
+  // has facts to keep; otherwise the recalled ones stand.
+  void CollectLearned(int recalled, LearnedFacts& out) const {
+    const size_t all = static_cast<size_t>(std::count_if(learned.begin(), learned.end(),
+                                                         [](const Learned& facts) { return facts.has_value(); }));
+    const size_t before = shortcuts.recalled != nullptr ? shortcuts.recalled->size() : 0;
+    out.changed = shortcuts.recalled == nullptr || static_cast<size_t>(recalled) != all ||
+                  static_cast<size_t>(recalled) != before;
+    out.facts = ListingFacts();
+    if (!out.changed) return;
+    for (size_t i = 0; i < files.size(); ++i)
+      if (learned[i]) out.facts.Put(files[i].name, *learned[i]);
+  }
+
   const std::string& folder;
   const std::vector<ListedFile>& files;
-  const KnownFile& known;
+  const ListingShortcuts& shortcuts;
   // Read before the workers start: the probe's display facts ask for the screen's DC.
   const DisplayFacts display = DisplayFacts::FromSystem();
   std::atomic<size_t> next{0};
   std::vector<FileListItem> records;  // one slot per file
   std::vector<char> found;            // whether slot i holds a record
+  std::vector<Learned> learned;       // what the listing learned of file i
   std::vector<ListingTimes> times;    // one per worker
   std::vector<std::exception_ptr> failures;
 };
 
 std::vector<FileListItem> ReadAll(const std::string& folder, const std::vector<ListedFile>& files,
-                                  ListingTimes& times, const KnownFile& known) {
+                                  ListingTimes& times, const ListingShortcuts& shortcuts, LearnedFacts* learned) {
   PhaseTimer wall(times.records);
   const size_t workers = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), files.size());
-  RecordWork work(folder, files, known, workers);
+  RecordWork work(folder, files, shortcuts, workers);
   std::vector<std::thread> threads;
   threads.reserve(workers);
   try {
@@ -124,7 +172,7 @@ std::vector<FileListItem> ReadAll(const std::string& folder, const std::vector<L
   }
   if (workers > 0) work.Run(0);
   for (std::thread& thread : threads) thread.join();
-  return work.Collect(times);
+  return work.Collect(times, learned);
 }
 
 // Whether the shell draws each file of the type with an icon of its own: the
@@ -150,23 +198,30 @@ PhaseTimer::~PhaseTimer() { into_ += SecondsSince(start_); }
 
 bool ReadImageRecord(const std::string& folder, const std::string& name, const ImageProbe& probe, FileListItem& record,
                      ListingTimes& times, const KnownFile& known) {
-  return ReadRecord(folder, {name}, probe, record, times, known);
+  Learned learned;
+  return ReadRecord(folder, {name}, probe, record, times, {nullptr, known}, learned);
 }
 
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
-                                           ListingTimes& times, const KnownFile& known) {
+                                           ListingTimes& times, const ListingShortcuts& shortcuts,
+                                           LearnedFacts* learned) {
   std::vector<ListedFile> files;
   files.reserve(names.size());
   for (const std::string& name : names) files.push_back({name});
-  return ReadAll(folder, files, times, known);
+  return ReadAll(folder, files, times, shortcuts, learned);
 }
 
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<FolderEntry>& entries,
-                                           ListingTimes& times, const KnownFile& known) {
+                                           ListingTimes& times, const ListingShortcuts& shortcuts,
+                                           LearnedFacts* learned) {
   std::vector<ListedFile> files;
   files.reserve(entries.size());
   for (const FolderEntry& entry : entries) files.push_back({entry.name, &entry});
-  return ReadAll(folder, files, times, known);
+  return ReadAll(folder, files, times, shortcuts, learned);
+}
+
+ListedFileFacts FactsOf(const FileListItem& record) {
+  return {record.fileSize, record.lastWrite, true, record.width, record.height, record.colors};
 }
 
 bool StillExists(const std::string& path) {

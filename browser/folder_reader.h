@@ -16,12 +16,15 @@
 #include "core/text/ansi_path.h"
 #include "core/browser/cell_texts.h"
 #include "core/browser/file_list_item.h"
+#include "core/browser/listing_facts.h"
 
 namespace zv {
 
 // Where the time of a full listing went (seconds), for the listing benchmark.
 struct ListingTimes {
   double enumerate = 0;  // FindFirstFile / FindNextFile
+  double lookups = 0;    // what the listing may take without reading files: the cache file, the listing facts
+  double recall = 0;     // of it: the listing facts read
   double records = 0;    // ReadImageRecords: probe, size and time of all names on all cores (wall time)
   double probe = 0;      // ImageProbe::GetImageInfo (the headers; whole PNG files for their check), summed over threads
   double fileInfo = 0;   // GetFileSizeAndTime, summed over threads
@@ -31,6 +34,7 @@ struct ListingTimes {
   double total = 0;
   int namesSeen = 0;     // plain files the folder held
   int listed = 0;
+  int recalled = 0;      // files taken from the last listing's facts, not opened
 };
 
 // Accumulates the time of one phase into a ListingTimes field.
@@ -53,6 +57,26 @@ class PhaseTimer {
 // worker threads at once, so it may only read.
 using KnownFile = std::function<bool(const std::string& name, uint32_t fileSize, const FileTime& lastWrite)>;
 
+// What a listing may take without reading a file. Both are only read, by
+// all the listing's workers at once.
+struct ListingShortcuts {
+  // The facts the folder's last listing learned: a file with the same name,
+  // size and time is not opened at all.
+  const ListingFacts* recalled = nullptr;
+  // Files the thumbnail cache knows (see above): headers only.
+  KnownFile known;
+};
+
+// What a listing learned, for the next listing of the folder.
+struct LearnedFacts {
+  // False when every file was recalled and every recalled file is still
+  // there: the recalled facts stand as they are, and `facts` stays empty.
+  bool changed = false;
+  // When changed: the facts of every file recalled or read, a file turned
+  // down included when its bytes were read (not one that could not be opened).
+  ListingFacts facts;
+};
+
 // A record for folder\name when the probe recognises the file and its size
 // and time can be read; false (nothing listed) otherwise, also when the path
 // does not fit the record.
@@ -63,12 +87,17 @@ bool ReadImageRecord(const std::string& folder, const std::string& name, const I
 // names, read on worker threads (one per core). The workers only read files:
 // no window, image list or other user-interface object.
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<std::string>& names,
-                                           ListingTimes& times, const KnownFile& known = {});
+                                           ListingTimes& times, const ListingShortcuts& shortcuts = {},
+                                           LearnedFacts* learned = nullptr);
 // The same for the entries of a folder listing (win::ListedFiles), taking
 // each file's size and time from its entry: one open of the file fewer,
 // which under Wine is a third of a listing's time.
 std::vector<FileListItem> ReadImageRecords(const std::string& folder, const std::vector<FolderEntry>& files,
-                                           ListingTimes& times, const KnownFile& known = {});
+                                           ListingTimes& times, const ListingShortcuts& shortcuts = {},
+                                           LearnedFacts* learned = nullptr);
+
+// The facts a listed record shows, to be kept for the next listing.
+ListedFileFacts FactsOf(const FileListItem& record);
 
 // Whether a listed file is still there. Files that another program holds
 // open count as present (the check does not open the file).

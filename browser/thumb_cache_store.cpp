@@ -18,6 +18,8 @@ namespace {
 
 // An index beyond this is damage, not a list of folders; it reads as empty.
 constexpr uint64_t kMaxIndexSize = uint64_t{16} << 20;
+// A listing record beyond this is damage too (100,000 files take about 4 MB).
+constexpr uint64_t kMaxListingFactsSize = uint64_t{64} << 20;
 
 std::optional<std::string> ReadSmallFile(const std::string& path, uint64_t maxSize) {
   win::UniqueFile file(
@@ -186,6 +188,25 @@ bool ThumbCacheStore::Save(const std::string& listed, ThumbBox box, size_t count
       });
 }
 
+std::optional<ListingFacts> ThumbCacheStore::LoadListingFacts(const std::string& listed) const {
+  const std::string name = ListingFactsNameOf(FindCacheName(ReadIndex(), listed, isLead_));
+  if (name.empty()) return std::nullopt;
+  const std::string path = JoinPath(folder_, name, isLead_);
+  const std::optional<std::string> bytes = ReadSmallFile(path, kMaxListingFactsSize);
+  if (!bytes) return std::nullopt;
+  std::optional<ListingFacts> facts = ReadListingFacts(*bytes, listed);
+  if (!facts) win::LogFailure("listing record damaged or of another folder, its files are read again", path);
+  return facts;
+}
+
+bool ThumbCacheStore::SaveListingFacts(const std::string& listed, const ListingFacts& facts) const {
+  const std::string name = ListingFactsNameOf(FindCacheName(ReadIndex(), listed, isLead_));
+  if (name.empty()) return false;
+  const std::vector<uint8_t> bytes = WriteListingFacts(listed, facts);
+  return win::SaveReplacing(JoinPath(folder_, name, isLead_),
+                            [&](HANDLE file) { return WriteAll(file, bytes.data(), bytes.size()); });
+}
+
 size_t ThumbCacheStore::DeleteLeftovers() const {
   size_t deleted = win::DeleteLeftoverTemporaries(folder_);
   for (const std::string& name : win::ListedFileNames(folder_)) {
@@ -205,7 +226,9 @@ void ThumbCacheStore::PruneIndex() {
   DeleteLeftovers();
   ThumbIndex index = ReadIndex();
   const bool dropped = PruneThumbIndex(index, FolderExists, [this](const std::string& name) {
-    DeleteFileA(JoinPath(folder_, name, isLead_).c_str());  // a file already gone is what we want
+    // A file already gone is what we want.
+    DeleteFileA(JoinPath(folder_, name, isLead_).c_str());
+    DeleteFileA(JoinPath(folder_, ListingFactsNameOf(name), isLead_).c_str());
   });
   if (dropped) WriteIndex(index);
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "core/browser/listing_facts.h"
 #include "core/browser/thumb_cache_format.h"
 #include "core/browser/thumb_index.h"
 #include "core/imagelib/byte_source.h"
@@ -97,6 +98,14 @@ class ThumbCacheStore {
   // failed; the old cache file is then left as it was.
   bool Save(const std::string& listed, ThumbBox box, size_t count, const ThumbFetch& fetch,
             ThumbCacheFile* previous = nullptr);
+
+  // What the last listing of `listed` learned from its files, kept beside
+  // its cache file: only for a folder the index names (the index is not
+  // changed), and only a record that reads back whole for that folder.
+  std::optional<ListingFacts> LoadListingFacts(const std::string& listed) const;
+  // Writes the record whole through a temporary. False, nothing written,
+  // for a folder the index does not name: its record would have no owner.
+  bool SaveListingFacts(const std::string& listed, const ListingFacts& facts) const;
 
   // The start-up pass: deletes the temporaries of saves that were cut off
   // (DeleteLeftovers), drops the lines of folders that no longer exist,

@@ -20,8 +20,14 @@
 #     (old, new, old, new, ...), `reopens` passes of each.
 #  6. (parts "listing") the 1,000 mixed pictures listed in list mode until
 #     painted, old and new build in turns, `reopens` turns of 3 listings.
+#  7. (parts "cached") folders shown again from their thumbnail cache: the
+#     1,000 mixed pictures after an empty folder (`reopens` times a turn) and
+#     the large folder after the 10-file one (`switches` times a turn), old
+#     and new build in turns, ZV_TURNS (2) turns each. This build makes the
+#     thumbnails once; the old build (ZV_OLD_GRID_BENCH) gets hard links to
+#     the same cache files, whose format both share.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale or listing)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale, listing or cached)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -121,6 +127,31 @@ if [ "$parts" = scale ]; then
         bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" scale "$(win "$data/files-$n")" "$(win "$data/side")" </dev/null 2>/dev/null |
           sed -n "s/^scale,/$tag,/p"
       done
+    done
+    echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  done
+  exit 0
+fi
+if [ "$parts" = cached ]; then
+  old=${ZV_OLD_GRID_BENCH:-}
+  echo "== this build makes (or finds) the thumbnails of all three folders, small box"
+  run cached "$(win "$thousand")" "$(win "$data/empty")" 1 | sed -n 's/^/warm,/p'
+  run cached "$(win "$data/files-$large")" "$(win "$data/files-10")" 1 | sed -n 's/^/warm,/p'
+  if [ -n "$old" ]; then
+    # Hard links: a save replaces a file by renaming a new one over it, so
+    # neither build changes the other's files. The listing records are this
+    # build's own.
+    rm -rf "$(dirname "$old")/Thumbs" && cp -al "$thumbs" "$(dirname "$old")/Thumbs"
+    rm -f "$(dirname "$old")"/Thumbs/*.rec
+  fi
+  echo "build,files,ms,listing ms,made,enumerate ms,records ms,sort ms,rows and icons ms,look-ups ms,of them facts ms"
+  for turn in $(seq "${ZV_TURNS:-2}"); do
+    for exe in $old "$bench"; do
+      tag=new; [ "$exe" = "$bench" ] || tag=old
+      bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" cached "$(win "$thousand")" "$(win "$data/empty")" "$reopens" \
+        </dev/null 2>/dev/null | sed -n "s/^cached,/$tag,/p"
+      bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" cached "$(win "$data/files-$large")" "$(win "$data/files-10")" \
+        "$switches" </dev/null 2>/dev/null | sed -n "s/^cached,/$tag,/p"
     done
     echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
   done

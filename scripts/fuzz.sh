@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes every libFuzzer entry of the core (core/*/fuzz/<entry>_fuzz.cpp:
-# image headers, PNG check, thumbnail cache file and index, drop files, scan
-# DIBs, the naming settings) one after the other, starting from the corpus
-# committed beside each entry (copied, so a run works on its own copy). Any
-# crash or sanitizer report fails. With ZV_FUZZ_KEEP=1 the inputs that reach
+# image headers, PNG check, thumbnail cache file and index, the listing's
+# record file, drop files, scan DIBs, the naming settings) one after the
+# other, starting from the corpus committed beside each entry (copied, so a
+# run works on its own copy). Any crash or sanitizer report fails. With ZV_FUZZ_KEEP=1 the inputs that reach
 # code the committed corpus does not are merged into it afterwards
 # (libFuzzer's -merge=1, the smallest input per feature; `git status` shows
 # them). Keep only the few that matter: every ctest run's smoke test goes
@@ -29,6 +29,7 @@ tree=${1:-$root/build/fuzz}
 declare -A entries=(
   [header]="imagelib header" [png_check]="imagelib png"
   [thumb_cache]="browser thumb_cache" [thumb_index]="browser thumb_index"
+  [listing_facts]="browser listing_facts"
   [drop_files]="fileops drop_files" [scan_dib]="fileops scan_dib"
   [naming_rule]="copyboard naming_rule"
 )
@@ -37,7 +38,7 @@ for source in "$root"/core/*/fuzz/*_fuzz.cpp; do
   entry=$(basename "$source" _fuzz.cpp)
   [ -n "${entries[$entry]:-}" ] || { echo "fuzz.sh: $source has no corpus listed here" >&2; exit 2; }
 done
-order=(header png_check thumb_cache thumb_index drop_files scan_dib naming_rule)
+order=(header png_check thumb_cache thumb_index listing_facts drop_files scan_dib naming_rule)
 selected=(${ZV_FUZZ_ENTRIES:-${order[@]}})
 
 # Optimised with debug lines, as fuzzers are usually built: about four times

@@ -1,5 +1,6 @@
 #include "win/file_replace.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -38,6 +39,28 @@ bool IsTemporaryName(std::string_view name) {
   return name.size() > sizeof kTemporaryPrefix - 1 && StartsWithIgnoringCase(name, kTemporaryPrefix);
 }
 
+namespace {
+
+bool DeleteLeftover(const std::string& path) {
+  if (DeleteFileA(path.c_str())) {
+    LogFailure("leftover temporary of an interrupted save deleted", path);
+    return true;
+  }
+  LogFailure("leftover temporary of an interrupted save not deleted", path, Win32Error());
+  return false;
+}
+
+}  // namespace
+
+size_t DeleteLeftoverTemporaries(const std::string& folder, std::vector<FolderEntry>& entries) {
+  const auto temporary = [](const FolderEntry& entry) { return !entry.isFolder && IsTemporaryName(entry.name); };
+  size_t deleted = 0;
+  for (const FolderEntry& entry : entries)
+    if (temporary(entry) && DeleteLeftover(folder + "\\" + entry.name)) ++deleted;
+  entries.erase(std::remove_if(entries.begin(), entries.end(), temporary), entries.end());
+  return deleted;
+}
+
 size_t DeleteLeftoverTemporaries(const std::string& folder) {
   size_t deleted = 0;
   WIN32_FIND_DATAA found{};
@@ -47,13 +70,7 @@ size_t DeleteLeftoverTemporaries(const std::string& folder) {
   do {
     // The pattern also matches short 8.3 names: the long name decides.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !IsTemporaryName(found.cFileName)) continue;
-    const std::string path = folder + "\\" + found.cFileName;
-    if (DeleteFileA(path.c_str())) {
-      ++deleted;
-      LogFailure("leftover temporary of an interrupted save deleted", path);
-    } else {
-      LogFailure("leftover temporary of an interrupted save not deleted", path, Win32Error());
-    }
+    if (DeleteLeftover(folder + "\\" + found.cFileName)) ++deleted;
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return deleted;

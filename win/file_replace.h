@@ -10,6 +10,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/text/ansi_path.h"
 
 namespace zv::win {
 
@@ -22,6 +25,10 @@ bool IsTemporaryName(std::string_view name);
 
 // Deletes the temporaries that saves in `folder` left behind; returns how many.
 size_t DeleteLeftoverTemporaries(const std::string& folder);
+// The same for a listing of `folder` already made (win::ListedFiles): the
+// temporaries among its entries are deleted and taken out of them, so that
+// the listing needs no second pass over a large folder.
+size_t DeleteLeftoverTemporaries(const std::string& folder, std::vector<FolderEntry>& entries);
 
 using FileWriter = std::function<bool(HANDLE file)>;
 

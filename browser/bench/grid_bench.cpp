@@ -29,6 +29,15 @@
 //   grid_bench listing <folder> <empty folder> <runs>
 //       list mode: the folder listed `runs` times after the empty one, each
 //       from SetFolder until the list has nothing left to paint; ms each.
+//   grid_bench cached <folder> <other folder> <runs>
+//       the folder shown from its thumbnail cache `runs` times, each after
+//       the other folder, small box: from SetFolder until every cell in view
+//       is painted and nothing is left to make. The cache is not emptied;
+//       when the folder's thumbnails are not all in it, they are made and
+//       saved first (not counted). One line "cached,<files>,<ms>,<listing
+//       ms>,<thumbnails made>,<enumerate ms>,<records ms>,<sort ms>,<rows
+//       and icons ms>,<look-ups ms>,<of them the listing facts ms>" per run (bench-grid.sh runs it for the old and the
+//       new build in turns).
 //   grid_bench probe <hwnd> <tag>   (started by respond)
 #include <windows.h>
 
@@ -635,17 +644,65 @@ int Scale(const char* folder, const char* side) {
   return 0;
 }
 
+// The time of the listing's look-ups and of the listing facts among them,
+// in builds whose ListingTimes has them (0 in others).
+template <typename Times>
+double LookupSeconds(const Times& t) {
+  if constexpr (requires { t.lookups; })
+    return t.lookups;
+  else
+    return 0;
+}
+template <typename Times>
+double RecallSeconds(const Times& t) {
+  if constexpr (requires { t.recall; })
+    return t.recall;
+  else
+    return 0;
+}
+
+int Cached(const char* folder, const char* other, int runs) {
+  Bench bench;
+  if (!bench.Open(0)) return 1;
+  bench.view().SetFolder(other);
+  bench.WaitAllMade();
+  bench.view().SetFolder(folder);
+  if (bench.presenter().requested() > 0) {
+    const double start = Now();
+    bench.WaitAllMade();
+    std::printf("made %zu thumbnails first: %.1f s\n", bench.presenter().requested(), Now() - start);
+  }
+  for (int run = 0; run < runs; ++run) {
+    bench.view().SetFolder(other);
+    bench.WaitAllMade();
+    Pump();
+    const double start = Now();
+    bench.view().SetFolder(folder);
+    bench.WaitInViewPainted();
+    bench.WaitAllMade();
+    UpdateWindow(bench.view().grid());
+    const double ms = (Now() - start) * 1000;
+    const zv::ListingTimes& t = bench.view().lastListingTimes();
+    std::printf("cached,%zu,%.1f,%.1f,%zu,%.1f,%.1f,%.1f,%.1f,%.1f,%.1f\n", bench.grid().size(), ms,
+                ListingSeconds(t) * 1000, bench.presenter().requested(), t.enumerate * 1000, t.records * 1000,
+                t.sort * 1000, (t.rows + t.icons) * 1000, LookupSeconds(t) * 1000, RecallSeconds(t) * 1000);
+  }
+  bench.view().SetFolder(other);
+  bench.Close();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "probe" && argc > 3) return Probe(reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 10)), argv[3]);
   if (!((mode == "thousand" && argc > 4) || (mode == "respond" && argc > 3) || (mode == "many" && argc > 5) ||
-        (mode == "delete" && argc > 5) || (mode == "scale" && argc > 3) || (mode == "listing" && argc > 4))) {
+        (mode == "delete" && argc > 5) || (mode == "scale" && argc > 3) || (mode == "listing" && argc > 4) || (mode == "cached" && argc > 4))) {
     std::fprintf(stderr,
                  "usage: grid_bench thousand <folder> <empty> <reopens> | respond <folder> <empty> | "
                  "many <folder> <small> <thumbSize> <switches> | delete <folder> <empty> <thumbSize> <runs> | "
-                 "scale <folder> <side> | listing <folder> <empty> <runs>\n");
+                 "scale <folder> <side> | listing <folder> <empty> <runs> | cached <folder> <other> <runs>\n");
     return 2;
   }
   OleInitialize(nullptr);
@@ -660,6 +717,7 @@ int main(int argc, char** argv) {
   if (mode == "many") result = Many(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
   if (mode == "scale") result = Scale(argv[2], argv[3]);
   if (mode == "listing") result = Listing(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
+  if (mode == "cached") result = Cached(argv[2], argv[3], std::max(1, std::atoi(argv[4])));
   if (mode == "delete") result = DeleteAnswer(argv[2], argv[3], std::atoi(argv[4]), std::max(1, std::atoi(argv[5])));
   zv::imagelib::Unbind();
   OleUninitialize();

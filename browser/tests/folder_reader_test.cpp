@@ -2,6 +2,8 @@
 // one shell lookup per file type, per file where the type's icon is the file's.
 #include "browser/folder_reader.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "browser/file_list_model.h"
 #include "imagelib/tests/zoo.h"
+#include "win/handles.h"
 #include "win/registry.h"
+#include "win/text_convert.h"
 
 namespace zv {
 namespace {
@@ -99,6 +104,77 @@ TEST(ReadImageRecord, AFileKnownUnchangedIsReadFromItsHeadersOnly) {
   const KnownFile otherSize = [](const std::string&, uint32_t, const FileTime&) { return false; };
   EXPECT_FALSE(ReadImageRecord(scratch.path(), "a.png", probe, record, times, otherSize));
   EXPECT_EQ(asked, std::vector<std::string>{"a.png"});
+}
+
+// name -> colours of the records a listing gave.
+std::map<std::string, int> ColorsOfRecords(const FileListModel& model) {
+  std::map<std::string, int> listed;
+  for (size_t i = 0; i < model.items().size(); ++i) listed[model.items().At(i)->name] = model.items().At(i)->colors;
+  return listed;
+}
+
+// Rewrites a file's bytes in place with as many zeros, its last-write time kept.
+bool ZeroKeepingTime(const std::string& path) {
+  const std::string zeros(test::ReadBytes(path).size(), '\0');
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  FILETIME written{};
+  DWORD done = 0;
+  return file && GetFileTime(file.get(), nullptr, nullptr, &written) &&
+         WriteFile(file.get(), zeros.data(), static_cast<DWORD>(zeros.size()), &done, nullptr) &&
+         done == zeros.size() && SetFileTime(file.get(), nullptr, nullptr, &written);
+}
+
+TEST(FileListModel, ListsUnchangedFilesFromTheFactsKeptBesideTheCacheAndReadsTheOthers) {
+  test::ScratchFolder scratch;
+  const std::string folder = scratch.File("pictures");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const auto copy = [&](const char* zooName, const char* name) {
+    return CopyFileA(test::ZooPath(zooName).c_str(), (folder + "\\" + name).c_str(), FALSE) != 0;
+  };
+  ASSERT_TRUE(copy("png_grey1.png", "a.png") && copy("png_badcrc.png", "b.png") && copy("png_palette4.png", "c.png"));
+  ThumbCacheStore store(scratch.File("Thumbs"), win::IsAnsiLeadByte);
+  store.PutFirst(folder);  // as the grid's first fill of the folder does
+  EnvSet settings{};
+  FileListModel model(settings);
+  model.SetListingMemory(ListingMemoryIn(store));
+  const auto list = [&] {
+    model.OpenFolder(folder.c_str(), 0, 0);
+    model.KeepListing();
+    return ColorsOfRecords(model);
+  };
+  const std::map<std::string, int> all = {{"a.png", 2}, {"c.png", 16}};
+  EXPECT_EQ(list(), all) << "the PNG whose check fails is not listed";
+  EXPECT_EQ(model.lastListingTimes().recalled, 0);
+
+  // Same size and time: its facts stand, so its new bytes are not read
+  // (the key is the rule; this shows that nothing opened the file).
+  ASSERT_TRUE(ZeroKeepingTime(folder + "\\a.png"));
+  EXPECT_EQ(list(), all);
+  EXPECT_EQ(model.lastListingTimes().recalled, 3) << "the turned-down PNG's verdict is kept too";
+
+  // Another size: read again.
+  ASSERT_TRUE(copy("png_grey8.png", "c.png"));
+  EXPECT_EQ(list(), (std::map<std::string, int>{{"a.png", 2}, {"c.png", 256}}));
+  EXPECT_EQ(model.lastListingTimes().recalled, 2);
+
+  // Damaged facts are no facts: every file is read, the zeros turned down.
+  const ThumbIndex index = store.ReadIndex();
+  ASSERT_EQ(index.size(), 1u);
+  const std::string record = scratch.File("Thumbs") + "\\" + ListingFactsNameOf(index[0].name);
+  std::string bytes = test::ReadBytes(record);
+  ASSERT_GT(bytes.size(), 40u);
+  bytes[bytes.size() / 2] ^= 1;
+  {
+    win::UniqueFile file(CreateFileA(record.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD done = 0;
+    ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr));
+  }
+  const std::map<std::string, int> read = {{"c.png", 256}};
+  EXPECT_EQ(list(), read);
+  EXPECT_EQ(model.lastListingTimes().recalled, 0);
+  // ... and kept anew.
+  EXPECT_EQ(list(), read);
+  EXPECT_EQ(model.lastListingTimes().recalled, 3);
 }
 
 // A 16 x 16 icon file of one colour.

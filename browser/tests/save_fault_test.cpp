@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/ui_text_table.h"
+#include "browser/file_list_model.h"
 #include "browser/thumb_cache_store.h"
 #include "core/app/text_keys.h"
 #include "imagelib/image_library.h"
@@ -170,12 +171,15 @@ TEST(SaveFaults, ScanAndConvertedPictureKilledBeforeTheirRename) {
       {"scan \"" + folder + "\" BMP", "Image(001).BMP"},
       {"convert \"" + folder + "\\source.bmp\" \"" + folder + "\\target.png\"", "target.png"},
   };
+  EnvSet settings{};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     ASSERT_TRUE(RunChild(c.arguments, c.held).held) << "the save never reached its rename";
     EXPECT_FALSE(Temporaries(folder).empty());
-    win::DeleteLeftoverTemporaries(folder);  // what the listing of the folder and the start-up do
+    FileListModel listing(settings);
+    listing.OpenFolder(folder.c_str(), 0, 0);  // the listing deletes them and does not list them
     EXPECT_EQ(Contents(folder), before) << "a name holds a new or a cut file";
+    EXPECT_EQ(listing.items().size(), 2u);
   }
   // Unhindered, each save completes.
   ASSERT_EQ(RunChild(cases[0].arguments).exitCode, 0u);

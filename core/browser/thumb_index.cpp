@@ -51,6 +51,10 @@ bool IsCacheFileName(std::string_view name) {
   return SamePath(name.substr(8), ".bin", NoLeadBytes);
 }
 
+std::string ListingFactsNameOf(std::string_view cacheName) {
+  return IsCacheFileName(cacheName) ? std::string(cacheName.substr(0, 8)) + ".rec" : std::string();
+}
+
 std::string SmallestFreeCacheName(const ThumbIndex& index, LeadBytePredicate isLead) {
   std::unordered_set<std::string> used;
   for (const ThumbIndexLine& line : index) used.insert(FoldedName(line.name, isLead));

@@ -36,6 +36,10 @@ std::string WriteThumbIndex(const ThumbIndex& index);
 // index cannot make the program write or delete a file elsewhere.
 bool IsCacheFileName(std::string_view name);
 
+// The listing's record file kept beside a cache file (ListingFacts): the
+// same eight digits with ".rec"; "" for a name IsCacheFileName refuses.
+std::string ListingFactsNameOf(std::string_view cacheName);
+
 // "%08x.bin" of the smallest n >= 0 that no line's name uses (ignoring case).
 std::string SmallestFreeCacheName(const ThumbIndex& index, LeadBytePredicate isLead);
 
