@@ -100,12 +100,36 @@ void ThumbWorkers::Resume() {
 std::vector<ThumbResult> ThumbWorkers::TakeResults() {
   std::lock_guard<std::mutex> lock(mutex_);
   posted_ = false;
-  return std::exchange(results_, {});
+  std::vector<ThumbResult> taken(std::make_move_iterator(results_.begin()), std::make_move_iterator(results_.end()));
+  results_.clear();
+  return taken;
+}
+
+std::optional<ThumbResult> ThumbWorkers::TakeResult() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (results_.empty()) {
+    posted_ = false;
+    return std::nullopt;
+  }
+  ThumbResult result = std::move(results_.front());
+  results_.pop_front();
+  if (results_.empty()) posted_ = false;
+  return result;
 }
 
 size_t ThumbWorkers::Outstanding() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return queue_.size() + making_;
+}
+
+size_t ThumbWorkers::Waiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return results_.size();
+}
+
+size_t ThumbWorkers::NotTaken() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return queue_.size() + making_ + results_.size();
 }
 
 void ThumbWorkers::Work() {

@@ -19,8 +19,10 @@
 #     (old, new, old, new, ...), `reopens` passes of each.
 #  6. (parts "listing") the 1,000 mixed pictures listed in list mode until
 #     painted, old and new build in turns, `reopens` turns of 3 listings.
+#  7. (parts "respond") part 2 alone, with ZV_OLD_GRID_BENCH old and new
+#     build in turns, `reopens` turns of each.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale or listing)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale, listing or respond)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -73,7 +75,7 @@ if [ ! -f "$data/small-src/.done" ]; then
   done
   touch "$data/small-src/.done"
 fi
-[ "$parts" = scale ] || links "$data/files-$large" "$large" "$data"/small-src/s*.*
+case $parts in scale | respond | listing) ;; *) links "$data/files-$large" "$large" "$data"/small-src/s*.* ;; esac
 links "$data/files-10" 10 "$data"/small-src/s*.*
 
 bash "$ZV_ROOT/scripts/wine-env.sh" start
@@ -135,6 +137,21 @@ if [ "$parts" = listing ]; then
     done
   done
   echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit 0
+fi
+if [ "$parts" = respond ]; then
+  echo "== responsiveness during a cold fill of the 1,000 mixed pictures; $reopens turns of each build"
+  for pass in $(seq "$reopens"); do
+    for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do
+      tag=new; [ "$exe" = "$bench" ] || tag=old
+      rm -rf "$(dirname "$exe")/Thumbs"
+      echo "== $tag, turn $pass; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+      bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" respond "$(win "$thousand")" "$(win "$data/empty")" </dev/null 2>/dev/null |
+        sed "s/^/$tag: /"
+      rm -rf "$(dirname "$exe")/Thumbs"
+    done
+  done
+  echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg); total run time: $(( $(date +%s) - started )) s"
   exit 0
 fi
 if [ "$parts" = delete ]; then
