@@ -398,45 +398,6 @@ TEST_F(GridCacheTest, TheCacheIsWrittenOnLeavingAndReusedUntilAFileChanges) {
   EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
 }
 
-// The made thumbnails are taken a slice of time at a time. With a slice of
-// nothing each message takes one; the grid comes back for the rest by
-// itself (the workers announce nothing more until all are taken), and every
-// cell arrives. A folder left meanwhile drops what was not taken.
-TEST_F(GridCacheTest, MadeThumbnailsAreTakenASliceAtATimeAndAllArrive) {
-  settings_.dwdLstMod = 0;
-  CFileListView& view = Open();
-  GridPresenter& grid = view.gridPresenter();
-  grid.SetIntakeSlice(std::chrono::microseconds(0));
-  const auto settled = [&] { return grid.outstanding() == grid.waiting(); };  // all made, nothing pumped
-  const auto arrived = [&] {
-    size_t n = 0;
-    for (size_t i = 0; i < grid.grid().size(); ++i) n += grid.grid().Cell(i)->state != ThumbState::kWaiting;
-    return n;
-  };
-  view.SetFolder(folder_.path().c_str());
-  ASSERT_EQ(grid.requested(), 3u);
-  for (int i = 0; i < 1200 && !settled(); ++i) Sleep(100);  // two minutes at most
-  ASSERT_TRUE(settled());
-  const size_t before = arrived();
-  ASSERT_EQ(grid.waiting(), 3u - before);
-  ASSERT_GE(grid.waiting(), 2u);
-  SendMessageA(view.grid(), WM_ZV_THUMBS_READY, 0, 0);
-  EXPECT_EQ(arrived(), before + 1) << "one result per slice";
-  WaitForThumbnails();
-  EXPECT_EQ(arrived(), 3u);
-  EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
-  EXPECT_EQ(StateOf("b.jpg"), ThumbState::kFailed);
-  EXPECT_EQ(StateOf("c.bmp"), ThumbState::kReady);
-
-  view.SetFolder(other_.path().c_str());
-  for (int i = 0; i < 1200 && !(settled() && grid.waiting() > 0); ++i) Sleep(100);
-  ASSERT_EQ(grid.waiting(), 1u);
-  view.SetFolder(folder_.path().c_str());
-  EXPECT_EQ(grid.waiting(), 0u) << "the folder left drops the result it did not take";
-  WaitForThumbnails();
-  EXPECT_EQ(arrived(), 3u);
-}
-
 TEST_F(GridCacheTest, ListModeFillsTheGridOnceWithTheSelectionAndSizesRemakeIt) {
   settings_.dwdLstMod = kListMode;
   CFileListView& view = Open();
@@ -521,6 +482,46 @@ TEST_F(GridCacheTest, RealWorldPicturesAreListedAndThumbnailed) {
   Click("app13.jpg");
   EXPECT_EQ(view_.host().statusTexts.back().rfind("app13.jpg, ", 0), 0u);
   EXPECT_EQ(view_.host().statusTexts.back().find(why), std::string::npos) << "a picture with its thumbnail";
+}
+
+// The made thumbnails are taken a slice of time at a time. With a slice of
+// nothing each message takes one; the grid comes back for the rest by
+// itself (the workers announce nothing more until all are taken), and every
+// cell arrives. A folder left meanwhile drops what was not taken.
+TEST_F(GridCacheTest, MadeThumbnailsAreTakenASliceAtATimeAndAllArrive) {
+  settings_.dwdLstMod = 0;
+  CFileListView& view = Open();
+  GridPresenter& grid = view.gridPresenter();
+  grid.SetIntakeSlice(std::chrono::microseconds(0));
+  const auto settled = [&] { return grid.outstanding() == grid.waiting(); };  // all made, nothing pumped
+  const auto arrived = [&] {
+    size_t n = 0;
+    for (size_t i = 0; i < grid.grid().size(); ++i) n += grid.grid().Cell(i)->state != ThumbState::kWaiting;
+    return n;
+  };
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(grid.requested(), 3u);
+  for (int i = 0; i < 1200 && !settled(); ++i) Sleep(100);  // two minutes at most
+  ASSERT_TRUE(settled());
+  const size_t before = arrived();
+  ASSERT_EQ(grid.waiting(), 3u - before);
+  ASSERT_GE(grid.waiting(), 2u);
+  SendMessageA(view.grid(), WM_ZV_THUMBS_READY, 0, 0);
+  EXPECT_EQ(arrived(), before + 1) << "one result per slice";
+  WaitForThumbnails();
+  EXPECT_EQ(arrived(), 3u);
+  test::SaveWindowShot(view.hwnd(), "grid_slices_taken");  // for people to look at, with %ZV_SHOT_DIR%
+  EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
+  EXPECT_EQ(StateOf("b.jpg"), ThumbState::kFailed);
+  EXPECT_EQ(StateOf("c.bmp"), ThumbState::kReady);
+
+  view.SetFolder(other_.path().c_str());
+  for (int i = 0; i < 1200 && !(settled() && grid.waiting() > 0); ++i) Sleep(100);
+  ASSERT_EQ(grid.waiting(), 1u);
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(grid.waiting(), 0u) << "the folder left drops the result it did not take";
+  WaitForThumbnails();
+  EXPECT_EQ(arrived(), 3u);
 }
 
 }  // namespace
