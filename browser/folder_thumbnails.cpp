@@ -89,17 +89,14 @@ void FolderThumbnails::Prefer(const std::vector<uint64_t>& cellIds) {
   if (workers_) workers_->Prefer(cellIds);
 }
 
-std::vector<FolderThumbnails::Made> FolderThumbnails::TakeMade() {
-  std::vector<Made> made;
-  if (!workers_) return made;
-  for (ThumbResult& result : workers_->TakeResults()) {
-    if (result.ok) {
-      store_.Put(result.cellId, std::move(result.thumbnail.pixels));
-      clean_ = false;
-    }
-    made.push_back({result.cellId, result.ok});
+std::optional<FolderThumbnails::Made> FolderThumbnails::TakeMade() {
+  std::optional<ThumbResult> result = workers_ ? workers_->TakeResult() : std::nullopt;
+  if (!result) return std::nullopt;
+  if (result->ok) {
+    store_.Put(result->cellId, std::move(result->thumbnail.pixels));
+    clean_ = false;
   }
-  return made;
+  return Made{result->cellId, result->ok};
 }
 
 std::shared_ptr<const PixelImage> FolderThumbnails::Pixels(uint64_t cellId) { return store_.Get(cellId); }

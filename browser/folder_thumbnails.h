@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,13 +72,14 @@ class FolderThumbnails {
   void MakeOne(ThumbRequest request);
   void Prefer(const std::vector<uint64_t>& cellIds);
 
-  // What the workers made since the last call, stored; each cell's id with
-  // whether it got a thumbnail.
+  // The oldest thumbnail the workers made and nobody took yet, stored; its
+  // cell's id with whether it got a thumbnail. None: nothing waits, and the
+  // workers announce their next result again.
   struct Made {
     uint64_t cellId;
     bool ok;
   };
-  std::vector<Made> TakeMade();
+  std::optional<Made> TakeMade();
   std::shared_ptr<const PixelImage> Pixels(uint64_t cellId);
   void Forget(uint64_t cellId);
   // Every thumbnail goes (another set of cells comes); the open cache file stays.
@@ -98,8 +100,10 @@ class FolderThumbnails {
   void Pause();
   void Resume();
 
-  // Thumbnails still being made, and how many were asked for since the last Make.
-  size_t outstanding() const { return workers_ ? workers_->Outstanding() : 0; }
+  // Thumbnails not taken yet (queued, being made, or made and waiting), and
+  // how many were asked for since the last Make.
+  size_t outstanding() const { return workers_ ? workers_->NotTaken() : 0; }
+  size_t waiting() const { return workers_ ? workers_->Waiting() : 0; }
   size_t requested() const { return requested_; }
 
  private:

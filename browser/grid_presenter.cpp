@@ -1,5 +1,6 @@
 #include "browser/grid_presenter.h"
 
+#include <optional>
 #include <utility>
 
 #include "core/imagelib/probe_rules.h"
@@ -200,19 +201,26 @@ void GridPresenter::OnCellsInView(size_t first, size_t last) {
   if (!waiting.empty()) thumbs_.Prefer(waiting);
 }
 
+// Taken for one slice of time: a fill's results arrive in bursts (the cells
+// in view first), and a burst taken whole would hold up input and paint.
 // Results of cells that went meanwhile (removed, or another folder) are dropped.
-void GridPresenter::OnThumbnailsReady() {
-  for (const FolderThumbnails::Made& made : thumbs_.TakeMade()) {
-    const int index = grid_.IndexOf(made.cellId);
-    if (index < 0) {
-      thumbs_.Forget(made.cellId);
-      continue;
-    }
-    grid_.SetCellState(static_cast<size_t>(index), made.ok ? ThumbState::kReady : ThumbState::kFailed);
+bool GridPresenter::OnThumbnailsReady() {
+  const auto until = std::chrono::steady_clock::now() + intakeSlice_;
+  bool sliceOver = false;
+  while (!sliceOver) {
+    const std::optional<FolderThumbnails::Made> made = thumbs_.TakeMade();
+    if (!made) break;
+    const int index = grid_.IndexOf(made->cellId);
+    if (index < 0)
+      thumbs_.Forget(made->cellId);
+    else
+      grid_.SetCellState(static_cast<size_t>(index), made->ok ? ThumbState::kReady : ThumbState::kFailed);
+    sliceOver = std::chrono::steady_clock::now() >= until;
   }
   const size_t requested = thumbs_.requested();
   events_.OnThumbnailProgress(requested - std::min(requested, thumbs_.outstanding()), requested);
   if (requested > 0 && thumbs_.outstanding() == 0) win::TraceStep("grid: every thumbnail made");
+  return sliceOver && thumbs_.waiting() > 0;
 }
 
 void GridPresenter::OnSelectionChanged(const std::vector<size_t>& cells) {

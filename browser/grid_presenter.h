@@ -7,6 +7,7 @@
 // notifications into the view's events.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -58,9 +59,16 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   // thumbnails were made from them as they are). Nothing while not filling.
   KnownFile PreloadCache(const std::string& folder);
 
-  // Thumbnails still being made, of how many that had to be made.
+  // Thumbnails not in the grid yet, of how many that had to be made; of
+  // them, those made and waiting to be taken.
   size_t outstanding() const { return thumbs_.outstanding(); }
   size_t requested() const { return thumbs_.requested(); }
+  size_t waiting() const { return thumbs_.waiting(); }
+  // How long one message may spend taking made thumbnails into the grid
+  // (at least one is taken each time); the rest waits for the next message,
+  // so that input and paint are answered in between.
+  static constexpr std::chrono::microseconds kIntakeSlice{4000};
+  void SetIntakeSlice(std::chrono::microseconds slice) { intakeSlice_ = slice; }
 
   void Rebuild() override;
   void Reorder(const std::vector<size_t>& permutation) override;
@@ -74,7 +82,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   // ThumbGridHost
   std::shared_ptr<const PixelImage> CellPixels(uint64_t cellId) override;
   void OnCellsInView(size_t first, size_t last) override;
-  void OnThumbnailsReady() override;
+  bool OnThumbnailsReady() override;
   void OnSelectionChanged(const std::vector<size_t>& cells) override;
 
   void Fill();
@@ -89,6 +97,7 @@ class GridPresenter : public FileListPresenter, private ThumbGridHost {
   bool filling_ = true;
   bool filled_ = false;  // the grid holds a cell per record
   int thumbSize_ = 0;
+  std::chrono::microseconds intakeSlice_ = kIntakeSlice;
 };
 
 }  // namespace zv

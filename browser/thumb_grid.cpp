@@ -19,6 +19,8 @@ namespace {
 constexpr char kGridClass[] = "ZVThumbnailGrid";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kFocusInset = 6;  // design pixels; the red frame takes pixels 2 to 4 of each side
+// A paint covers at most this many separate rectangles; more: their bounding box.
+constexpr size_t kMostPaintParts = 16;
 
 static_assert(static_cast<uint32_t>(GridNoticeCode::kSelChange) == GN_SELCHANGE);
 static_assert(static_cast<uint32_t>(GridNoticeCode::kOpen) == GN_OPEN);
@@ -207,9 +209,12 @@ RECT CThumbnailGrid::CellClientRect(size_t index) const {
   return RECT{at.x, at.y - scroll_, at.x + layout_.cell.width, at.y - scroll_ + layout_.cell.height};
 }
 
+// A cell out of view costs no call: most thumbnails of a fill arrive there.
 void CThumbnailGrid::InvalidateCell(size_t index) {
   const RECT rect = CellClientRect(index);
-  InvalidateRect(hwnd(), &rect, FALSE);
+  RECT client{}, shown{};
+  GetClientRect(hwnd(), &client);
+  if (IntersectRect(&shown, &rect, &client)) InvalidateRect(hwnd(), &rect, FALSE);
 }
 
 // The selection is repainted at once, as the user expects to see a click.
@@ -223,24 +228,15 @@ void CThumbnailGrid::RepaintChanged() {
   if (host_ != nullptr) host_->OnSelectionChanged(changed);
 }
 
+// Only the parts that need it: cells that got their thumbnails one by one
+// while others stayed would otherwise repaint their whole bounding box.
 bool CThumbnailGrid::OnPaint() {
+  const std::vector<RECT> parts = win::UpdateRects(hwnd(), kMostPaintParts);
   win::PaintDC paint(hwnd());
-  const RECT dirty = paint.dirty();
-  const int width = dirty.right - dirty.left, height = dirty.bottom - dirty.top;
-  if (width <= 0 || height <= 0) return true;
-  // Painted off screen and copied in one step, so that cells do not flicker.
-  win::MemoryDC memory(paint.get());
-  win::UniqueBitmap canvas(CreateCompatibleBitmap(paint.get(), width, height));
-  if (memory.get() == nullptr || !canvas) {
-    PaintCells(paint.get(), dirty);
-    return true;
-  }
-  {
-    win::SelectedObject selected(memory.get(), canvas.get());
-    SetViewportOrgEx(memory.get(), -dirty.left, -dirty.top, nullptr);
-    PaintCells(memory.get(), dirty);
-    SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-    BitBlt(paint.get(), dirty.left, dirty.top, width, height, memory.get(), 0, 0, SRCCOPY);
+  if (parts.empty()) {
+    PaintPart(paint.get(), paint.dirty());
+  } else {
+    for (const RECT& part : parts) PaintPart(paint.get(), part);
   }
   if (!paintTraced_ && !cells_.empty()) TraceFirstPaint();
   return true;
@@ -253,6 +249,23 @@ void CThumbnailGrid::TraceFirstPaint() {
   for (size_t i = view.first; i < view.last; ++i) ready += cells_[i].state != ThumbState::kWaiting ? 1 : 0;
   win::TraceStep("grid: first paint, " + std::to_string(ready) + " of " + std::to_string(view.last - view.first) +
                  " cells in view done");
+}
+
+// Painted off screen and copied in one step, so that cells do not flicker.
+void CThumbnailGrid::PaintPart(HDC dc, const RECT& part) const {
+  const int width = part.right - part.left, height = part.bottom - part.top;
+  if (width <= 0 || height <= 0) return;
+  win::MemoryDC memory(dc);
+  win::UniqueBitmap canvas(CreateCompatibleBitmap(dc, width, height));
+  if (memory.get() == nullptr || !canvas) {
+    PaintCells(dc, part);
+    return;
+  }
+  win::SelectedObject selected(memory.get(), canvas.get());
+  SetViewportOrgEx(memory.get(), -part.left, -part.top, nullptr);
+  PaintCells(memory.get(), part);
+  SetViewportOrgEx(memory.get(), 0, 0, nullptr);
+  BitBlt(dc, part.left, part.top, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 // White where there is no cell (right of and below the cells, the rest of
@@ -339,11 +352,26 @@ LRESULT CThumbnailGrid::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd()) selection_.CancelPress();
       return 0;
-    case WM_ZV_THUMBS_READY:
-      if (host_ != nullptr) host_->OnThumbnailsReady();
-      return 0;
+    case WM_ZV_THUMBS_READY: TakeThumbnails(); return 0;
     default: return Window::OnMessage(message, wParam, lParam);
   }
+}
+
+// The host takes a slice of the results; for the rest the grid comes back
+// by a message of its own. A posted message is taken before input and
+// paint, so while those wait it comes back by a timer, which waits for them.
+void CThumbnailGrid::TakeThumbnails() {
+  if (host_ == nullptr || !host_->OnThumbnailsReady()) return;
+  if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0)
+    StartTimer(IDT_TAKE_THUMBNAILS, USER_TIMER_MINIMUM);
+  else
+    PostMessageA(hwnd(), WM_ZV_THUMBS_READY, 0, 0);
+}
+
+void CThumbnailGrid::OnTimer(UINT_PTR id) {
+  if (id != IDT_TAKE_THUMBNAILS) return;
+  StopTimer(id);
+  TakeThumbnails();
 }
 
 }  // namespace zv

@@ -35,7 +35,9 @@ class ThumbGridHost {
   // Cells first..last-1 are now in view (after a layout or a scroll).
   virtual void OnCellsInView(size_t first, size_t last) = 0;
   // A message the owner's workers posted to the grid (WM_ZV_THUMBS_READY).
-  virtual void OnThumbnailsReady() = 0;
+  // True: results are left, and the grid comes back for them once the input
+  // and paint waiting now were handled.
+  virtual bool OnThumbnailsReady() = 0;
   // These cells were selected or deselected (by the mouse or by SetSelection).
   virtual void OnSelectionChanged(const std::vector<size_t>& cells) = 0;
 
@@ -94,6 +96,7 @@ class CThumbnailGrid : public win::Window, private win::AccessibleSource {
   bool OnMouse(UINT message, POINT client, UINT keys) override;
   bool OnScroll(int bar, int code, int position) override;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnTimer(UINT_PTR id) override;
   void OnDestroy() override { accessible_.Disconnect(); }
 
  private:
@@ -134,7 +137,9 @@ class CThumbnailGrid : public win::Window, private win::AccessibleSource {
   // The first paint of a set of cells, for the step trace (win/step_trace.h).
   void TraceFirstPaint();
   void InvalidateCell(size_t index);
+  void PaintPart(HDC dc, const RECT& part) const;
   void PaintCells(HDC dc, const RECT& dirty) const;
+  void TakeThumbnails();
   int HitTest(POINT client) const;
   void TellCellsInView();
 

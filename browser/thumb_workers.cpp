@@ -20,6 +20,8 @@ std::optional<imagelib::Thumbnail> MakeFromFile(const ThumbRequest& request, Thu
   return imagelib::MakeThumbnail(request.path.c_str(), request.type, side(box.width), side(box.height), cancelled);
 }
 
+size_t PixelBytes(const ThumbResult& result) { return result.thumbnail.pixels.pixels.size() * sizeof(uint32_t); }
+
 }  // namespace
 
 void SetAfterDecodeHook(AfterDecodeHook hook) { afterDecode = hook; }
@@ -108,15 +110,43 @@ std::vector<ThumbResult> ThumbWorkers::TakeResults() {
     std::lock_guard<std::mutex> lock(mutex_);
     posted_ = false;
     waitingBytes_ = 0;
-    taken = std::exchange(results_, {});
+    taken.assign(std::make_move_iterator(results_.begin()), std::make_move_iterator(results_.end()));
+    results_.clear();
   }
   wake_.notify_all();
+  return taken;
+}
+
+std::optional<ThumbResult> ThumbWorkers::TakeResult() {
+  std::optional<ThumbResult> taken;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (results_.empty()) {
+      posted_ = false;
+      return std::nullopt;
+    }
+    taken = std::move(results_.front());
+    results_.pop_front();
+    if (results_.empty()) posted_ = false;
+    waitingBytes_ -= std::min(waitingBytes_, PixelBytes(*taken));
+  }
+  wake_.notify_all();  // a worker held back by kMaxWaitingBytes may go on
   return taken;
 }
 
 size_t ThumbWorkers::Outstanding() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return queue_.size() + making_;
+}
+
+size_t ThumbWorkers::Waiting() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return results_.size();
+}
+
+size_t ThumbWorkers::NotTaken() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return queue_.size() + making_ + results_.size();
 }
 
 void ThumbWorkers::Work() {
@@ -165,7 +195,7 @@ void ThumbWorkers::Work() {
       queue_.push_front(std::move(request));  // stopped by the pause: made after Resume
       continue;
     }
-    const size_t bytes = result.thumbnail.pixels.pixels.size() * sizeof(uint32_t);
+    const size_t bytes = PixelBytes(result);
     try {
       results_.push_back(std::move(result));
     } catch (const std::bad_alloc&) {

@@ -3,7 +3,7 @@
 // threads takes the requests of the current batch in order (the cells in
 // view first, see Prefer), makes each with imagelib::MakeThumbnail and keeps
 // the result for the window that asked, which is told by one posted message
-// and takes them with TakeResults. Work of a batch that was replaced is
+// and takes them with TakeResults, or one by one with TakeResult. Work of a batch that was replaced is
 // dropped, also when it was being made at the time (a generation counter):
 // a running decode of it stops at its next strip. The workers touch no
 // window except through PostMessage.
@@ -58,7 +58,7 @@ class ThumbWorkers {
   static constexpr size_t kMaxWaitingBytes = size_t{8} << 20;
 
   // Posts `message` (wParam 0, lParam 0) to `target` when results wait; at
-  // most one such message is outstanding until TakeResults is called.
+  // most one such message is outstanding until the results are all taken.
   // threads 0: one per core, at least two.
   ThumbWorkers(HWND target, UINT message, int threads = 0, ThumbMaker maker = {});
   // Drops queued work and joins the threads (a running decode stops at its next strip).
@@ -87,8 +87,16 @@ class ThumbWorkers {
   // User-interface thread; only results of the current batch. Workers held
   // back by kMaxWaitingBytes carry on.
   std::vector<ThumbResult> TakeResults();
+  // The oldest result waiting, or none. A window that stops taking while
+  // results are left comes back for them itself: the next message is posted
+  // only once a call found the results all taken.
+  std::optional<ThumbResult> TakeResult();
   // Requests of the current batch queued or being made.
   size_t Outstanding() const;
+  // Results made and not taken yet.
+  size_t Waiting() const;
+  // Outstanding and Waiting at once.
+  size_t NotTaken() const;
 
  private:
   void Work();
@@ -108,7 +116,7 @@ class ThumbWorkers {
   size_t making_ = 0;  // requests of the current batch being made now
   size_t running_ = 0;  // decodes running now, of any batch
   std::condition_variable idle_;  // running_ went to 0
-  std::vector<ThumbResult> results_;
+  std::deque<ThumbResult> results_;
   size_t waitingBytes_ = 0;  // pixel bytes of results_
   bool posted_ = false;
   bool stopping_ = false;

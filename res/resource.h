@@ -148,13 +148,14 @@
 #define IDT_TREE_SCROLL_UP 1     // folder tree during a drag: scroll up one item (200 ms)
 #define IDT_TREE_SCROLL_DOWN 2   // ... scroll down one item (200 ms)
 #define IDT_TREE_EXPAND 3        // ... expand the item held under the cursor (2000 ms, one shot)
+#define IDT_TAKE_THUMBNAILS 1    // thumbnail grid: take the made thumbnails left over (USER_TIMER_MINIMUM, one shot)
 
 // ---- notification codes (WM_NOTIFY) and private messages ---------------------
 #define ZVN_FOLDER_SELECTED 4097      // folder tree -> owner: FolderSelectedNotify
 #define ZV_SCAN_IMAGE 0x80000001u     // scanner connection -> frame: ScanNotify
 #define ZV_SCAN_ENDED 0x80000002u
 #define WM_ZV_TRAY_NOTIFY 0x0800      // the tray icon's callback message
-#define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResults)
+#define WM_ZV_THUMBS_READY 0x0801     // thumbnail workers -> grid: results wait (TakeResult); also grid -> itself
 #define WM_ZV_EDIT_LABEL_AGAIN 0x0802 // folder tree -> itself: reopen the label editor (lParam: the item)
 #define WM_ZV_FIRST_RUN_SETUP 0x0810  // start-up -> main frame: show the setup dialog of a first run
 #define WM_ZV_CATCH_UP_TREE 0x0811    // start-up -> main frame: the tree selects the listed start folder

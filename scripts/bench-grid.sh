@@ -26,8 +26,10 @@
 #     and new build in turns, ZV_TURNS (2) turns each. This build makes the
 #     thumbnails once; the old build (ZV_OLD_GRID_BENCH) gets hard links to
 #     the same cache files, whose format both share.
+#  8. (parts "respond") part 2 alone, with ZV_OLD_GRID_BENCH old and new
+#     build in turns, `reopens` turns of each.
 # Figures for docs/performance.md; not a test, CTest does not run it.
-#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale, listing or cached)]
+#   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale, listing, cached or respond)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -80,7 +82,7 @@ if [ ! -f "$data/small-src/.done" ]; then
   done
   touch "$data/small-src/.done"
 fi
-[ "$parts" = scale ] || links "$data/files-$large" "$large" "$data"/small-src/s*.*
+case $parts in scale | respond | listing) ;; *) links "$data/files-$large" "$large" "$data"/small-src/s*.* ;; esac
 links "$data/files-10" 10 "$data"/small-src/s*.*
 
 bash "$ZV_ROOT/scripts/wine-env.sh" start
@@ -167,6 +169,21 @@ if [ "$parts" = listing ]; then
     done
   done
   echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit 0
+fi
+if [ "$parts" = respond ]; then
+  echo "== responsiveness during a cold fill of the 1,000 mixed pictures; $reopens turns of each build"
+  for pass in $(seq "$reopens"); do
+    for exe in ${ZV_OLD_GRID_BENCH:-} "$bench"; do
+      tag=new; [ "$exe" = "$bench" ] || tag=old
+      rm -rf "$(dirname "$exe")/Thumbs"
+      echo "== $tag, turn $pass; load average $(cut -d' ' -f1-3 /proc/loadavg)"
+      bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" respond "$(win "$thousand")" "$(win "$data/empty")" </dev/null 2>/dev/null |
+        sed "s/^/$tag: /"
+      rm -rf "$(dirname "$exe")/Thumbs"
+    done
+  done
+  echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg); total run time: $(( $(date +%s) - started )) s"
   exit 0
 fi
 if [ "$parts" = delete ]; then

@@ -1,7 +1,11 @@
 #pragma once
 // Scoped owners of device contexts and of objects selected into them: each
-// gives back what it took on every path out of the scope.
+// gives back what it took on every path out of the scope. And what a paint
+// has to cover (UpdateRects).
 #include <windows.h>
+
+#include <cstddef>
+#include <vector>
 
 namespace zv::win {
 
@@ -32,6 +36,33 @@ class WindowDC {
   HWND window_;
   HDC dc_;
 };
+
+// The rectangles that make up the window's update region, in client
+// coordinates; call before BeginPaint, which empties it. More than `most`
+// of them, or a region that cannot be read: its bounding rectangle alone.
+// Empty: nothing to paint.
+inline std::vector<RECT> UpdateRects(HWND window, size_t most) {
+  std::vector<RECT> rects;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  if (region == nullptr) return rects;
+  const int kind = GetUpdateRgn(window, region, FALSE);
+  RECT bounds{};
+  if (kind == SIMPLEREGION || kind == COMPLEXREGION) {
+    GetRgnBox(region, &bounds);
+    const DWORD bytes = GetRegionData(region, 0, nullptr);
+    std::vector<char> data(bytes >= sizeof(RGNDATAHEADER) ? bytes : 0);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (!data.empty() && GetRegionData(region, bytes, header) == bytes && header->rdh.nCount <= most &&
+        header->rdh.nCount * sizeof(RECT) <= bytes - header->rdh.dwSize) {
+      const RECT* first = reinterpret_cast<const RECT*>(data.data() + header->rdh.dwSize);
+      rects.assign(first, first + header->rdh.nCount);
+    } else {
+      rects.push_back(bounds);
+    }
+  }
+  DeleteObject(region);
+  return rects;
+}
 
 // BeginPaint / EndPaint of a WM_PAINT.
 class PaintDC {

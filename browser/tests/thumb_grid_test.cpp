@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
@@ -109,9 +110,12 @@ class RecordingParent : public win::Window, public ThumbGridHost {
     return grid.CreateGrid(hwnd(), IDW_THUMB_GRID, true, *this) &&
            MoveWindow(grid.hwnd(), 0, 0, 3 * 140 + 30, 300, TRUE);
   }
-  std::shared_ptr<const PixelImage> CellPixels(uint64_t) override { return pixels; }
+  std::shared_ptr<const PixelImage> CellPixels(uint64_t cellId) override {
+    asked.push_back(cellId);
+    return pixels;
+  }
   void OnCellsInView(size_t first, size_t last) override { inView = {first, last}; }
-  void OnThumbnailsReady() override {}
+  bool OnThumbnailsReady() override { return false; }
   void OnSelectionChanged(const std::vector<size_t>& cells) override { changed.insert(changed.end(), cells.begin(), cells.end()); }
 
   CThumbnailGrid grid;
@@ -119,6 +123,7 @@ class RecordingParent : public win::Window, public ThumbGridHost {
   std::vector<GridNotice> notices;
   std::vector<size_t> changed;
   std::pair<size_t, size_t> inView;
+  std::vector<uint64_t> asked;  // the cells whose thumbnails were asked for, by paints
 
  protected:
   bool OnNotify(NMHDR& header, LRESULT& result) override {
@@ -184,6 +189,19 @@ TEST_F(ThumbGridTest, LayoutPaintsCellsAndWhiteWhereThereAreNone) {
   EXPECT_EQ(grid().layout().columns, 1);
   grid().ScrollToBottom();
   EXPECT_EQ(grid().scrollPosition(), 700 - 300);
+}
+
+// Thumbnails arrive one cell at a time: a paint covers the cells that
+// changed, not the box around them (here cells 1 and 3 lie between).
+TEST_F(ThumbGridTest, APaintCoversOnlyTheCellsThatChanged) {
+  UpdateWindow(grid().hwnd());
+  parent_.asked.clear();
+  grid().SetCellState(0, ThumbState::kReady);
+  grid().SetCellState(4, ThumbState::kReady);
+  UpdateWindow(grid().hwnd());
+  EXPECT_EQ(parent_.asked, (std::vector<uint64_t>{100, 104}));
+  EXPECT_EQ(ScreenPixel(10 + 10, 10 + 0), RGB(0, 255, 0)) << "cell 0's thumbnail";
+  EXPECT_EQ(ScreenPixel(140 + 20, 120 + 10), RGB(0, 255, 0)) << "cell 4's thumbnail";
 }
 
 TEST_F(ThumbGridTest, MouseSelectsDragsOpensAndAsksForTheMenu) {
@@ -464,6 +482,46 @@ TEST_F(GridCacheTest, RealWorldPicturesAreListedAndThumbnailed) {
   Click("app13.jpg");
   EXPECT_EQ(view_.host().statusTexts.back().rfind("app13.jpg, ", 0), 0u);
   EXPECT_EQ(view_.host().statusTexts.back().find(why), std::string::npos) << "a picture with its thumbnail";
+}
+
+// The made thumbnails are taken a slice of time at a time. With a slice of
+// nothing each message takes one; the grid comes back for the rest by
+// itself (the workers announce nothing more until all are taken), and every
+// cell arrives. A folder left meanwhile drops what was not taken.
+TEST_F(GridCacheTest, MadeThumbnailsAreTakenASliceAtATimeAndAllArrive) {
+  settings_.dwdLstMod = 0;
+  CFileListView& view = Open();
+  GridPresenter& grid = view.gridPresenter();
+  grid.SetIntakeSlice(std::chrono::microseconds(0));
+  const auto settled = [&] { return grid.outstanding() == grid.waiting(); };  // all made, nothing pumped
+  const auto arrived = [&] {
+    size_t n = 0;
+    for (size_t i = 0; i < grid.grid().size(); ++i) n += grid.grid().Cell(i)->state != ThumbState::kWaiting;
+    return n;
+  };
+  view.SetFolder(folder_.path().c_str());
+  ASSERT_EQ(grid.requested(), 3u);
+  for (int i = 0; i < 1200 && !settled(); ++i) Sleep(100);  // two minutes at most
+  ASSERT_TRUE(settled());
+  const size_t before = arrived();
+  ASSERT_EQ(grid.waiting(), 3u - before);
+  ASSERT_GE(grid.waiting(), 2u);
+  SendMessageA(view.grid(), WM_ZV_THUMBS_READY, 0, 0);
+  EXPECT_EQ(arrived(), before + 1) << "one result per slice";
+  WaitForThumbnails();
+  EXPECT_EQ(arrived(), 3u);
+  test::SaveWindowShot(view.hwnd(), "grid_slices_taken");  // for people to look at, with %ZV_SHOT_DIR%
+  EXPECT_EQ(StateOf("a.png"), ThumbState::kReady);
+  EXPECT_EQ(StateOf("b.jpg"), ThumbState::kFailed);
+  EXPECT_EQ(StateOf("c.bmp"), ThumbState::kReady);
+
+  view.SetFolder(other_.path().c_str());
+  for (int i = 0; i < 1200 && !(settled() && grid.waiting() > 0); ++i) Sleep(100);
+  ASSERT_EQ(grid.waiting(), 1u);
+  view.SetFolder(folder_.path().c_str());
+  EXPECT_EQ(grid.waiting(), 0u) << "the folder left drops the result it did not take";
+  WaitForThumbnails();
+  EXPECT_EQ(arrived(), 3u);
 }
 
 }  // namespace
