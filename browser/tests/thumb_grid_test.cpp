@@ -518,8 +518,10 @@ TEST_F(GridCacheTest, MadeThumbnailsAreTakenASliceAtATimeAndAllArrive) {
   view.SetFolder(other_.path().c_str());
   for (int i = 0; i < 1200 && !(settled() && grid.waiting() > 0); ++i) Sleep(100);
   ASSERT_EQ(grid.waiting(), 1u);
+  grid.PauseThumbnails();  // so that no result of the new listing can come before the check
   view.SetFolder(folder_.path().c_str());
   EXPECT_EQ(grid.waiting(), 0u) << "the folder left drops the result it did not take";
+  grid.ResumeThumbnails();
   WaitForThumbnails();
   EXPECT_EQ(arrived(), 3u);
 }
