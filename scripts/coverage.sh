@@ -55,7 +55,7 @@ for folder in sorted(folders):
 print(f"{'all of core/':<22} {total[0]:>7} / {total[1]:<6} {pct(total[0], total[1])}  {total[2]:>7} / {total[3]:<6} {pct(total[2], total[3])}")
 print()
 parsers = ["core/imagelib/image_header.cpp", "core/imagelib/png_check.cpp", "core/browser/thumb_cache_format.cpp",
-           "core/browser/thumb_index.cpp", "core/fileops/drop_files.cpp", "core/fileops/scan_dib.cpp",
+           "core/browser/thumb_index.cpp", "core/browser/listing_facts.cpp", "core/fileops/drop_files.cpp", "core/fileops/scan_dib.cpp",
            "core/copyboard/naming_rule.cpp"]
 print("parsers of outside bytes")
 for name in parsers:
