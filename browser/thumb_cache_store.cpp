@@ -76,12 +76,48 @@ size_t HandleByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
   return done;
 }
 
+ViewByteSource::ViewByteSource(HANDLE file, uint64_t size)
+    : file_(file), mapping_(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr)), size_(size) {}
+
+ViewByteSource::~ViewByteSource() { Unmap(); }
+
+void ViewByteSource::Unmap() {
+  if (view_ != nullptr) UnmapViewOfFile(view_);
+  view_ = nullptr;
+}
+
+// Maps the window that starts at the allocation boundary at or below `offset`.
+bool ViewByteSource::MapAround(uint64_t offset) {
+  Unmap();
+  if (!mapping_) return false;
+  viewStart_ = offset & ~(kViewAlignment - 1);
+  viewSize_ = static_cast<size_t>(std::min<uint64_t>(kViewSize, size_ - viewStart_));
+  view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_.get(), FILE_MAP_READ, static_cast<DWORD>(viewStart_ >> 32),
+                                                    static_cast<DWORD>(viewStart_), viewSize_));
+  return view_ != nullptr;
+}
+
+size_t ViewByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
+  if (offset >= size_) return 0;
+  count = static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
+  const bool inView = view_ != nullptr && offset >= viewStart_ && offset - viewStart_ + count <= viewSize_;
+  if (!inView && (count > kViewSize - kViewAlignment || !MapAround(offset))) {
+    HandleByteSource handle(file_);  // a read longer than a window, or no view to be had
+    return handle.ReadAt(offset, out, count);
+  }
+  // The file is held without sharing, so nothing can shorten it under the view.
+  std::memcpy(out, view_ + (offset - viewStart_), count);
+  return count;
+}
+
 ThumbCacheFile::ThumbCacheFile(win::UniqueFile file, ThumbBox box, LeadBytePredicate isLead)
     : file_(std::move(file)), box_(box), isLead_(isLead) {
   LARGE_INTEGER size{};
   if (file_ && GetFileSizeEx(file_.get(), &size)) {
-    HandleByteSource source(file_.get());
-    contents_ = ReadThumbCache(source, static_cast<uint64_t>(size.QuadPart), isLead_);
+    // Every entry's fields are read, one small piece per entry: through a view
+    // the pages come from the page cache without a system call each.
+    ViewByteSource view(file_.get(), static_cast<uint64_t>(size.QuadPart));
+    contents_ = ReadThumbCache(view, static_cast<uint64_t>(size.QuadPart), isLead_);
   }
   // Nothing of a damaged file or another box is ever used: let it go now.
   if (!IsUsable()) Close();

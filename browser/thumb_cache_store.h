@@ -32,6 +32,34 @@ class HandleByteSource final : public ByteSource {
   HANDLE file_;
 };
 
+// Reads a file of `size` bytes through a read-only view of a window of it,
+// moved along as reads leave it: many small reads spread over a file too
+// large to map whole in a 32-bit process, without a system call each. A read
+// longer than a window, or one no view can be had for, goes through the
+// handle. The file must not shrink meanwhile (it is held without sharing).
+class ViewByteSource final : public ByteSource {
+ public:
+  static constexpr size_t kViewSize = 16 * 1024 * 1024;  // a window
+
+  ViewByteSource(HANDLE file, uint64_t size);
+  ~ViewByteSource() override;
+  ViewByteSource(const ViewByteSource&) = delete;
+  ViewByteSource& operator=(const ViewByteSource&) = delete;
+  size_t ReadAt(uint64_t offset, void* out, size_t count) override;
+
+ private:
+  static constexpr uint64_t kViewAlignment = 64 * 1024;  // the allocation granularity
+  bool MapAround(uint64_t offset);
+  void Unmap();
+
+  HANDLE file_;
+  win::UniqueKernelHandle mapping_;
+  uint64_t size_;
+  const uint8_t* view_ = nullptr;
+  uint64_t viewStart_ = 0;
+  size_t viewSize_ = 0;
+};
+
 // A folder's cache file as Load found it. The file stays open, without
 // sharing, as long as this object lives: the grid reads single thumbnails
 // from it when cells need them again, and no other copy of the program may

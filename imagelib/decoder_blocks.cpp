@@ -14,12 +14,18 @@ using MallocFn = void*(__cdecl*)(size_t);
 using CallocFn = void*(__cdecl*)(size_t, size_t);
 using ReallocFn = void*(__cdecl*)(void*, size_t);
 using FreeFn = void(__cdecl*)(void*);
+using HeapAllocFn = LPVOID(WINAPI*)(HANDLE, DWORD, SIZE_T);
+using HeapFreeFn = BOOL(WINAPI*)(HANDLE, DWORD, LPVOID);
+using HeapReAllocFn = LPVOID(WINAPI*)(HANDLE, DWORD, LPVOID, SIZE_T);
 
 // The runtime's own functions, set before any import is redirected.
 MallocFn g_malloc = nullptr;
 CallocFn g_calloc = nullptr;
 ReallocFn g_realloc = nullptr;
 FreeFn g_free = nullptr;
+HeapAllocFn g_heapAlloc = nullptr;
+HeapFreeFn g_heapFree = nullptr;
+HeapReAllocFn g_heapReAlloc = nullptr;
 
 // A pooled block is a region of its own (64 KiB aligned); the caller's
 // pointer sits this far in, so most foreign pointers are told apart by
@@ -32,6 +38,7 @@ struct Block {
   uint8_t* base;
   size_t capacity;  // usable bytes from base + kOffset
   bool inUse;
+  size_t size = 0;  // bytes the caller asked for
 };
 
 class Pool {
@@ -60,6 +67,7 @@ class Pool {
       if (!b.inUse && b.capacity >= bytes && (best == nullptr || b.capacity < best->capacity)) best = &b;
     if (best != nullptr) {
       best->inUse = true;
+      best->size = bytes;
       ++reused_;
       return best->base + kOffset;
     }
@@ -68,7 +76,7 @@ class Pool {
     auto* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
     if (base == nullptr) return nullptr;
     try {
-      blocks_.push_back(Block{base, size - kOffset, true});
+      blocks_.push_back(Block{base, size - kOffset, true, bytes});
     } catch (...) {
       VirtualFree(base, 0, MEM_RELEASE);
       return nullptr;
@@ -83,6 +91,19 @@ class Pool {
     std::lock_guard<std::mutex> lock(mutex_);
     const Block* b = FindLocked(p);
     return b == nullptr ? 0 : b->capacity;
+  }
+
+  // The bytes last asked for in a pooled block, 0 for any other pointer.
+  size_t SizeOf(const void* p) {
+    if (!MayBePooled(p)) return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Block* b = FindLocked(p);
+    return b == nullptr ? 0 : b->size;
+  }
+  // A pooled block reallocated in place.
+  void Resize(const void* p, size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (Block* b = FindLocked(p)) b->size = bytes;
   }
 
   // Takes a pooled block back; false for any other pointer.
@@ -182,17 +203,52 @@ void* __cdecl PooledRealloc(void* p, size_t bytes) {
   return moved;
 }
 
-// The import slots of `module` for the four functions from the C runtime,
-// all or none (an allocation and its free must meet the same allocator).
+// The process heap's functions, for the decoders that take their picture
+// blocks from it (Wine's BMP decoder). Only blocks of the process heap are
+// pooled; a private heap's are the caller's own business.
+LPVOID WINAPI PooledHeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes) {
+  if (bytes >= kLargeBlock && heap == GetProcessHeap())
+    if (void* p = g_pool->Take(bytes)) return (flags & HEAP_ZERO_MEMORY) ? std::memset(p, 0, bytes) : p;
+  return g_heapAlloc(heap, flags, bytes);
+}
+
+BOOL WINAPI PooledHeapFree(HANDLE heap, DWORD flags, LPVOID p) {
+  if (p != nullptr && g_pool->Give(p)) return TRUE;
+  return g_heapFree(heap, flags, p);
+}
+
+LPVOID WINAPI PooledHeapReAlloc(HANDLE heap, DWORD flags, LPVOID p, SIZE_T bytes) {
+  const size_t capacity = p == nullptr ? 0 : g_pool->CapacityOf(p);
+  if (capacity == 0) return g_heapReAlloc(heap, flags, p, bytes);
+  const size_t old = g_pool->SizeOf(p);
+  if (bytes <= capacity) {
+    if ((flags & HEAP_ZERO_MEMORY) && bytes > old) std::memset(static_cast<uint8_t*>(p) + old, 0, bytes - old);
+    g_pool->Resize(p, bytes);
+    return p;
+  }
+  if (flags & HEAP_REALLOC_IN_PLACE_ONLY) return nullptr;
+  void* moved = PooledHeapAlloc(heap, flags, bytes);  // zeroed when asked
+  if (moved != nullptr) {
+    std::memcpy(moved, p, old);
+    g_pool->Give(p);
+  }
+  return moved;
+}
+
+// The import slots of `module` for the functions of one allocator, all or
+// none (an allocation and its free must meet the same allocator).
 struct Slots {
-  IMAGE_THUNK_DATA* malloc = nullptr;
-  IMAGE_THUNK_DATA* calloc = nullptr;
-  IMAGE_THUNK_DATA* realloc = nullptr;
-  IMAGE_THUNK_DATA* free = nullptr;
-  bool complete() const { return malloc && calloc && realloc && free; }
+  IMAGE_THUNK_DATA* malloc = nullptr;  // or HeapAlloc
+  IMAGE_THUNK_DATA* calloc = nullptr;  // C runtime only
+  IMAGE_THUNK_DATA* realloc = nullptr; // or HeapReAlloc
+  IMAGE_THUNK_DATA* free = nullptr;    // or HeapFree
+  bool runtimeComplete() const { return malloc && calloc && realloc && free; }
+  bool heapComplete() const { return malloc && realloc && free; }
 };
 
-Slots FindRuntimeSlots(HMODULE module) {
+// The slots of the functions `names` (allocate, zeroed allocate or null,
+// reallocate, free) imported from `dllName`.
+Slots FindSlots(HMODULE module, const char* dllName, const char* const (&names)[4]) {
   auto* base = reinterpret_cast<uint8_t*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return {};
@@ -200,26 +256,22 @@ Slots FindRuntimeSlots(HMODULE module) {
   if (nt->Signature != IMAGE_NT_SIGNATURE) return {};
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (dir.VirtualAddress == 0) return {};
+  Slots slots;
   for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
     const char* dll = reinterpret_cast<const char*>(base + d->Name);
-    // Wine's builtin DLL, where the cost was measured; Windows' own is left as it is.
-    if (lstrcmpiA(dll, "ucrtbase.dll") != 0 || d->OriginalFirstThunk == 0)
-      continue;
-    Slots slots;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+    if (lstrcmpiA(dll, dllName) != 0 || d->OriginalFirstThunk == 0) continue;
+    auto* imports = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
     auto* entries = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++entries) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+    IMAGE_THUNK_DATA** found[4] = {&slots.malloc, &slots.calloc, &slots.realloc, &slots.free};
+    for (; imports->u1.AddressOfData != 0; ++imports, ++entries) {
+      if (IMAGE_SNAP_BY_ORDINAL(imports->u1.Ordinal)) continue;
       const char* name = reinterpret_cast<const char*>(
-          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-      if (std::strcmp(name, "malloc") == 0) slots.malloc = entries;
-      else if (std::strcmp(name, "calloc") == 0) slots.calloc = entries;
-      else if (std::strcmp(name, "realloc") == 0) slots.realloc = entries;
-      else if (std::strcmp(name, "free") == 0) slots.free = entries;
+          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + imports->u1.AddressOfData)->Name);
+      for (int i = 0; i < 4; ++i)
+        if (names[i] != nullptr && std::strcmp(name, names[i]) == 0) *found[i] = entries;
     }
-    if (slots.complete()) return slots;
   }
-  return {};
+  return slots;
 }
 
 void WriteSlot(IMAGE_THUNK_DATA* slot, const void* function) {
@@ -230,13 +282,12 @@ void WriteSlot(IMAGE_THUNK_DATA* slot, const void* function) {
   VirtualProtect(slot, sizeof *slot, old, &old);
 }
 
-void Redirect() {
-  g_pool = new Pool;
-  // Loaded for good: the DLL must not come back unredirected while the pool lives.
-  const HMODULE codecs = LoadLibraryA("windowscodecs.dll");
-  if (codecs == nullptr) return;
-  const Slots slots = FindRuntimeSlots(codecs);
-  if (!slots.complete()) return;
+// Wine's builtin DLL, where the cost was measured: it imports the C
+// runtime from ucrtbase.dll. Windows' own imports neither this way and is
+// left as it is.
+void RedirectRuntime(HMODULE codecs) {
+  const Slots slots = FindSlots(codecs, "ucrtbase.dll", {"malloc", "calloc", "realloc", "free"});
+  if (!slots.runtimeComplete()) return;
   g_malloc = reinterpret_cast<MallocFn>(slots.malloc->u1.Function);
   g_calloc = reinterpret_cast<CallocFn>(slots.calloc->u1.Function);
   g_realloc = reinterpret_cast<ReallocFn>(slots.realloc->u1.Function);
@@ -248,6 +299,27 @@ void Redirect() {
   WriteSlot(slots.calloc, reinterpret_cast<const void*>(&PooledCalloc));
   WriteSlot(slots.malloc, reinterpret_cast<const void*>(&PooledMalloc));
   g_redirected = true;
+}
+
+// Only where the C runtime was redirected too: the same builtin DLL.
+void RedirectHeap(HMODULE codecs) {
+  const Slots slots = FindSlots(codecs, "kernel32.dll", {"HeapAlloc", nullptr, "HeapReAlloc", "HeapFree"});
+  if (!slots.heapComplete()) return;
+  g_heapAlloc = reinterpret_cast<HeapAllocFn>(slots.malloc->u1.Function);
+  g_heapReAlloc = reinterpret_cast<HeapReAllocFn>(slots.realloc->u1.Function);
+  g_heapFree = reinterpret_cast<HeapFreeFn>(slots.free->u1.Function);
+  WriteSlot(slots.free, reinterpret_cast<const void*>(&PooledHeapFree));
+  WriteSlot(slots.realloc, reinterpret_cast<const void*>(&PooledHeapReAlloc));
+  WriteSlot(slots.malloc, reinterpret_cast<const void*>(&PooledHeapAlloc));
+}
+
+void Redirect() {
+  g_pool = new Pool;
+  // Loaded for good: the DLL must not come back unredirected while the pool lives.
+  const HMODULE codecs = LoadLibraryA("windowscodecs.dll");
+  if (codecs == nullptr) return;
+  RedirectRuntime(codecs);
+  if (g_redirected) RedirectHeap(codecs);
 }
 
 std::once_flag g_redirectOnce;

@@ -1,18 +1,20 @@
 #pragma once
 // Whole-picture blocks of WIC's decoders, kept for the next decode.
 //
-// Wine's decoders (JPEG, PNG) decode a whole picture into one block from
-// the C runtime's malloc, which under Wine maps fresh pages for every block
-// of a few hundred KiB and more and unmaps them at free. Pages first written
-// in a process that runs on several cores cost an interrupt on each of them
-// (the kernel's copy-on-write and unmap flushes), so two threads decoding in
-// one process ran at 1.4 times one. While a worker holds a
-// KeptDecoderBlocks, blocks of kLargeBlock bytes and more that the decoder
-// DLL allocates come from a pool instead: freed blocks stay mapped, up to
-// two per holder, and the next decode reuses them. The decoder DLL's imports
-// of malloc, calloc, realloc and free from ucrtbase.dll (Wine's builtin
-// windowscodecs.dll) are redirected once, the first time a holder is made;
-// where the DLL has no such imports nothing is redirected and nothing changes.
+// Wine's decoders decode a whole picture into one block: JPEG and PNG from
+// the C runtime's malloc, BMP from the process heap. Under Wine either maps
+// fresh pages for every block of a few hundred KiB and more and unmaps them
+// at free. Pages first written in a process that runs on several cores cost
+// an interrupt on each of them (the kernel's copy-on-write and unmap
+// flushes), so two threads decoding in one process ran at 1.4 times one (BMP
+// alone at 0.6 times). While a worker holds a KeptDecoderBlocks, blocks of
+// kLargeBlock bytes and more that the decoder DLL allocates come from a pool
+// instead: freed blocks stay mapped, up to two per holder, and the next
+// decode reuses them. The decoder DLL's imports of malloc, calloc, realloc
+// and free from ucrtbase.dll (Wine's builtin windowscodecs.dll), and then of
+// HeapAlloc, HeapReAlloc and HeapFree (process heap blocks only), are
+// redirected once, the first time a holder is made; where the DLL has no
+// imports from ucrtbase.dll (Windows' own) nothing is redirected.
 #include <cstddef>
 #include <cstdint>
 

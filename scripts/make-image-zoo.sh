@@ -228,6 +228,7 @@ entry tiff_grey16_be.tif 16 load
 # and a whiteboard scan with one-pixel strokes.
 convert -size 100x50 xc:'#3080c0' PNG24:fit_100x50.png
 convert -size 1600x1200 xc:'#c08030' PNG24:fit_1600x1200.png
+convert -size 1600x1200 xc:'#c08030' bmp3:fit_1600x1200.bmp
 python3 - <<'PY'
 import struct, zlib
 def chunk(kind, data):
@@ -244,6 +245,7 @@ write_png('stroke_1600x1200.png', 1600, 1200, board)
 PY
 entry fit_100x50.png 24 load
 entry fit_1600x1200.png 24 load
+entry fit_1600x1200.bmp 24 load
 entry orient_4x2.png 24 load
 entry stroke_1600x1200.png 24 load
 

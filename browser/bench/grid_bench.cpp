@@ -28,7 +28,9 @@
 //       1,000, 10,000 and 100,000 files, old and new build in turns).
 //   grid_bench listing <folder> <empty folder> <runs>
 //       list mode: the folder listed `runs` times after the empty one, each
-//       from SetFolder until the list has nothing left to paint; ms each.
+//       from SetFolder until the list has nothing left to paint. One line
+//       "listing,<files>,<ms>,<listing ms>,<enumerate>,<records>,<probe,
+//       summed over threads>,<size and time, summed>,<icons>,<rows>" per run.
 //   grid_bench cached <folder> <other folder> <runs>
 //       the folder shown from its thumbnail cache `runs` times, each after
 //       the other folder, small box: from SetFolder until every cell in view
@@ -610,7 +612,9 @@ int Listing(const char* folder, const char* empty, int runs) {
     view.SetFolder(empty);
     Pump();
     const double ms = PaintedMs(view.listControl(), [&] { view.SetFolder(folder); });
-    std::printf("listing,%zu,%.1f\n", view.ItemCount(), ms);
+    const zv::ListingTimes& t = view.lastListingTimes();
+    std::printf("listing,%zu,%.1f,%.1f,%.1f,%.1f,%.1f,%.1f,%.1f,%.1f\n", view.ItemCount(), ms, t.total * 1000,
+                t.enumerate * 1000, t.records * 1000, t.probe * 1000, t.fileInfo * 1000, t.icons * 1000, t.rows * 1000);
   }
   bench.Close();
   return 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -99,6 +100,52 @@ TEST(ThumbCacheStore, SaveThenLoadGivesThePixelsOfUntouchedFilesOnly) {
   ThumbCacheFile again = f.store.Load(f.pictures, kBox);
   EXPECT_EQ(again.contents().entries.size(), 1u);
   ExpectSamePixels(again, grown, Thumb(10, 10, 3));
+}
+
+// The fields of every entry are read through windows of the file mapped in
+// turn: reads that straddle a window's end, go back, run past the file's end
+// or are longer than a window must give exactly the file's bytes.
+TEST(ThumbCacheStore, ReadsThroughMovingViewsGiveTheFilesBytes) {
+  TempFolder temp;
+  const size_t window = ViewByteSource::kViewSize;
+  std::string bytes(2 * window + 12345, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+  const std::string path = temp.File("big.bin");
+  WriteFileBytes(path, bytes);
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(file);
+  ViewByteSource view(file.get(), bytes.size());
+
+  struct Read {
+    size_t offset, count;
+  };
+  const Read reads[] = {{0, 1040},          {window - 10, 532},  {window, 532},       {100, 532},
+                        {2 * window - 3, 8}, {bytes.size() - 5, 532}, {7, window + 1}, {bytes.size(), 4},
+                        {bytes.size() + 10, 4}};
+  for (const Read& read : reads) {
+    const size_t expected = read.offset < bytes.size() ? std::min(read.count, bytes.size() - read.offset) : 0;
+    std::string got(read.count, '\x55');
+    ASSERT_EQ(view.ReadAt(read.offset, got.data(), read.count), expected) << "at " << read.offset;
+    EXPECT_EQ(got.substr(0, expected), bytes.substr(std::min(read.offset, bytes.size()), expected)) << "at " << read.offset;
+  }
+}
+
+// A cache file of several windows: every entry is found, and the pixels of
+// the entries on both sides of the first window's end come back whole.
+TEST(ThumbCacheStore, AFileOfManyWindowsGivesEveryEntry) {
+  CacheFixture f;
+  const size_t count = 2 * ViewByteSource::kViewSize / kEntrySize + 3;
+  Thumbs thumbs;
+  for (size_t i = 0; i < count; ++i)
+    thumbs.push_back({ThumbKey{"IMG_" + std::to_string(i) + ".jpg", static_cast<uint32_t>(1000 + i), {7, 9}},
+                      Thumb(120, 80, static_cast<uint32_t>(i))});
+  ASSERT_TRUE(SaveAll(f.store, f.pictures, thumbs));
+  ThumbCacheFile file = f.store.Load(f.pictures, kBox);
+  ASSERT_TRUE(file.IsUsable());
+  ASSERT_EQ(file.contents().entries.size(), count);
+  for (const auto& [key, pixels] : thumbs) EXPECT_NE(file.Find(key), nullptr) << key.name;
+  const size_t lastInFirst = (ViewByteSource::kViewSize - 1040) / kEntrySize;
+  for (size_t i : {size_t{0}, lastInFirst, lastInFirst + 1, count - 1}) ExpectSamePixels(file, thumbs[i].first, thumbs[i].second);
 }
 
 TEST(ThumbCacheStore, BytesOnDiskFollowTheLayout) {

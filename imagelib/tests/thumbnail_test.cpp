@@ -300,33 +300,41 @@ TEST(Thumbnail, ReadsAtTheSmallestSizeTheDecoderOffersThatIsLargeEnough) {
 // Two workers in one process ran at 1.4 times one while every decode mapped
 // its whole-picture buffer afresh from the system: with the blocks kept, only
 // the first decode of a worker does.
+// Each decoder's whole-picture block: PNG's from the C runtime, BMP's from
+// the process heap (5.8 MB each).
 TEST(Thumbnail, KeptDecoderBlocksServeEveryDecodeAfterTheFirst) {
-  const std::string png = ZooPath("fit_1600x1200.png");  // decoded whole into one 5.8 MB block
-  const std::optional<Thumbnail> want = ThroughTheChain(png, 0, {120, 80});
-  ASSERT_TRUE(want);
-  DecoderBlockCounts before, first, last, afterwards;
-  std::string differences;
-  std::thread worker([&] {
-    ThreadImaging imaging;
-    if (!imaging.ok()) return;
-    {
-      KeptDecoderBlocks kept;
-      before = CountDecoderBlocks();
-      differences += Difference(MakeThumbnail(png.c_str(), 0, 120, 80), want);
-      first = CountDecoderBlocks();
-      for (int i = 0; i < 4; ++i) differences += Difference(MakeThumbnail(png.c_str(), 0, 120, 80), want);
-      last = CountDecoderBlocks();
-    }
-    afterwards = CountDecoderBlocks();
-  });
-  worker.join();
-  EXPECT_EQ(differences, "") << "pooled blocks change no pixel";
-  ASSERT_TRUE(first.redirected) << "the decoder's allocations go through the pool";
-  EXPECT_GT(first.mappedFromSystem, before.mappedFromSystem) << "the first decode takes its block from the system";
-  EXPECT_EQ(last.mappedFromSystem, first.mappedFromSystem) << "later decodes take none";
-  EXPECT_GE(last.reused, first.reused + 4);
-  EXPECT_GT(last.keptBytes, 0u);
-  EXPECT_EQ(afterwards.keptBytes, 0u) << "the last holder gone, the memory goes back";
+  const std::pair<const char*, ImageFormat> pictures[] = {{"fit_1600x1200.png", ImageFormat::kPng},
+                                                          {"fit_1600x1200.bmp", ImageFormat::kBmp}};
+  for (const auto& [name, format] : pictures) {
+    SCOPED_TRACE(name);
+    const std::string path = ZooPath(name);
+    const int type = static_cast<int>(format);
+    const std::optional<Thumbnail> want = ThroughTheChain(path, type, {120, 80});
+    ASSERT_TRUE(want);
+    DecoderBlockCounts before, first, last, afterwards;
+    std::string differences;
+    std::thread worker([&] {
+      ThreadImaging imaging;
+      if (!imaging.ok()) return;
+      {
+        KeptDecoderBlocks kept;
+        before = CountDecoderBlocks();
+        differences += Difference(MakeThumbnail(path.c_str(), type, 120, 80), want);
+        first = CountDecoderBlocks();
+        for (int i = 0; i < 4; ++i) differences += Difference(MakeThumbnail(path.c_str(), type, 120, 80), want);
+        last = CountDecoderBlocks();
+      }
+      afterwards = CountDecoderBlocks();
+    });
+    worker.join();
+    EXPECT_EQ(differences, "") << "pooled blocks change no pixel";
+    ASSERT_TRUE(first.redirected) << "the decoder's allocations go through the pool";
+    EXPECT_GT(first.mappedFromSystem, before.mappedFromSystem) << "the first decode takes its block from the system";
+    EXPECT_EQ(last.mappedFromSystem, first.mappedFromSystem) << "later decodes take none";
+    EXPECT_GE(last.reused, first.reused + 4);
+    EXPECT_GT(last.keptBytes, 0u);
+    EXPECT_EQ(afterwards.keptBytes, 0u) << "the last holder gone, the memory goes back";
+  }
 }
 
 }  // namespace
