@@ -9,7 +9,7 @@
 // flushes), so two threads decoding in one process ran at 1.4 times one (BMP
 // alone at 0.6 times). While a worker holds a KeptDecoderBlocks, blocks of
 // kLargeBlock bytes and more that the decoder DLL allocates come from a pool
-// instead: freed blocks stay mapped, up to two per holder, and the next
+// instead: freed blocks stay mapped, up to one per holder, and the next
 // decode reuses them. The decoder DLL's imports of malloc, calloc, realloc
 // and free from ucrtbase.dll (Wine's builtin windowscodecs.dll), and then of
 // HeapAlloc, HeapReAlloc and HeapFree (process heap blocks only), are

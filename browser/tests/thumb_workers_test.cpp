@@ -257,10 +257,10 @@ TEST(ThumbWorkers, PreferredCellsComeFirstInTheirOrder) {
 }
 
 // Made thumbnails waiting to be taken are bounded: a worker that has just
-// put one of 12 MB among them (over kMaxWaitingBytes) starts no other until
+// put one of 20 MB among them (over kMaxWaitingBytes) starts no other until
 // the user-interface thread takes them, then carries on with the batch.
 TEST(ThumbWorkers, NoNewThumbnailWhileTheWaitingOnesReachTheirLimit) {
-  constexpr ThumbBox kLargeBox{2000, 1500};
+  constexpr ThumbBox kLargeBox{2500, 2000};
   static_assert(size_t{kLargeBox.width} * kLargeBox.height * 4 >= ThumbWorkers::kMaxWaitingBytes);
   Target target;
   GateMaker gate;
