@@ -27,7 +27,8 @@
 #     thumbnails once; the old build (ZV_OLD_GRID_BENCH) gets hard links to
 #     the same cache files, whose format both share.
 #  8. (parts "respond") part 2 alone, with ZV_OLD_GRID_BENCH old and new
-#     build in turns, `reopens` turns of each.
+#     build in turns, `reopens` turns of each; with ZV_WORKERS_NICE set, the
+#     workers get that Linux niceness 12 s into each fill.
 # Figures for docs/performance.md; not a test, CTest does not run it.
 #   bench-grid.sh [reopens (10)] [switches (100)] [large folder files (20000)] [parts (all, many, delete, scale, listing, cached or respond)]
 # Uses the build of $ZV_BUILD (default build/); build it first with scripts/build.sh.
@@ -171,6 +172,19 @@ if [ "$parts" = listing ]; then
   echo "== load average: $(cut -d' ' -f1-3 /proc/loadavg)"
   exit 0
 fi
+# renice_workers <niceness>: 12 s into the fill, the two threads of the
+# respond process with the most CPU time so far (the thumbnail workers) get
+# that Linux niceness: what Windows does with their below-normal priority,
+# which Wine 8 does not pass on. ZV_WORKERS_NICE=19 bench-grid.sh ... respond.
+renice_workers() {
+  sleep 12
+  local pid tid
+  pid=$(pgrep -o -x grid_bench.exe) || return 0  # the oldest: respond, not the probe it starts
+  for tid in $(for t in /proc/"$pid"/task/*; do echo "$(awk '{print $14 + $15}' "$t/stat") ${t##*/}"; done |
+               sort -rn | head -2 | cut -d' ' -f2); do
+    renice -n "$1" -p "$tid" >/dev/null && echo "(thread $tid at niceness $1)"
+  done
+}
 if [ "$parts" = respond ]; then
   echo "== responsiveness during a cold fill of the 1,000 mixed pictures; $reopens turns of each build"
   for pass in $(seq "$reopens"); do
@@ -179,7 +193,9 @@ if [ "$parts" = respond ]; then
       rm -rf "$(dirname "$exe")/Thumbs"
       echo "== $tag, turn $pass; load average $(cut -d' ' -f1-3 /proc/loadavg)"
       bash "$ZV_ROOT/scripts/wine-env.sh" exec "$exe" respond "$(win "$thousand")" "$(win "$data/empty")" </dev/null 2>/dev/null |
-        sed "s/^/$tag: /"
+        sed "s/^/$tag: /" &
+      [ -n "${ZV_WORKERS_NICE:-}" ] && renice_workers "$ZV_WORKERS_NICE"
+      wait
       rm -rf "$(dirname "$exe")/Thumbs"
     done
   done
