@@ -63,17 +63,9 @@ HWND FocusOf(HWND window) {
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-VARIANT Child(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
-
 std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*read)(VARIANT, BSTR*), IAccessible* object, long id) {
   BSTR text = nullptr;
-  if ((object->*read)(Child(id), &text) != S_OK || text == nullptr) return {};
+  if ((object->*read)(test::AccessibleChild(id), &text) != S_OK || text == nullptr) return {};
   std::wstring result(text, SysStringLen(text));
   SysFreeString(text);
   return result;
@@ -82,7 +74,7 @@ std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*read)(VARIANT, BSTR*)
 long State(IAccessible* object, long id) {
   VARIANT state;
   VariantInit(&state);
-  return object->get_accState(Child(id), &state) == S_OK && state.vt == VT_I4 ? state.lVal : -1;
+  return object->get_accState(test::AccessibleChild(id), &state) == S_OK && state.vt == VT_I4 ? state.lVal : -1;
 }
 
 // The win events of every process, as (event, window class, child).
@@ -279,7 +271,7 @@ TEST_F(GridKeyboardTest, MoveExtendOpenGoBackAndDeleteWithKeysOnly) {
 TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   VARIANT role;
   VariantInit(&role);
-  ASSERT_EQ(reader_->get_accRole(Child(CHILDID_SELF), &role), S_OK);
+  ASSERT_EQ(reader_->get_accRole(test::AccessibleChild(CHILDID_SELF), &role), S_OK);
   EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
   EXPECT_FALSE(Text(&IAccessible::get_accName, reader_.Get(), CHILDID_SELF).empty()) << "the grid is named after its folder";
   // The panes that draw no text of their own are named after their bars.
@@ -294,21 +286,21 @@ TEST_F(GridKeyboardTest, AScreenReaderInAnotherProcessReadsTheCells) {
   for (long id = 1; id <= 5; ++id) {
     SCOPED_TRACE(id);
     EXPECT_EQ(Text(&IAccessible::get_accName, reader_.Get(), id), std::wstring(kNames[id - 1], kNames[id - 1] + strlen(kNames[id - 1])));
-    ASSERT_EQ(reader_->get_accRole(Child(id), &role), S_OK);
+    ASSERT_EQ(reader_->get_accRole(test::AccessibleChild(id), &role), S_OK);
     EXPECT_EQ(role.lVal, ROLE_SYSTEM_LISTITEM);
     EXPECT_NE(Text(&IAccessible::get_accDescription, reader_.Get(), id).find(L"64 * "), std::wstring::npos)
         << "the picture size is among the captions";
     EXPECT_EQ(Text(&IAccessible::get_accDefaultAction, reader_.Get(), id), L"open");
     EXPECT_EQ(State(reader_.Get(), id) & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_OFFSCREEN), 0);
   }
-  VARIANT bad = Child(6);
+  VARIANT bad = test::AccessibleChild(6);
   BSTR name = nullptr;
   EXPECT_EQ(reader_->get_accName(bad, &name), E_INVALIDARG);
 
   // Cell 2 lies right of cell 1, on the grid, in screen coordinates.
   long x1, y1, w1, h1, x2, y2, w2, h2;
-  ASSERT_EQ(reader_->accLocation(&x1, &y1, &w1, &h1, Child(1)), S_OK);
-  ASSERT_EQ(reader_->accLocation(&x2, &y2, &w2, &h2, Child(2)), S_OK);
+  ASSERT_EQ(reader_->accLocation(&x1, &y1, &w1, &h1, test::AccessibleChild(1)), S_OK);
+  ASSERT_EQ(reader_->accLocation(&x2, &y2, &w2, &h2, test::AccessibleChild(2)), S_OK);
   POINT origin{0, 0};
   ClientToScreen(grid_, &origin);
   EXPECT_EQ(x1, origin.x) << "the first cell at the grid's top left";

@@ -55,14 +55,6 @@ struct StartTimes {
 DWORD g_pid = 0;
 HWND g_frame = nullptr;
 
-VARIANT Child(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
-
 // The screen rectangles of the cells the grid reports in view (not
 // off-screen), in its order; empty while it has none.
 std::vector<RECT> CellsInView(HWND grid) {
@@ -77,14 +69,14 @@ std::vector<RECT> CellsInView(HWND grid) {
   for (long id = 1; id <= count; ++id) {
     VARIANT state;
     VariantInit(&state);
-    if (reader->get_accState(Child(id), &state) != S_OK || state.vt != VT_I4) return {};
+    if (reader->get_accState(zv::test::AccessibleChild(id), &state) != S_OK || state.vt != VT_I4) return {};
     if ((state.lVal & STATE_SYSTEM_OFFSCREEN) != 0) {
       if (seen) break;  // the cells in view are one run
       continue;
     }
     seen = true;
     long x = 0, y = 0, w = 0, h = 0;
-    if (reader->accLocation(&x, &y, &w, &h, Child(id)) != S_OK) return {};
+    if (reader->accLocation(&x, &y, &w, &h, zv::test::AccessibleChild(id)) != S_OK) return {};
     cells.push_back({x, y, x + w, y + h});
   }
   return cells;

@@ -11,6 +11,14 @@
 
 namespace zv::test {
 
+VARIANT AccessibleChild(long id) {
+  VARIANT child;
+  VariantInit(&child);
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
 TempFolder::TempFolder() {
   char base[MAX_PATH];
   GetTempPathA(sizeof base, base);

@@ -3,12 +3,17 @@
 // their own program folders, windows of other processes, message boxes.
 #include <windows.h>
 
+#include <oleauto.h>
+
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace zv::test {
+
+// The VARIANT that names child `id` of an IAccessible (1 is the first).
+VARIANT AccessibleChild(long id);
 
 // A fresh folder under %TEMP%, removed with everything in it at the end.
 class TempFolder {
