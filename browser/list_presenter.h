@@ -40,6 +40,7 @@ class ListPresenter : public FileListPresenter {
   int IconOf(size_t index);
   void ShowAllRows();
   void WriteSelection(bool focus);
+  std::vector<int> WriteSelectedStates();
 
   ListControl list_;
   SmallIconList icons_;

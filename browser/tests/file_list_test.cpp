@@ -241,6 +241,37 @@ TEST_F(FileListTest, SortingByTypeAndPictureSizeIsStableInBothDirections) {
             (Names{"j.png", "a.jpg", "b.png", "c.BMP", "d.tif", "e.PNG", "f.jpeg", "g.tiff", "h.bmp", "i.png"}));
 }
 
+// The rows are made anew with the control's drawing held off; a new folder
+// or order must still start at its first row, not where the old one was
+// scrolled to, and show a scroll bar that fits the new count.
+TEST_F(FileListTest, ANewFolderOrOrderStartsAtItsFirstRow) {
+  test::TempFolder other;
+  for (int i = 0; i < 80; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "p%02d.bmp", i);
+    test::WriteGreyBmp(folder_.File(name), 4, 4);
+    if (i < 5) test::WriteGreyBmp(other.File(name), 4, 4);
+  }
+  CFileListView& view = Open();
+  view.SetFolder(folder_.path().c_str());
+  const HWND list = view_.list();
+  const auto scrollToEnd = [&] {
+    SendMessageA(list, LVM_ENSUREVISIBLE, 79, FALSE);
+    ASSERT_GT(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0) << "the window shows fewer than 80 rows";
+  };
+  scrollToEnd();
+  view.SortAndApply(0, kDescending);
+  EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0);
+  EXPECT_EQ(test::CellText(list, 0, 0), "p79.bmp");
+
+  scrollToEnd();
+  view.SetFolder(other.path().c_str());
+  EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0);
+  SCROLLINFO bar{sizeof bar, SIF_ALL};
+  EXPECT_FALSE(GetScrollInfo(list, SB_VERT, &bar) && bar.nPos > 0) << "five rows need no scrolling";
+  EXPECT_EQ(view.ItemCount(), 5u);
+}
+
 TEST_F(FileListTest, TheFirstHeaderClickAfterStartUpSortsByNameDescending) {
   Copy({{"png_rgb24.png", "b.png"}, {"jpeg_baseline.jpg", "a.jpg"}, {"bmp_24.bmp", "C.bmp"}});
   CFileListView& view = Open();
