@@ -1,7 +1,6 @@
 #include "browser/image_probe.h"
 
 #include <optional>
-#include <vector>
 #include <utility>
 
 #include "core/imagelib/image_header.h"
@@ -28,54 +27,7 @@ DisplayFacts DisplayFacts::FromSystem() {
   return facts;
 }
 
-namespace {
-
-// A file is checked from one open: through a read-only view from 1 MiB on
-// (reading it piece by piece would mostly be the kernel copying the page
-// cache into our buffer), in one read below that (under Wine a view costs
-// three more calls to the wineserver than it saves). Files over 256 MiB are
-// read piece by piece: a view of them could find no room in a 32-bit
-// address space that the thumbnail workers share.
-constexpr uint64_t kMinMappedPng = 1ull << 20;
-constexpr uint64_t kMaxMappedPng = 256ull << 20;
-
-bool CheckView(const PngCheck& check, HANDLE file, size_t size) {
-  win::UniqueKernelHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
-  if (!mapping) return false;
-  // A mapped file cannot be shortened while it is mapped, so reading the view cannot fault.
-  const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
-  if (view == nullptr) return false;
-  const bool valid = check.IsValidData(view, size);
-  UnmapViewOfFile(view);
-  return valid;
-}
-
-bool CheckRead(const PngCheck& check, HANDLE file, size_t size) {
-  thread_local std::vector<uint8_t> bytes;  // one per listing worker, kept for the next file
-  bytes.resize(size);
-  DWORD got = 0;
-  return ReadFile(file, bytes.data(), static_cast<DWORD>(size), &got, nullptr) && got == size &&
-         check.IsValidData(bytes.data(), size);
-}
-
-}  // namespace
-
-int ImageProbe::Png::IsValid(const char* path) const {
-  if (path == nullptr) return 0;
-  win::UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return 0;
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return 0;
-  const uint64_t bytes = static_cast<uint64_t>(size.QuadPart);
-  if (bytes > kMaxMappedPng) {
-    file.reset();
-    return check.IsValid(path) ? 1 : 0;
-  }
-  const bool valid = bytes >= kMinMappedPng ? CheckView(check, file.get(), static_cast<size_t>(bytes))
-                                            : CheckRead(check, file.get(), static_cast<size_t>(bytes));
-  return valid ? 1 : 0;
-}
+int ImageProbe::Png::IsValid(const char* path) const { return path != nullptr && check.IsValid(path) ? 1 : 0; }
 
 int ImageProbe::GetImageType(const char* path) const { return path != nullptr ? ImageTypeFromPath(path) : -1; }
 

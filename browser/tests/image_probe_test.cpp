@@ -122,7 +122,7 @@ TEST(ImageProbe, PngRules) {
       {"limit_chunk.png", sig + ihdr + Chunk("zzZz", std::string(0x100000 - 8, 'z')) + idat + iend, 1},
       {"over_limit.png", sig + ihdr + Chunk("zzZz", std::string(0x100000 - 7, 'z')) + idat + iend, 0},
       {"bad_signature.png", "\x89PNG\r\n\x1a\r" + good.substr(8), 0},
-      // Files from 1 MiB are checked through a view of the file: to its last byte.
+      // Files of several read pieces are checked to their last byte.
       {"limit_chunk_crc_iend.png",
        sig + ihdr + Chunk("zzZz", std::string(0x100000 - 8, 'z')) + idat + iend.substr(0, 11) + char(iend[11] ^ 1), 0},
       {"empty.png", "", 0},
