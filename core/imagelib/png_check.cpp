@@ -157,7 +157,13 @@ bool HasCarrylessMultiply() {
   return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
 }
 
+// VPCLMULQDQ: two carry-less multiplies in one 256-bit instruction.
+bool HasWideCarrylessMultiply() {
+  return HasCarrylessMultiply() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+}
+
 #define ZV_FOLDING __attribute__((target("pclmul,sse4.1")))
+#define ZV_WIDE_FOLDING __attribute__((target("avx2,vpclmulqdq,pclmul,sse4.1")))
 
 ZV_FOLDING ZV_NO_FUZZ_COVERAGE inline __m128i Load16(const uint8_t* at) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -168,27 +174,22 @@ ZV_FOLDING ZV_NO_FUZZ_COVERAGE inline __m128i Fold16(__m128i a, __m128i k, __m12
   return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11)), next);
 }
 
-// Folds 16-byte blocks into four running 128-bit remainders with the
-// carry-less multiply, then reduces them to the 32-bit CRC (Barrett). The
-// method and constants are those of Intel's "Fast CRC Computation for
+// The method and constants are those of Intel's "Fast CRC Computation for
 // Generic Polynomials Using PCLMULQDQ" for the reflected polynomial
 // 0xEDB88320: k1..k5 are powers of x modulo the polynomial, `poly` holds it
-// and its Barrett quotient. `size` is at least 64 and a multiple of 16.
-ZV_FOLDING ZV_NO_FUZZ_COVERAGE uint32_t Crc32Fold(uint32_t crc, const uint8_t* p, size_t size) {
-  const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
+// and its Barrett quotient.
+constexpr long long kK1 = 0x0154442bd4, kK2 = 0x01c6e41596;
+
+// Four running 128-bit remainders, 64 bytes apart, folded into one; then
+// the rest of the 16-byte blocks, and the 128 bits reduced to the 32-bit
+// CRC (Barrett). `size` is a multiple of 16.
+ZV_FOLDING ZV_NO_FUZZ_COVERAGE uint32_t FinishFold(__m128i x1, __m128i x2, __m128i x3, __m128i x4,
+                                                   const uint8_t* p, size_t size) {
   const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
   const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
   const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);
   const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
 
-  __m128i x1 = _mm_xor_si128(Load16(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
-  __m128i x2 = Load16(p + 16), x3 = Load16(p + 32), x4 = Load16(p + 48);
-  for (p += 64, size -= 64; size >= 64; p += 64, size -= 64) {
-    x1 = Fold16(x1, k1k2, Load16(p));
-    x2 = Fold16(x2, k1k2, Load16(p + 16));
-    x3 = Fold16(x3, k1k2, Load16(p + 32));
-    x4 = Fold16(x4, k1k2, Load16(p + 48));
-  }
   x1 = Fold16(Fold16(Fold16(x1, k3k4, x2), k3k4, x3), k3k4, x4);
   for (; size >= 16; p += 16, size -= 16) x1 = Fold16(x1, k3k4, Load16(p));
 
@@ -200,6 +201,46 @@ ZV_FOLDING ZV_NO_FUZZ_COVERAGE uint32_t Crc32Fold(uint32_t crc, const uint8_t* p
   return static_cast<uint32_t>(_mm_extract_epi32(_mm_xor_si128(x1, t), 1));
 }
 
+// Folds 16-byte blocks into four running 128-bit remainders with the
+// carry-less multiply. `size` is at least 64 and a multiple of 16.
+ZV_FOLDING ZV_NO_FUZZ_COVERAGE uint32_t Crc32Fold(uint32_t crc, const uint8_t* p, size_t size) {
+  const __m128i k1k2 = _mm_set_epi64x(kK2, kK1);
+  __m128i x1 = _mm_xor_si128(Load16(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
+  __m128i x2 = Load16(p + 16), x3 = Load16(p + 32), x4 = Load16(p + 48);
+  for (p += 64, size -= 64; size >= 64; p += 64, size -= 64) {
+    x1 = Fold16(x1, k1k2, Load16(p));
+    x2 = Fold16(x2, k1k2, Load16(p + 16));
+    x3 = Fold16(x3, k1k2, Load16(p + 32));
+    x4 = Fold16(x4, k1k2, Load16(p + 48));
+  }
+  return FinishFold(x1, x2, x3, x4, p, size);
+}
+
+ZV_WIDE_FOLDING ZV_NO_FUZZ_COVERAGE inline __m256i Load32(const uint8_t* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+ZV_WIDE_FOLDING ZV_NO_FUZZ_COVERAGE inline __m256i Fold32(__m256i a, __m256i k, __m256i next) {
+  return _mm256_xor_si256(
+      _mm256_xor_si256(_mm256_clmulepi64_epi128(a, k, 0x00), _mm256_clmulepi64_epi128(a, k, 0x11)), next);
+}
+
+// Crc32Fold with each pair of its 128-bit remainders in one 256-bit
+// register: the same 64-byte step and constants in half the instructions.
+ZV_WIDE_FOLDING ZV_NO_FUZZ_COVERAGE uint32_t Crc32FoldWide(uint32_t crc, const uint8_t* p, size_t size) {
+  const __m256i k1k2 = _mm256_set_epi64x(kK2, kK1, kK2, kK1);
+  __m256i y12 = _mm256_xor_si256(Load32(p), _mm256_set_epi32(0, 0, 0, 0, 0, 0, 0, static_cast<int>(crc)));
+  __m256i y34 = Load32(p + 32);
+  for (p += 64, size -= 64; size >= 64; p += 64, size -= 64) {
+    y12 = Fold32(y12, k1k2, Load32(p));
+    y34 = Fold32(y34, k1k2, Load32(p + 32));
+  }
+  const __m128i x1 = _mm256_castsi256_si128(y12), x2 = _mm256_extracti128_si256(y12, 1);
+  const __m128i x3 = _mm256_castsi256_si128(y34), x4 = _mm256_extracti128_si256(y34, 1);
+  _mm256_zeroupper();
+  return FinishFold(x1, x2, x3, x4, p, size);
+}
+
 }  // namespace
 #endif
 
@@ -208,10 +249,12 @@ uint32_t Crc32Update(uint32_t crc, const void* data, size_t size) {
   // Every byte of every PNG in a listed folder passes through here: where the
   // processor multiplies carry-less, that is several times slicing by 8.
   static const bool folding = HasCarrylessMultiply();
+  static const bool wide = HasWideCarrylessMultiply();
   if (folding && size >= 64) {
     const auto* p = static_cast<const uint8_t*>(data);
     const size_t blocks = size & ~static_cast<size_t>(15);
-    return Crc32UpdateSliced(Crc32Fold(crc, p, blocks), p + blocks, size - blocks);
+    const uint32_t folded = wide ? Crc32FoldWide(crc, p, blocks) : Crc32Fold(crc, p, blocks);
+    return Crc32UpdateSliced(folded, p + blocks, size - blocks);
   }
 #endif
   return Crc32UpdateSliced(crc, data, size);

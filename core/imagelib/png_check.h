@@ -12,8 +12,8 @@ namespace zv {
 // The CRC-32 of PNG chunks (reflected polynomial 0xEDB88320).
 // Crc32Update continues a running value (start with 0xFFFFFFFF, complement
 // at the end); Crc32 does both ends. On x86 processors with the carry-less
-// multiply (PCLMULQDQ, checked at run time) it folds 64 bytes a step, else it
-// slices by 8 bytes.
+// multiply (PCLMULQDQ, checked at run time) it folds 64 bytes a step, with
+// 256-bit instructions where VPCLMULQDQ exists; else it slices by 8 bytes.
 uint32_t Crc32Update(uint32_t crc, const void* data, size_t size);
 uint32_t Crc32(const void* data, size_t size);
 // Slicing by 8 alone, whatever the processor: for tests and the benchmark.
