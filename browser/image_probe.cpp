@@ -5,6 +5,7 @@
 
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/probe_rules.h"
+#include "imagelib/handle_byte_source.h"
 #include "imagelib/image_library.h"
 #include "imagelib/picture_ops.h"
 #include "win/gdi.h"
@@ -27,7 +28,12 @@ DisplayFacts DisplayFacts::FromSystem() {
   return facts;
 }
 
-int ImageProbe::Png::IsValid(const char* path) const { return path != nullptr && check.IsValid(path) ? 1 : 0; }
+int ImageProbe::Png::IsValid(const char* path) const {
+  const win::UniqueFile file = OpenForSharedReading(path);
+  if (!file) return 0;
+  HandleByteSource source(file.get());
+  return check.IsValidSource(source) ? 1 : 0;
+}
 
 int ImageProbe::GetImageType(const char* path) const { return path != nullptr ? ImageTypeFromPath(path) : -1; }
 

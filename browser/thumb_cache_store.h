@@ -17,20 +17,10 @@
 #include "core/browser/thumb_index.h"
 #include "core/imagelib/byte_source.h"
 #include "core/imagelib/pixels.h"
+#include "imagelib/handle_byte_source.h"
 #include "win/handles.h"
 
 namespace zv {
-
-// Reads an open file handle at offsets. Unlike FileByteSource it takes a
-// handle opened by the caller (without sharing) and seeks in 64 bits.
-class HandleByteSource final : public ByteSource {
- public:
-  explicit HandleByteSource(HANDLE file) : file_(file) {}
-  size_t ReadAt(uint64_t offset, void* out, size_t count) override;
-
- private:
-  HANDLE file_;
-};
 
 // Reads a file of `size` bytes through a read-only view of a window of it,
 // moved along as reads leave it: many small reads spread over a file too

@@ -11,9 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/imagelib/byte_source.h"
 #include "core/imagelib/image_header.h"
 #include "core/imagelib/pixels.h"
 #include "core/imagelib/tiff_writer.h"
+#include "imagelib/handle_byte_source.h"
 #include "imagelib/wic_decode.h"
 #include "win/diagnostics.h"
 #include "win/file_replace.h"
@@ -413,8 +415,12 @@ bool IsBound() { return g_factory != nullptr; }
 
 int IKFileType(const char* path, int /*flags*/, void* record) {
   if (Factory() == nullptr || path == nullptr || record == nullptr) return 0;
+  const win::UniqueFile file = OpenForSharedReading(path);
+  if (!file) return 0;
+  HandleByteSource handle(file.get());
+  HeadKeepingSource source(handle);
   ImageHeader header;
-  if (!ProbeImageFile(path, &header)) return 0;
+  if (!ParseImageHeader(source, &header)) return 0;
   StoreFileInfoRecord(header, static_cast<uint8_t*>(record));
   return 1;
 }

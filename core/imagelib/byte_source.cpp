@@ -16,12 +16,10 @@ size_t MemoryByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
 FileByteSource::FileByteSource(const char* path) {
   if (path == nullptr) return;
   file_ = std::fopen(path, "rb");
-  if (file_ == nullptr) return;
-  // The probes read small pieces at scattered offsets; the stdio buffer would
-  // only double the work, so reads go straight through.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
-  headLength_ = std::fread(head_, 1, kHeadSize, file_);
-  headAtEnd_ = headLength_ < kHeadSize;
+  // Reads go straight into the caller's buffer: the callers read either
+  // small pieces at scattered offsets or large pieces in order, and the
+  // stdio buffer would only copy the bytes once more.
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 FileByteSource::~FileByteSource() {
@@ -30,21 +28,36 @@ FileByteSource::~FileByteSource() {
 
 size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
   if (file_ == nullptr || count == 0) return 0;
+  if (offset != position_) {
+    if (offset > static_cast<uint64_t>(LONG_MAX) || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+      position_ = UINT64_MAX;  // unknown: the next read seeks
+      return 0;
+    }
+    position_ = offset;
+  }
+  const size_t got = std::fread(out, 1, count, file_);
+  position_ = got == count ? position_ + got : UINT64_MAX;
+  return got;
+}
+
+HeadKeepingSource::HeadKeepingSource(ByteSource& inner) : inner_(inner) {
+  headLength_ = inner_.ReadAt(0, head_, kHeadSize);
+  headAtEnd_ = headLength_ < kHeadSize;
+}
+
+size_t HeadKeepingSource::ReadAt(uint64_t offset, void* out, size_t count) {
+  if (count == 0) return 0;
   if (offset + count <= headLength_) {
     std::memcpy(out, head_ + offset, count);
     return count;
   }
-  if (headAtEnd_) {  // the whole file is in the first block
+  if (headAtEnd_) {  // the whole data is in the first block
     if (offset >= headLength_) return 0;
     const size_t n = headLength_ - static_cast<size_t>(offset);
     std::memcpy(out, head_ + offset, n);
     return n;
   }
-  // std::fseek takes a long, which is 32 bits on Windows: offsets beyond it
-  // are treated as past the end (no header field of ours points that far).
-  if (offset > static_cast<uint64_t>(LONG_MAX)) return 0;
-  if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) return 0;
-  return std::fread(out, 1, count, file_);
+  return inner_.ReadAt(offset, out, count);
 }
 
 }  // namespace zv

@@ -32,8 +32,9 @@ class MemoryByteSource final : public ByteSource {
 };
 
 // Reads a file through std::FILE with the path bytes as given (the ANSI code
-// page on Windows). The first block is kept, because every header parser
-// starts at offset 0 and most never leave the first few hundred bytes.
+// page on Windows). Reads in order need no seek, so a file read from the
+// start has no length limit; a jump beyond 2 GiB is read as past the end
+// (std::fseek takes a long, which is 32 bits on Windows).
 class FileByteSource final : public ByteSource {
  public:
   explicit FileByteSource(const char* path);
@@ -45,11 +46,24 @@ class FileByteSource final : public ByteSource {
   size_t ReadAt(uint64_t offset, void* out, size_t count) override;
 
  private:
-  static constexpr size_t kHeadSize = 4096;
   std::FILE* file_ = nullptr;
+  uint64_t position_ = 0;  // where the next read without a seek starts
+};
+
+// Another source with its first block kept: every header parser starts at
+// offset 0 and most never leave the first few hundred bytes, so most of
+// their small reads cost no system call.
+class HeadKeepingSource final : public ByteSource {
+ public:
+  explicit HeadKeepingSource(ByteSource& inner);
+  size_t ReadAt(uint64_t offset, void* out, size_t count) override;
+
+ private:
+  static constexpr size_t kHeadSize = 4096;
+  ByteSource& inner_;
   uint8_t head_[kHeadSize];
   size_t headLength_ = 0;
-  bool headAtEnd_ = false;  // the file ended inside the first block
+  bool headAtEnd_ = false;  // the data ended inside the first block
 };
 
 // Reading helpers with explicit byte order; the caller has checked the length.

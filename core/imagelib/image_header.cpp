@@ -484,8 +484,9 @@ bool ParseImageHeader(ByteSource& source, ImageHeader* header) {
 }
 
 bool ProbeImageFile(const char* path, ImageHeader* header) {
-  FileByteSource source(path);
-  if (!source.IsOpen()) return false;
+  FileByteSource file(path);
+  if (!file.IsOpen()) return false;
+  HeadKeepingSource source(file);
   return ParseImageHeader(source, header);
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "core/imagelib/byte_source.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <immintrin.h>
 #define ZV_CRC_FOLDING 1
@@ -55,15 +57,14 @@ ZV_NO_FUZZ_COVERAGE uint32_t LoadLe32(const uint8_t* p) {
 // the cache while its CRC is taken.
 constexpr size_t kFilePiece = 256 * 1024;
 
-class FileReader final : public SequentialReader {
+class SourceReader final : public SequentialReader {
  public:
-  explicit FileReader(std::FILE* file) : file_(file), buffer_(ThreadBuffer()) {
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-  }
+  explicit SourceReader(ByteSource& source) : source_(source), buffer_(ThreadBuffer()) {}
   std::span<const uint8_t> Next(size_t count) override {
     if (at_ == end_) {
       at_ = 0;
-      end_ = std::fread(buffer_, 1, kFilePiece, file_);
+      end_ = source_.ReadAt(offset_, buffer_, kFilePiece);
+      offset_ += end_;
     }
     const size_t n = std::min(count, end_ - at_);
     const std::span<const uint8_t> piece(buffer_ + at_, n);
@@ -79,8 +80,9 @@ class FileReader final : public SequentialReader {
     return buffer.get();
   }
 
-  std::FILE* file_;
+  ByteSource& source_;
   uint8_t* buffer_;
+  uint64_t offset_ = 0;      // of the next piece
   size_t at_ = 0, end_ = 0;  // the unread part of the buffer
 };
 
@@ -295,13 +297,13 @@ bool PngCheck::IsValidData(const void* data, size_t size) const {
 }
 
 bool PngCheck::IsValid(const char* path) const {
-  if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  FileReader reader(file);
-  const bool valid = IsValidStream(reader);
-  std::fclose(file);
-  return valid;
+  FileByteSource file(path);
+  return file.IsOpen() && IsValidSource(file);
+}
+
+bool PngCheck::IsValidSource(ByteSource& source) const {
+  SourceReader reader(source);
+  return IsValidStream(reader);
 }
 
 }  // namespace zv

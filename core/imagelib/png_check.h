@@ -9,6 +9,8 @@
 
 namespace zv {
 
+class ByteSource;
+
 // The CRC-32 of PNG chunks (reflected polynomial 0xEDB88320).
 // Crc32Update continues a running value (start with 0xFFFFFFFF, complement
 // at the end); Crc32 does both ends. On x86 processors with the carry-less
@@ -38,8 +40,10 @@ class PngCheck {
   // A chunk's length + 8 (type, data, CRC) may not pass this.
   static constexpr uint64_t kMaxChunkSpan = 0x100000;
 
-  // One chunk walk (IsValidStream) behind all three.
-  bool IsValid(const char* path) const;  // path bytes as given; what the file list uses
+  // One chunk walk (IsValidStream) behind all four. A file or source is
+  // read in order, piece by piece, through a buffer the thread keeps.
+  bool IsValid(const char* path) const;  // path bytes as given
+  bool IsValidSource(ByteSource& source) const;
   bool IsValidData(const void* data, size_t size) const;
   bool IsValidStream(SequentialReader& reader) const;
 };

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "core/imagelib/byte_source.h"
 
 namespace zv {
 namespace {
@@ -591,6 +594,34 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// A file read through stdio seeks only when a read does not start where
+// the last one ended; with the first block kept in front or not, every read
+// (in order, backwards, across the block's end, past the end of the file)
+// must give the file's own bytes.
+TEST(FileByteSource, EveryReadGivesTheFilesBytesWithOrWithoutTheHeadKept) {
+  TempFolder dir;
+  for (const size_t size : {size_t{100}, size_t{10000}}) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 7 + i / 251);
+    const std::string path = dir.Write("bytes" + std::to_string(size), bytes);
+    const std::pair<uint64_t, size_t> reads[] = {{0, 10},    {10, 4000}, {4010, 200}, {5, 3},     {4090, 12},
+                                                 {9990, 20}, {20000, 4}, {4096, 1},   {0, 20000}, {96, 8}};
+    for (const bool keepHead : {false, true}) {
+      FileByteSource file(path.c_str());
+      ASSERT_TRUE(file.IsOpen());
+      HeadKeepingSource head(file);
+      ByteSource& source = keepHead ? static_cast<ByteSource&>(head) : file;
+      for (const auto& [offset, count] : reads) {
+        Bytes got(count, 0xEE);
+        const size_t expected = offset < size ? std::min(count, size_t(size - offset)) : 0;
+        ASSERT_EQ(source.ReadAt(offset, got.data(), count), expected) << size << " at " << offset << " head " << keepHead;
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + expected, bytes.begin() + std::min<uint64_t>(offset, size)))
+            << size << " at " << offset << " head " << keepHead;
+      }
+    }
+  }
+}
 
 TEST(ProbeImageFile, ReadsHeadersBeyondTheFirstBlockOfAFile) {
   TempFolder dir;
