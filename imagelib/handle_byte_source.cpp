@@ -5,16 +5,26 @@
 namespace zv {
 
 size_t HandleByteSource::ReadAt(uint64_t offset, void* out, size_t count) {
+  if (offset != position_) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (offset > static_cast<uint64_t>(INT64_MAX) || !SetFilePointerEx(file_, to, nullptr, FILE_BEGIN)) {
+      position_ = UINT64_MAX;
+      return 0;
+    }
+    position_ = offset;
+  }
   size_t done = 0;
   while (done < count) {
-    const uint64_t at = offset + done;
-    OVERLAPPED position{};
-    position.Offset = static_cast<DWORD>(at);
-    position.OffsetHigh = static_cast<DWORD>(at >> 32);
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
     DWORD read = 0;
-    if (!ReadFile(file_, static_cast<uint8_t*>(out) + done, chunk, &read, &position) || read == 0) break;
+    if (!ReadFile(file_, static_cast<uint8_t*>(out) + done, chunk, &read, nullptr)) {
+      position_ = UINT64_MAX;
+      break;
+    }
     done += read;
+    position_ += read;
+    if (read < chunk) break;  // the end of the file
   }
   return done;
 }

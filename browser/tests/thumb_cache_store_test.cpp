@@ -105,7 +105,7 @@ TEST(ThumbCacheStore, SaveThenLoadGivesThePixelsOfUntouchedFilesOnly) {
 // The fields of every entry are read through windows of the file mapped in
 // turn: reads that straddle a window's end, go back, run past the file's end
 // or are longer than a window must give exactly the file's bytes.
-TEST(ThumbCacheStore, ReadsThroughMovingViewsGiveTheFilesBytes) {
+TEST(ThumbCacheStore, ReadsThroughMovingViewsOrTheHandleGiveTheFilesBytes) {
   TempFolder temp;
   const size_t window = ViewByteSource::kViewSize;
   std::string bytes(2 * window + 12345, '\0');
@@ -122,12 +122,19 @@ TEST(ThumbCacheStore, ReadsThroughMovingViewsGiveTheFilesBytes) {
   const Read reads[] = {{0, 1040},          {window - 10, 532},  {window, 532},       {100, 532},
                         {2 * window - 3, 8}, {bytes.size() - 5, 532}, {7, window + 1}, {bytes.size(), 4},
                         {bytes.size() + 10, 4}};
-  for (const Read& read : reads) {
-    const size_t expected = read.offset < bytes.size() ? std::min(read.count, bytes.size() - read.offset) : 0;
-    std::string got(read.count, '\x55');
-    ASSERT_EQ(view.ReadAt(read.offset, got.data(), read.count), expected) << "at " << read.offset;
-    EXPECT_EQ(got.substr(0, expected), bytes.substr(std::min(read.offset, bytes.size()), expected)) << "at " << read.offset;
-  }
+  const auto readAll = [&](ByteSource& source, const char* name) {
+    for (const Read& read : reads) {
+      const size_t expected = read.offset < bytes.size() ? std::min(read.count, bytes.size() - read.offset) : 0;
+      std::string got(read.count, '\x55');
+      ASSERT_EQ(source.ReadAt(read.offset, got.data(), read.count), expected) << name << " at " << read.offset;
+      EXPECT_EQ(got.substr(0, expected), bytes.substr(std::min(read.offset, bytes.size()), expected))
+          << name << " at " << read.offset;
+    }
+  };
+  readAll(view, "view");
+  // The handle's own reader seeks only where a read does not go on from the last.
+  HandleByteSource handle(file.get());
+  readAll(handle, "handle");
 }
 
 // A cache file of several windows: every entry is found, and the pixels of
