@@ -12,6 +12,7 @@
 
 #include "core/text/ansi_path.h"
 #include "fileops/file_checks.h"
+#include "imagelib/handle_byte_source.h"
 #include "win/handles.h"
 #include "win/registry.h"
 #include "win/text_convert.h"
@@ -34,13 +35,10 @@ struct ListedFile {
   const FolderEntry* found = nullptr;
 };
 
-// Whether a file the probe turned down can be opened for reading: only then
-// was it its bytes that were turned down, and the verdict may be kept (a
-// file held without sharing is listed once it is let go).
-bool OpensForReading(const char* path) {
-  return static_cast<bool>(win::UniqueFile(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-}
+// Whether a file the probe turned down opens as the probe opens it: only
+// then was it its bytes that were turned down, and the verdict may be kept
+// (a file held without sharing is listed once it is let go).
+bool OpensForReading(const char* path) { return static_cast<bool>(OpenForSharedReading(path)); }
 
 // What ReadRecord learned of a file: nothing, or its facts.
 using Learned = std::optional<ListedFileFacts>;
